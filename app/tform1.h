@@ -1,0 +1,130 @@
+#pragma once
+
+#include <QAction>
+#include <QComboBox>
+#include <QFrame>
+#include <QMenu>
+#include <QToolButton>
+#include <QWidget>
+#include <memory>
+
+#include "engine/working_state.h"
+#include "platform/picture_control.h"
+#include "platform/services.h"
+
+namespace huesift {
+
+class Gauge;
+class TForm2;
+class THelp;
+
+// The main window. Handlers are short forwarders into the subsystem classes; the component
+// and handler names follow the window's numbered components.
+class TForm1 : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TForm1(Services& services, QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  void setOverlay(TForm2* overlay) { form2_ = overlay; }
+  void setHelp(THelp* help) { help_ = help; }
+
+  WorkingState state;
+  Services& services;
+
+  // Pictures: working, sample square, blank, clipboard scratch, undo.
+  PictureControl* Image1 = nullptr;
+  PictureControl* Image2 = nullptr;
+  PictureControl* Image3 = nullptr;
+  PictureControl* Image4 = nullptr;
+  PictureControl* Image5 = nullptr;
+
+  QWidget* ToolBar1 = nullptr;
+  QFrame* Panel2 = nullptr;   // strip under the toolbar
+  QFrame* Panel7 = nullptr;   // strip over the toolbar's top edge
+  QWidget* Panel12 = nullptr; // the "Retain which color?" box
+
+  QToolButton* SpeedButton1 = nullptr;   // Add Color (toggle, group with Fill)
+  QToolButton* SpeedButton2 = nullptr;   // Capture
+  QToolButton* SpeedButton3 = nullptr;   // Print
+  QToolButton* SpeedButton4 = nullptr;   // Fill (toggle, group with Add Color)
+  QToolButton* SpeedButton5 = nullptr;   // Process
+  QToolButton* SpeedButton6 = nullptr;   // Quit
+  QToolButton* SpeedButton7 = nullptr;   // Help
+  QToolButton* SpeedButton9 = nullptr;   // Reset
+  QToolButton* SpeedButton10 = nullptr;  // Stop (toggle)
+  QToolButton* SpeedButton11 = nullptr;  // Undo
+  QToolButton* SpeedButton12 = nullptr;  // Reverse Process (toggle)
+  QComboBox* ComboBox1 = nullptr;        // Retained Colors
+  Gauge* Gauge1 = nullptr;
+
+  QMenu* PopupMenu1 = nullptr;  // picture: Copy
+  QMenu* PopupMenu2 = nullptr;  // Fill: Color..., White, Black
+  QMenu* PopupMenu3 = nullptr;  // Process: Process Color..., Convert White to Color, Convert to Color
+  QMenu* PopupMenu4 = nullptr;  // Capture: Paste
+  QMenu* PopupMenu5 = nullptr;  // Print: Print 1/3 Size
+  QAction* Copy1 = nullptr;
+  QAction* Colors1 = nullptr;
+  QAction* White1 = nullptr;
+  QAction* Black1 = nullptr;
+  QAction* ProcessColor1 = nullptr;
+  QAction* Convertwhitetocolor1 = nullptr;
+  QAction* ConverttoColor1 = nullptr;
+  QAction* Paste1 = nullptr;
+  QAction* Print13Size1 = nullptr;
+
+  // The colour chooser shared by "Process Color..." and the fill colour remembers the last
+  // colour confirmed in it.
+  Colour lastChosenColour = kBlack;
+
+ public slots:
+  void FormCreate();
+  void FormActivate();
+
+  void SpeedButton2Click();   // Capture
+  void SpeedButton5Click();   // Process
+  void SpeedButton10Click();  // Stop
+  void SpeedButton1Click();   // Add Color
+  void SpeedButton11Click();  // Undo
+  void SpeedButton4Click();   // Fill
+  void SpeedButton12Click();  // Reverse Process
+  void SpeedButton3Click();   // Print
+  void SpeedButton9Click();   // Reset
+  void SpeedButton6Click();   // Quit
+  void SpeedButton7Click();   // Help
+
+  void SpeedButton2MouseDown(Qt::MouseButton button);
+  void SpeedButton5MouseDown(Qt::MouseButton button);
+  void SpeedButton4MouseDown(Qt::MouseButton button);
+  void SpeedButton3MouseDown(Qt::MouseButton button);
+
+  void ProcessColor1Click();
+  void Convertwhitetocolor1Click();
+  void ConverttoColor1Click();
+  void Colors1Click();
+  void White1Click();
+  void Black1Click();
+  void Paste1Click();
+  void Copy1Click();
+  void Print13Size1Click();
+
+  void Image1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
+  void Image1MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x, int y);
+  void Image1MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
+
+  // Hides the colour box and forgets its candidates.
+  void DismissColourBox();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void buildLayout();
+  void connectSignals();
+
+  TForm2* form2_ = nullptr;
+  THelp* help_ = nullptr;
+  bool activated_ = false;
+};
+
+}  // namespace huesift

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/colour.h"
+
+namespace huesift {
+
+// The one set of working state the main window carries for the whole run.
+// The pictures themselves live in the picture controls that own them.
+struct WorkingState {
+  WorkingState();
+
+  std::int32_t runState = 2;  // 2: no picture yet, 1: Process running, 0: idle with a picture
+  std::int32_t stopRequested = 0;
+  const std::int32_t maxColors = kMaxColors;
+  Colour processColor = kBlack;
+  Colour fillColor = kWhite;
+  std::int32_t deleteIndex = 0;
+  std::int32_t pictureWidth = 0;
+  std::int32_t pictureHeight = 0;
+  std::int32_t workAreaWidth = 0;
+  std::int32_t workAreaHeight = 0;
+  std::int32_t bandStartX = 0;
+  std::int32_t bandStartY = 0;
+  std::int32_t bandEndX = 0;
+  std::int32_t bandEndY = 0;
+  std::string toolCursorFile = "boxb.cur";
+
+  ColourTable retainedColors;
+  ColourTable candidateColors;
+};
+
+void ClearColorTable(ColourTable& table);
+
+// Rewrites the retained table from the list's entries (decimal colour texts), entry i into
+// slot i; slots past the last entry are empty.
+void ReloadRetainedColors(WorkingState& state, const std::vector<std::string>& entries);
+
+bool IsRetainedColor(const WorkingState& state, Colour c);
+bool IsCandidateColor(const WorkingState& state, Colour c);
+
+// The text a colour list shows for a colour ("0", "16777215") and its value read back.
+std::string ColourText(Colour c);
+Colour ColourFromText(const std::string& text);
+
+}  // namespace huesift

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QCursor>
+#include <QImage>
+#include <QRect>
+#include <QString>
+#include <memory>
+#include <optional>
+
+#include "engine/colour.h"
+
+class QWidget;
+class QDialog;
+
+namespace huesift {
+
+// Everything the program asks of the desktop goes through here, so tests can replace what
+// would block (modal dialogs, sleeps) or inject faults. QtServices is the real thing.
+class Services {
+ public:
+  virtual ~Services() = default;
+
+  // The desktop's work area: the screen rectangle not covered by panels and docks.
+  virtual QRect workArea() = 0;
+  // Let pending user-interface events run (used from inside long handlers).
+  virtual void pumpEvents() = 0;
+  virtual void sleepMs(int ms) = 0;
+
+  // One-line modal message with an OK button.
+  virtual void showMessage(QWidget* parent, const QString& text) = 0;
+  // Modal colour chooser opened on initial; nothing when cancelled.
+  virtual std::optional<Colour> chooseColour(QWidget* parent, Colour initial) = 0;
+  // Shows a window modally and returns when it closes.
+  virtual void execModal(QDialog* dialog) = 0;
+
+  // The whole screen as it is now, in its own pixels (device pixel ratio 1).
+  virtual QImage grabScreen() = 0;
+
+  // The clipboard's image, or nothing when it holds none. Throws std::runtime_error with
+  // "Cannot open clipboard" when the clipboard cannot be reached.
+  virtual std::optional<QImage> clipboardImage() = 0;
+  virtual void setClipboardImage(const QImage& image) = 0;
+
+  // Prints image on the default printer, each picture pixel scale printer pixels wide.
+  // Throws std::runtime_error with "There is no default printer currently selected".
+  virtual void printImage(const QImage& image, double scale) = 0;
+
+  // Raises the process's scheduling priority while a capture rectangle is dragged.
+  virtual void raisePriority() = 0;
+  virtual void restorePriority() = 0;
+
+  // Loads a cursor file (Windows .cur) from the working directory; nothing when it fails.
+  virtual std::optional<QCursor> loadCursorFile(const QString& fileName) = 0;
+};
+
+}  // namespace huesift

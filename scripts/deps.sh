@@ -1,0 +1,18 @@
+# Sourced by scripts/run and scripts/test: installs the Debian packages that are missing.
+huesift_install() {
+  local missing=()
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  local sudo=()
+  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+  echo "Installing: ${missing[*]}"
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+HUESIFT_BUILD_PACKAGES=(build-essential cmake pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev
+  libgtest-dev libbenchmark-dev)
+HUESIFT_TEST_PACKAGES=(xvfb xauth xdotool xclip x11-utils cups cups-client cups-bsd
+  printer-driver-cups-pdf poppler-utils libmagick++-dev libopencv-imgproc-dev fonts-dejavu-core)
