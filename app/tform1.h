@@ -40,9 +40,9 @@ class TForm1 : public QWidget {
   PictureControl* Image5 = nullptr;
 
   QWidget* ToolBar1 = nullptr;
-  QFrame* Panel2 = nullptr;   // strip under the toolbar
-  QFrame* Panel7 = nullptr;   // strip over the toolbar's top edge
-  QWidget* Panel12 = nullptr; // the "Retain which color?" box
+  QFrame* Panel2 = nullptr;    // strip under the toolbar
+  QFrame* Panel7 = nullptr;    // strip over the toolbar's top edge
+  QWidget* Panel12 = nullptr;  // the "Retain which color?" box
 
   QToolButton* SpeedButton1 = nullptr;   // Add Color (toggle, group with Fill)
   QToolButton* SpeedButton2 = nullptr;   // Capture
@@ -60,7 +60,8 @@ class TForm1 : public QWidget {
 
   QMenu* PopupMenu1 = nullptr;  // picture: Copy
   QMenu* PopupMenu2 = nullptr;  // Fill: Color..., White, Black
-  QMenu* PopupMenu3 = nullptr;  // Process: Process Color..., Convert White to Color, Convert to Color
+  QMenu* PopupMenu3 =
+      nullptr;  // Process: Process Color..., Convert White to Color, Convert to Color
   QMenu* PopupMenu4 = nullptr;  // Capture: Paste
   QMenu* PopupMenu5 = nullptr;  // Print: Print 1/3 Size
   QAction* Copy1 = nullptr;

@@ -24,9 +24,7 @@ class Picture {
   void setPixel(int x, int y, Colour c) {
     if (contains(x, y)) pixels_[index(x, y)] = ToStored(c);
   }
-  bool contains(int x, int y) const {
-    return x >= 0 && y >= 0 && x < width_ && y < height_;
-  }
+  bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
 
   // Stored words (0xFFRRGGBB), row-major, width() words per row.
   std::uint32_t* row(int y) { return pixels_.data() + static_cast<std::size_t>(y) * width_; }

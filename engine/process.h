@@ -12,14 +12,14 @@ enum class ProcessPass { White, Strip, Reverse };
 // What a pass needs from its surroundings. Everything but the picture's pixels can change
 // only inside pump(), so a pass may work on whole stretches of rows between two pumps.
 struct ProcessHooks {
-  std::function<void()> pump;                 // let pending user-interface events run
-  std::function<bool()> stopRequested;        // polled after each pump (and conceptually per pixel)
-  std::function<Picture*()> picture;          // the working raster; may be replaced in a pump
-  std::function<int()> displayedWidth;        // W, read again for every row
-  std::function<bool()> convertToColor;       // "Convert to Color" tick
+  std::function<void()> pump;            // let pending user-interface events run
+  std::function<bool()> stopRequested;   // polled after each pump (and conceptually per pixel)
+  std::function<Picture*()> picture;     // the working raster; may be replaced in a pump
+  std::function<int()> displayedWidth;   // W, read again for every row
+  std::function<bool()> convertToColor;  // "Convert to Color" tick
   std::function<Colour()> processColor;
-  std::function<int()> progress;              // gauge progress
-  std::function<void(int)> setProgress;       // gauge progress, never above gaugeMax
+  std::function<int()> progress;         // gauge progress
+  std::function<void(int)> setProgress;  // gauge progress, never above gaugeMax
 };
 
 // Walks rows 0..height-1 of the working picture applying one pass's pixel rule, with the

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QDialog>
+#include <QStringList>
+#include <functional>
+#include <stdexcept>
+#include <vector>
+
+#include "platform/services.h"
+
+namespace huesift::test {
+
+// Services for the UI tests: real event pumping, everything that would block or reach the
+// desktop recorded instead, faults injectable.
+class FakeServices : public Services {
+ public:
+  QRect workAreaRect{0, 0, 1024, 700};
+  QRect workArea() override { return workAreaRect; }
+
+  int pumps = 0;
+  std::function<void(int)> onPump;  // called with the pump's number, 1 for the first
+  void pumpEvents() override {
+    ++pumps;
+    QCoreApplication::processEvents();
+    if (onPump) onPump(pumps);
+  }
+
+  std::vector<int> sleeps;
+  std::function<void()> onSleep;
+  void sleepMs(int ms) override {
+    sleeps.push_back(ms);
+    if (onSleep) onSleep();
+  }
+
+  QStringList messages;
+  void showMessage(QWidget*, const QString& text) override { messages << text; }
+
+  std::optional<Colour> colourAnswer;  // nothing: the user cancels
+  std::vector<Colour> colourRequests;  // the colour each chooser opened on
+  std::optional<Colour> chooseColour(QWidget*, Colour initial) override {
+    colourRequests.push_back(initial);
+    return colourAnswer;
+  }
+
+  std::vector<QDialog*> modals;
+  std::function<void(QDialog*)> onModal;  // runs while the dialog is "open"
+  void execModal(QDialog* dialog) override {
+    modals.push_back(dialog);
+    dialog->show();
+    if (onModal) onModal(dialog);
+    dialog->hide();
+  }
+
+  QImage screen;
+  QImage grabScreen() override { return screen; }
+
+  bool clipboardFails = false;
+  std::optional<QImage> clipboard;
+  std::optional<QImage> clipboardImage() override {
+    if (clipboardFails) throw std::runtime_error("Cannot open clipboard");
+    return clipboard;
+  }
+  void setClipboardImage(const QImage& image) override {
+    if (clipboardFails) throw std::runtime_error("Cannot open clipboard");
+    clipboard = image;
+  }
+
+  bool noPrinter = false;
+  std::vector<std::pair<QImage, double>> printed;
+  void printImage(const QImage& image, double scale) override {
+    if (noPrinter) throw std::runtime_error("There is no default printer currently selected");
+    printed.emplace_back(image, scale);
+  }
+
+  int priorityRaised = 0;
+  void raisePriority() override { ++priorityRaised; }
+  void restorePriority() override { --priorityRaised; }
+
+  std::function<std::optional<QCursor>(const QString&)> cursorLoader;
+  QStringList cursorRequests;
+  std::optional<QCursor> loadCursorFile(const QString& fileName) override {
+    cursorRequests << fileName;
+    if (cursorLoader) return cursorLoader(fileName);
+    return QCursor(Qt::CrossCursor);
+  }
+};
+
+}  // namespace huesift::test
