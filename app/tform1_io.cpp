@@ -1,14 +1,56 @@
-// Placeholder handlers until screen capture, clipboard and printing land.
+// The main window's capture, clipboard and print handlers, forwarded to the io classes.
 #include "app/tform1.h"
+#include "io/capture.h"
+#include "io/clipboard_transfer.h"
+#include "io/printing.h"
 
 namespace huesift {
 
-void TForm1::SpeedButton2Click() {}
-void TForm1::SpeedButton2MouseDown(Qt::MouseButton) {}
-void TForm1::SpeedButton3Click() {}
-void TForm1::SpeedButton3MouseDown(Qt::MouseButton) {}
-void TForm1::Paste1Click() {}
-void TForm1::Copy1Click() {}
+namespace {
+
+Capture CaptureOf(TForm1& f, TForm2& overlay) {
+  return Capture(
+      f.state, f.services, overlay,
+      {&f, f.ToolBar1, f.Image1, f.Image5, f.SpeedButton2, f.SpeedButton1, f.SpeedButton4,
+       f.SpeedButton11, f.SpeedButton12, f.PopupMenu4, [&f] { f.DismissColourBox(); }});
+}
+
+Print PrintOf(TForm1& f) {
+  return Print(f.state, f.services,
+               {&f, f.ToolBar1, f.Image1, f.SpeedButton3, f.SpeedButton1, f.SpeedButton4,
+                f.PopupMenu5, f.Print13Size1, [&f] { f.DismissColourBox(); }});
+}
+
+}  // namespace
+
+void TForm1::SpeedButton2Click() {
+  if (form2_) CaptureOf(*this, *form2_).click();
+}
+
+void TForm1::SpeedButton2MouseDown(Qt::MouseButton button) {
+  if (form2_) CaptureOf(*this, *form2_).mouseDown(button);
+}
+
+void TForm1::Paste1Click() {
+  Paste(state, services,
+        {this, Image1, SpeedButton1, SpeedButton3, SpeedButton4, SpeedButton5, SpeedButton11,
+         SpeedButton12, [this] { DismissColourBox(); }})
+      .click();
+}
+
+void TForm1::Copy1Click() {
+  Copy(state, services, *Image1, *Image4).click();
+}
+
+void TForm1::SpeedButton3Click() {
+  PrintOf(*this).click();
+}
+
+void TForm1::SpeedButton3MouseDown(Qt::MouseButton button) {
+  PrintOf(*this).mouseDown(button);
+}
+
+// The tick is the menu item's own checked state, which Qt flips when the item is chosen.
 void TForm1::Print13Size1Click() {}
 
 }  // namespace huesift

@@ -15,6 +15,7 @@ class QtServices : public Services {
   void execModal(QDialog* dialog) override;
   QImage grabScreen() override;
   std::optional<QImage> clipboardImage() override;
+  std::optional<QSize> clipboardImageSize() override;
   void setClipboardImage(const QImage& image) override;
   void printImage(const QImage& image, double scale) override;
   void raisePriority() override;

@@ -1,21 +1,179 @@
-// Placeholder until screen capture, clipboard and printing land.
+// Screen, clipboard, printer and scheduling priority for the capture, paste, copy and print
+// actions.
+#include <cups/cups.h>
+#include <sys/resource.h>
+
+#include <QBuffer>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImageReader>
+#include <QMimeData>
+#include <QPainter>
+#include <QPixmap>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QScreen>
+#include <cerrno>
+#include <cmath>
 #include <stdexcept>
 
+#include "platform/print_geometry.h"
 #include "platform/qt_services.h"
 
 namespace huesift {
 
+namespace {
+
+const QMimeData* ClipboardContent() {
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  const QMimeData* mime = clipboard ? clipboard->mimeData(QClipboard::Clipboard) : nullptr;
+  if (!mime) throw std::runtime_error("Cannot open clipboard");
+  return mime;
+}
+
+// The clipboard's image formats that Qt can decode, PNG and BMP first.
+QStringList DecodableImageFormats(const QMimeData& mime) {
+  const QList<QByteArray> readable = QImageReader::supportedMimeTypes();
+  QStringList found;
+  for (const QString& format : mime.formats()) {
+    if (format.startsWith("image/") && readable.contains(format.toLatin1())) found << format;
+  }
+  std::stable_sort(found.begin(), found.end(), [](const QString& a, const QString& b) {
+    auto rank = [](const QString& f) { return f == "image/png" ? 0 : f == "image/bmp" ? 1 : 2; };
+    return rank(a) < rank(b);
+  });
+  return found;
+}
+
+bool OffersImage(const QMimeData& mime) {
+  return mime.hasImage() || !DecodableImageFormats(mime).isEmpty();
+}
+
+// Big enough for the largest picture Paste takes; Qt's own default would refuse some of them.
+constexpr int kDecodeLimitMiB = 320;
+
+// The printer's own default resolution as the print server states it; 0 when it does not.
+int DefaultResolution(const QString& printerName) {
+  const QByteArray name = printerName.section('/', 0, 0).toLocal8Bit();
+  cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.constData(), nullptr);
+  if (!dest) return 0;
+  int dpi = 0;
+  if (cups_dinfo_t* info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest)) {
+    ipp_attribute_t* attr =
+        cupsFindDestDefault(CUPS_HTTP_DEFAULT, dest, info, "printer-resolution");
+    if (attr && ippGetValueTag(attr) == IPP_TAG_RESOLUTION) {
+      int yres = 0;
+      ipp_res_t units = IPP_RES_PER_INCH;
+      const int xres = ippGetResolution(attr, 0, &yres, &units);
+      dpi = units == IPP_RES_PER_INCH ? xres : static_cast<int>(std::lround(xres * 2.54));
+    }
+    cupsFreeDestInfo(info);
+  }
+  cupsFreeDests(1, dest);
+  return dpi;
+}
+
+// Scheduling priority saved while a capture rectangle is dragged.
+bool g_priorityRaised = false;
+int g_savedNice = 0;
+
+}  // namespace
+
 QImage QtServices::grabScreen() {
-  return {};
+  QScreen* screen = QGuiApplication::primaryScreen();
+  if (!screen) return {};
+  QImage image = screen->grabWindow(0).toImage();
+  image.setDevicePixelRatio(1);
+  return image;
 }
+
+std::optional<QSize> QtServices::clipboardImageSize() {
+  const QMimeData* mime = ClipboardContent();
+  for (const QString& format : DecodableImageFormats(*mime)) {
+    QByteArray data = mime->data(format);
+    QBuffer buffer(&data);
+    QImageReader reader(&buffer);
+    const QSize size = reader.size();
+    if (size.isValid()) return size;
+  }
+  if (!OffersImage(*mime)) return std::nullopt;
+  const QImage image = qvariant_cast<QImage>(mime->imageData());
+  return image.isNull() ? QSize() : image.size();
+}
+
 std::optional<QImage> QtServices::clipboardImage() {
-  return std::nullopt;
+  const QMimeData* mime = ClipboardContent();
+  if (!OffersImage(*mime)) return std::nullopt;
+  for (const QString& format : DecodableImageFormats(*mime)) {
+    QByteArray data = mime->data(format);
+    QBuffer buffer(&data);
+    QImageReader reader(&buffer);
+    reader.setAllocationLimit(kDecodeLimitMiB);
+    QImage image = reader.read();
+    if (!image.isNull()) return image;
+  }
+  const QImage image = qvariant_cast<QImage>(mime->imageData());
+  if (image.isNull()) throw std::runtime_error("Unsupported clipboard format");
+  return image;
 }
-void QtServices::setClipboardImage(const QImage&) {}
-void QtServices::printImage(const QImage&, double) {
-  throw std::runtime_error("There is no default printer currently selected");
+
+void QtServices::setClipboardImage(const QImage& image) {
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  if (!clipboard) throw std::runtime_error("Cannot open clipboard");
+  auto* mime = new QMimeData;
+  // PNG, written by us so the pixels other programs get are exactly ours; the image itself
+  // too, from which Qt offers the other image formats it knows.
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, "PNG");
+  mime->setData("image/png", png);
+  mime->setImageData(image);
+  clipboard->setMimeData(mime, QClipboard::Clipboard);
 }
-void QtServices::raisePriority() {}
-void QtServices::restorePriority() {}
+
+void QtServices::printImage(const QImage& image, double scale) {
+  const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+  if (info.isNull()) throw std::runtime_error("There is no default printer currently selected");
+  QPrinter printer(info, QPrinter::PrinterResolution);
+  // Qt's "printer resolution" is a fixed 72 dots per inch; the picture's scale is meant in
+  // the printer's own device pixels.
+  if (const int dpi = DefaultResolution(info.printerName()); dpi > 0) printer.setResolution(dpi);
+  printer.setDocName(QString());
+  printer.setCreator(QString());
+
+  QPainter painter;
+  if (!painter.begin(&printer)) throw std::runtime_error("The print job could not be started");
+  if (!image.isNull()) painter.drawImage(PrintRectangle(image.size(), scale), image);
+  if (printer.printerState() == QPrinter::Error) {
+    // Not left open: a half-written job goes nowhere.
+    printer.abort();
+    painter.end();
+    throw std::runtime_error("The print job failed and was cancelled");
+  }
+  if (!painter.end() || printer.printerState() == QPrinter::Error)
+    throw std::runtime_error("The print job failed");
+}
+
+void QtServices::raisePriority() {
+  if (g_priorityRaised) return;
+  errno = 0;
+  const int now = getpriority(PRIO_PROCESS, 0);
+  if (errno != 0) return;
+  g_savedNice = now;
+  g_priorityRaised = true;
+  // On Linux the nice value belongs to the calling thread, the user-interface thread here.
+  // Take the highest priority the system allows; without the right to raise it, nothing
+  // changes and the capture works the same.
+  for (int nice = PRIO_MIN; nice < now; ++nice) {
+    if (setpriority(PRIO_PROCESS, 0, nice) == 0) break;
+  }
+}
+
+void QtServices::restorePriority() {
+  if (!g_priorityRaised) return;
+  g_priorityRaised = false;
+  setpriority(PRIO_PROCESS, 0, g_savedNice);
+}
 
 }  // namespace huesift

@@ -39,6 +39,14 @@ class Services {
   // The clipboard's image, or nothing when it holds none. Throws std::runtime_error with
   // "Cannot open clipboard" when the clipboard cannot be reached.
   virtual std::optional<QImage> clipboardImage() = 0;
+  // The size of the clipboard's image without decoding it (so a huge one can be refused
+  // cheaply): nothing when the clipboard offers no image, an invalid size when it offers one
+  // whose size cannot be told. Throws like clipboardImage().
+  virtual std::optional<QSize> clipboardImageSize() {
+    const std::optional<QImage> image = clipboardImage();
+    if (!image) return std::nullopt;
+    return image->size();
+  }
   virtual void setClipboardImage(const QImage& image) = 0;
 
   // Prints image on the default printer, each picture pixel scale printer pixels wide.

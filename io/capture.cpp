@@ -1,0 +1,62 @@
+#include "io/capture.h"
+
+#include <QAbstractButton>
+
+#include "io/buttons.h"
+
+namespace huesift {
+
+void Capture::click() {
+  if (state_.runState == 1) {
+    parts_.capture->setDown(false);
+    return;
+  }
+  ReleaseButton(parts_.addColor);
+  ReleaseButton(parts_.fill);
+  parts_.undoButton->setEnabled(false);
+  if (parts_.dismissColourBox) parts_.dismissColourBox();
+  parts_.mainWindow->setCursor(Qt::ArrowCursor);
+
+  // Escape or a close command on the overlay brings back the picture the window had.
+  PictureControl* picture = parts_.picture;
+  const Picture previous = picture->picture();
+  const QSize previousSize = picture->size();
+  const int previousWidth = state_.pictureWidth;
+  const int previousHeight = state_.pictureHeight;
+  const int previousRunState = state_.runState;
+
+  picture->clear();
+  picture->resize(state_.workAreaWidth - 6, state_.workAreaHeight - 56);
+  overlay_.beginCapture();
+  services_.execModal(&overlay_);
+
+  if (!overlay_.captureTaken()) {
+    overlay_.reject();  // makes sure the main window is back whatever ended the showing
+    if (previous.empty()) {
+      picture->clear();
+    } else {
+      picture->setPicture(previous);
+    }
+    picture->resize(previousSize);
+    state_.pictureWidth = previousWidth;
+    state_.pictureHeight = previousHeight;
+    state_.runState = previousRunState;
+    return;
+  }
+
+  state_.pictureWidth = picture->width();
+  state_.pictureHeight = picture->height();
+  parts_.undo->clear();
+  parts_.undo->resize(state_.pictureWidth, state_.pictureHeight);
+  state_.runState = 0;
+  parts_.reverse->setEnabled(true);
+}
+
+void Capture::mouseDown(Qt::MouseButton button) {
+  if (button != Qt::RightButton) return;
+  const QPoint window = parts_.mainWindow->frameGeometry().topLeft();
+  const QPoint button_at = parts_.toolBar->mapFromGlobal(parts_.capture->mapToGlobal(QPoint()));
+  parts_.pasteMenu->popup(QPoint(window.x() + button_at.x() - 9, window.y() + button_at.y() + 41));
+}
+
+}  // namespace huesift

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QMenu>
+#include <functional>
+
+#include "engine/working_state.h"
+#include "io/tform2.h"
+#include "platform/picture_control.h"
+#include "platform/services.h"
+
+class QAbstractButton;
+
+namespace huesift {
+
+// The "Capture" button: hides the main window, lets the user drag a rectangle over a still
+// of the screen on the overlay and makes it the working picture.
+class Capture {
+ public:
+  struct Parts {
+    QWidget* mainWindow = nullptr;
+    QWidget* toolBar = nullptr;
+    PictureControl* picture = nullptr;  // Image1
+    PictureControl* undo = nullptr;     // Image5
+    QAbstractButton* capture = nullptr;
+    QAbstractButton* addColor = nullptr;
+    QAbstractButton* fill = nullptr;
+    QAbstractButton* undoButton = nullptr;
+    QAbstractButton* reverse = nullptr;
+    QMenu* pasteMenu = nullptr;  // PopupMenu4
+    std::function<void()> dismissColourBox;
+  };
+
+  Capture(WorkingState& state, Services& services, TForm2& overlay, Parts parts)
+      : state_(state), services_(services), overlay_(overlay), parts_(std::move(parts)) {}
+
+  // Click on "Capture"; returns when the overlay has closed.
+  void click();
+  // Any press on "Capture": the right button opens the "Paste" menu below the button.
+  void mouseDown(Qt::MouseButton button);
+
+ private:
+  WorkingState& state_;
+  Services& services_;
+  TForm2& overlay_;
+  Parts parts_;
+};
+
+}  // namespace huesift

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QSize>
+#include <QString>
+#include <functional>
+
+#include "engine/working_state.h"
+#include "platform/picture_control.h"
+#include "platform/services.h"
+
+class QAbstractButton;
+
+namespace huesift {
+
+// Largest clipboard picture that is taken: 16384 pixels on a side and 256 MiB as a raster.
+bool TooLargeToPaste(QSize size);
+
+// "Paste": the clipboard's picture becomes the working picture.
+class Paste {
+ public:
+  struct Parts {
+    QWidget* mainWindow = nullptr;
+    PictureControl* picture = nullptr;  // Image1
+    QAbstractButton* addColor = nullptr;
+    QAbstractButton* print = nullptr;
+    QAbstractButton* fill = nullptr;
+    QAbstractButton* process = nullptr;
+    QAbstractButton* undo = nullptr;
+    QAbstractButton* reverse = nullptr;
+    std::function<void()> dismissColourBox;
+  };
+
+  Paste(WorkingState& state, Services& services, Parts parts)
+      : state_(state), services_(services), parts_(std::move(parts)) {}
+
+  // Throws std::runtime_error when the clipboard cannot be read; by then the old picture is
+  // gone and the tools are enabled, as after any paste.
+  void click();
+
+ private:
+  void clearForNewPicture();
+  void record(int width, int height);
+
+  WorkingState& state_;
+  Services& services_;
+  Parts parts_;
+};
+
+// "Copy": the recorded area of the working picture goes to the clipboard; outside the raster
+// it is white.
+class Copy {
+ public:
+  Copy(const WorkingState& state, Services& services, const PictureControl& picture,
+       PictureControl& scratch)
+      : state_(state), services_(services), picture_(picture), scratch_(scratch) {}
+
+  void click();
+
+ private:
+  const WorkingState& state_;
+  Services& services_;
+  const PictureControl& picture_;
+  PictureControl& scratch_;  // Image4
+};
+
+}  // namespace huesift

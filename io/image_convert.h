@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QImage>
+
+#include "engine/picture.h"
+
+namespace huesift {
+
+// Any image Qt can hold, pixel for pixel, into our colour layout. Alpha is dropped, not
+// blended: a picture is always opaque and keeps the colour channels it was given.
+Picture PictureFromImage(const QImage& image);
+
+// The raster as an opaque 32-bit image of the same size (a null image for an empty raster).
+QImage ImageFromPicture(const Picture& picture);
+
+}  // namespace huesift

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QAction>
+#include <QMenu>
+#include <functional>
+
+#include "engine/working_state.h"
+#include "platform/picture_control.h"
+#include "platform/services.h"
+
+class QAbstractButton;
+
+namespace huesift {
+
+// "Print": the working picture's whole raster on the default printer, one page, at a fixed
+// scale chosen by the "Print 1/3 Size" tick.
+class Print {
+ public:
+  struct Parts {
+    QWidget* mainWindow = nullptr;
+    QWidget* toolBar = nullptr;
+    const PictureControl* picture = nullptr;  // Image1
+    QAbstractButton* print = nullptr;
+    QAbstractButton* addColor = nullptr;
+    QAbstractButton* fill = nullptr;
+    QMenu* menu = nullptr;         // PopupMenu5
+    QAction* smallSize = nullptr;  // Print13Size1
+    std::function<void()> dismissColourBox;
+  };
+
+  Print(const WorkingState& state, Services& services, Parts parts)
+      : state_(state), services_(services), parts_(std::move(parts)) {}
+
+  // Throws what the printer reports ("There is no default printer currently selected");
+  // the main window's cursor is back to the default either way.
+  void click();
+  // Any press on "Print": the right button opens the "Print 1/3 Size" menu.
+  void mouseDown(Qt::MouseButton button);
+
+ private:
+  const WorkingState& state_;
+  Services& services_;
+  Parts parts_;
+};
+
+}  // namespace huesift

@@ -1,0 +1,146 @@
+#include "io/tform2.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QShowEvent>
+#include <QTimer>
+#include <utility>
+
+#include "io/image_convert.h"
+
+namespace huesift {
+
+TForm2::TForm2(Services& services, WorkingState& state, Targets targets, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint),
+      services_(services),
+      state_(state),
+      targets_(targets) {
+  setObjectName("Form2");
+  // Never shown as a caption (the window has no frame); it names the window for the desktop.
+  setWindowTitle("Huesift capture");
+  setModal(true);
+  Image1 = new PictureControl(this);
+  Image1->setObjectName("Image1");
+  Image1->setCursor(Qt::CrossCursor);
+  connect(Image1, &PictureControl::mouseDown, this, &TForm2::Image1MouseDown);
+  connect(Image1, &PictureControl::mouseMove, this, &TForm2::Image1MouseMove);
+  connect(Image1, &PictureControl::mouseUp, this, &TForm2::Image1MouseUp);
+}
+
+void TForm2::beginCapture() {
+  armed_ = true;
+  activated_ = false;
+  dragging_ = false;
+  taken_ = false;
+  Image1->clearOutlines();
+}
+
+void TForm2::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  // The still is taken once per capture, from inside the modal showing; re-showing the
+  // overlay after the still does not take another.
+  if (armed_ && !activated_) {
+    activated_ = true;
+    QTimer::singleShot(0, this, &TForm2::FormActivate);
+  }
+}
+
+void TForm2::FormActivate() {
+  if (!armed_ || !isVisible()) return;
+  const QRect area = services_.workArea();
+  setGeometry(area);
+  Image1->setGeometry(0, 0, area.width(), area.height());
+
+  // QDialog::setVisible(false) would end the modal showing; only the window goes away here.
+  QWidget::setVisible(false);
+  if (targets_.mainWindow) targets_.mainWindow->hide();
+  // Let the display server take both windows off before the pause, so the windows below
+  // have the pause to repaint.
+  QGuiApplication::sync();
+  services_.sleepMs(300);
+
+  // The still is aligned with the screen: the pixel under the pointer is the pixel taken,
+  // wherever the work area begins.
+  const Picture screen = PictureFromImage(services_.grabScreen());
+  Image1->canvas().copyRect(screen, area.left(), area.top(), Image1->width(), Image1->height(), 0,
+                            0);
+  Image1->changed();
+
+  QWidget::setVisible(true);
+  raise();
+  activateWindow();
+  if (!crossHair_) QApplication::setOverrideCursor(Qt::CrossCursor);
+  crossHair_ = true;
+}
+
+QRect TForm2::band() const {
+  return QRect(QPoint(state_.bandStartX, state_.bandStartY),
+               QPoint(state_.bandEndX, state_.bandEndY));
+}
+
+void TForm2::Image1MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int x, int y) {
+  if (!armed_) return;
+  // A second button pressed during a drag anchors the band anew; the old outline goes.
+  if (dragging_ && band().topLeft() != band().bottomRight()) Image1->toggleOutline(band());
+  state_.bandStartX = x;
+  state_.bandStartY = y;
+  state_.bandEndX = x;
+  state_.bandEndY = y;
+  if (!dragging_) services_.raisePriority();
+  dragging_ = true;
+}
+
+void TForm2::Image1MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers, int x, int y) {
+  if (!dragging_ || !(buttons & Qt::LeftButton)) return;
+  // A band with both corners on one point draws nothing, so it is not toggled either.
+  if (band().topLeft() != band().bottomRight()) Image1->toggleOutline(band());
+  state_.bandEndX = x;
+  state_.bandEndY = y;
+  if (band().topLeft() != band().bottomRight()) Image1->toggleOutline(band());
+}
+
+void TForm2::endDrag() {
+  if (dragging_) {
+    services_.restorePriority();
+    if (band().topLeft() != band().bottomRight()) Image1->toggleOutline(band());
+  }
+  dragging_ = false;
+  if (crossHair_) QApplication::restoreOverrideCursor();
+  crossHair_ = false;
+}
+
+void TForm2::Image1MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
+  if (!armed_ || !dragging_) return;
+  if (state_.bandStartX > state_.bandEndX) std::swap(state_.bandStartX, state_.bandEndX);
+  if (state_.bandStartY > state_.bandEndY) std::swap(state_.bandStartY, state_.bandEndY);
+  const int width = state_.bandEndX - state_.bandStartX;
+  const int height = state_.bandEndY - state_.bandStartY;
+
+  // The working picture has no raster now: this creates a white one of the control's size
+  // and the part of the rectangle that does not fit is cut off.
+  PictureControl* picture = targets_.picture;
+  picture->canvas().copyRect(Image1->picture(), state_.bandStartX, state_.bandStartY, width, height,
+                             0, 0);
+  picture->resize(width, height);
+  picture->changed();
+
+  endDrag();
+  const bool hasRows = picture->height() > 0;
+  for (QAbstractButton* b : {targets_.addColor, targets_.print, targets_.fill, targets_.process})
+    if (b) b->setEnabled(hasRows);
+  taken_ = true;
+  armed_ = false;
+  if (targets_.mainWindow) targets_.mainWindow->show();
+  accept();
+}
+
+void TForm2::reject() {
+  if (armed_ && !taken_) {
+    endDrag();
+    if (targets_.mainWindow) targets_.mainWindow->show();
+  }
+  armed_ = false;
+  QDialog::reject();
+}
+
+}  // namespace huesift

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QDialog>
+
+#include "engine/working_state.h"
+#include "platform/picture_control.h"
+#include "platform/services.h"
+
+class QAbstractButton;
+
+namespace huesift {
+
+// The capture overlay: a borderless window over the work area showing a still of the screen,
+// on which the user drags the rectangle that becomes the working picture.
+class TForm2 : public QDialog {
+  Q_OBJECT
+ public:
+  // What a finished capture changes in the main window.
+  struct Targets {
+    QWidget* mainWindow = nullptr;
+    PictureControl* picture = nullptr;  // the working picture
+    QAbstractButton* addColor = nullptr;
+    QAbstractButton* print = nullptr;
+    QAbstractButton* fill = nullptr;
+    QAbstractButton* process = nullptr;
+  };
+
+  TForm2(Services& services, WorkingState& state, Targets targets, QWidget* parent = nullptr);
+
+  PictureControl* Image1 = nullptr;  // the still
+
+  // Arms the overlay for one modal showing; captureTaken() tells afterwards whether a
+  // rectangle was taken (false after Escape or a close command).
+  void beginCapture();
+  bool captureTaken() const { return taken_; }
+
+ public slots:
+  void FormActivate();
+  void Image1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
+  void Image1MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x, int y);
+  void Image1MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
+  // Escape and the close command end the capture without a picture.
+  void reject() override;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  QRect band() const;
+  void endDrag();
+
+  Services& services_;
+  WorkingState& state_;
+  Targets targets_;
+  bool armed_ = false;      // between beginCapture() and the end of the showing
+  bool activated_ = false;  // FormActivate ran for this showing
+  bool dragging_ = false;   // a press anchored the band and no release came yet
+  bool taken_ = false;
+  bool crossHair_ = false;  // our override cursor is set
+};
+
+}  // namespace huesift
