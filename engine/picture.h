@@ -9,6 +9,8 @@ namespace huesift {
 
 // A raster of colours. Reads outside it give kNoColour, writes outside it are dropped.
 // A default-constructed picture has no raster (width and height 0).
+// Copies are whole and independent (content and pixel size), which is all an undo copy
+// needs; assigning over a picture of the same size reuses its storage.
 class Picture {
  public:
   Picture() = default;
@@ -38,7 +40,7 @@ class Picture {
 
   // Copies the w x h block at (sx, sy) of src to (dx, dy) of this picture, one for one.
   // Source pixels outside src are not copied; destination pixels outside this picture are
-  // dropped. src may be this picture only if the blocks do not overlap.
+  // dropped. src may be this picture, overlapping blocks included.
   void copyRect(const Picture& src, int sx, int sy, int w, int h, int dx, int dy);
 
   bool operator==(const Picture&) const = default;

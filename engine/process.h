@@ -24,8 +24,21 @@ struct ProcessHooks {
 
 // Walks rows 0..height-1 of the working picture applying one pass's pixel rule, with the
 // row walk's event pump and stop test. retained is the table as it stood when the run began.
-// Returns the number of rows whose pixels were (at least partly) visited.
+// The result is exactly that of visiting every pixel one by one in row order (see
+// RunProcessPassReference), only faster.
+// Returns the number of rows walked to their end; a stop leaves the rest untouched.
 int RunProcessPass(ProcessPass pass, int height, int gaugeMax, const ColourTable& retained,
                    const ProcessHooks& hooks);
+
+// The plain pixel-by-pixel walk: per pixel a stop test, a bounds-checked read, a search of
+// all 64 slots and a bounds-checked write. It is the yardstick that RunProcessPass is tested
+// and measured against, not something the program runs.
+int RunProcessPassReference(ProcessPass pass, int height, int gaugeMax, const ColourTable& retained,
+                            const ProcessHooks& hooks);
+
+// The vector kernel is chosen at run time from what the CPU offers. Tests and benchmarks can
+// pin the portable kernel to compare both on the same machine.
+bool ProcessVectorKernelAvailable();
+void SetProcessVectorKernelAllowed(bool allowed);
 
 }  // namespace huesift

@@ -35,10 +35,17 @@ struct WorkingState {
 
 void ClearColorTable(ColourTable& table);
 
+// The start-up content of both tables: black alone retained, no candidates. The list that
+// the retained table mirrors is the caller's to reset.
+void ResetRetainedColors(WorkingState& state);
+
 // Rewrites the retained table from the list's entries (decimal colour texts), entry i into
-// slot i; slots past the last entry are empty.
+// slot i; slots past the last entry are empty. Entries past the 64th are not mirrored, and
+// a text that is not a number gives an empty slot.
 void ReloadRetainedColors(WorkingState& state, const std::vector<std::string>& entries);
 
+// Exact 32-bit equality with any of the 64 slots. Empty slots hold kNoColour, which no pixel
+// has, so they never match a pixel's colour.
 bool IsRetainedColor(const WorkingState& state, Colour c);
 bool IsCandidateColor(const WorkingState& state, Colour c);
 

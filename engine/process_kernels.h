@@ -1,0 +1,71 @@
+#pragma once
+
+// Internal to the engine: the per-row pixel kernels behind RunProcessPass.
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "engine/colour.h"
+#include "engine/process.h"
+
+namespace huesift::detail {
+
+inline constexpr std::uint32_t kStoredWhite = 0xFFFFFFFFu;
+// Pixel words are compared with their top byte forced on, so a word whose top byte was
+// cleared by whoever wrote it still reads as the colour pixel() reports.
+inline constexpr std::uint32_t kAlphaBits = 0xFF000000u;
+
+// The retained colours of one run in stored form, distinct, with a collision-free
+// multiplicative hash when one was found. Table values that no pixel can have (empty
+// slots, anything outside 0..0xFFFFFF) are left out: they could never match.
+struct RetainedSet {
+  int count = 0;
+  std::array<std::uint32_t, kMaxColors> colours{};
+  std::uint32_t multiplier = 0;      // 0: no hash, search colours one by one
+  int shift = 32;                    // slot = (word * multiplier) >> shift
+  std::vector<std::uint32_t> slots;  // the colour hashed there, or 0 (never a pixel word)
+
+  std::uint32_t slotOf(std::uint32_t word) const { return (word * multiplier) >> shift; }
+  // word must have its top byte set.
+  bool contains(std::uint32_t word) const {
+    if (multiplier != 0) return slots[slotOf(word)] == word;
+    for (int i = 0; i < count; ++i)
+      if (colours[i] == word) return true;
+    return false;
+  }
+};
+
+// allowHash false keeps the one-by-one search, the path taken when no hash is found.
+RetainedSet CompileRetainedSet(const ColourTable& table, bool allowHash = true);
+
+struct RowJob {
+  ProcessPass pass = ProcessPass::Strip;
+  bool convert = false;   // "Convert to Color"
+  std::uint32_t pen = 0;  // processColor, stored form
+  const RetainedSet* set = nullptr;
+};
+
+// Applies the pass's pixel rule to the first n words of a row, left to right.
+void ProcessRowScalar(std::uint32_t* row, int n, const RowJob& job);
+
+bool Avx2Supported();
+// Requires Avx2Supported() and, for more than 8 colours, a hashed set.
+void ProcessRowAvx2(std::uint32_t* row, int n, const RowJob& job);
+
+// The rule for one word; both kernels and their tails agree with it.
+inline std::uint32_t ApplyRule(std::uint32_t word, const RowJob& job) {
+  const std::uint32_t m = word | kAlphaBits;
+  switch (job.pass) {
+    case ProcessPass::White:
+      return m == kStoredWhite ? job.pen : word;
+    case ProcessPass::Strip:
+      return job.set->contains(m) ? (job.convert ? job.pen : word) : kStoredWhite;
+    case ProcessPass::Reverse:
+      return (m == kStoredWhite || job.set->contains(m)) ? kStoredWhite
+                                                         : (job.convert ? job.pen : word);
+  }
+  return word;
+}
+
+}  // namespace huesift::detail
