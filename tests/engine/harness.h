@@ -1,0 +1,72 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/process.h"
+
+namespace huesift::test {
+
+// The three ways a pass can run; all must give the same pixels and the same calls.
+enum class Walker { Vector, Portable, Reference };
+
+inline std::string WalkerName(Walker w) {
+  return w == Walker::Vector ? "Vector" : w == Walker::Portable ? "Portable" : "Reference";
+}
+
+// Everything a run talks to, with a log of pumps (the progress seen then) and progress writes.
+struct Harness {
+  Picture first;
+  Picture second;
+  int which = 0;  // the picture the hooks hand out: 0 first, 1 second, anything else none
+  int width = 0;
+  bool stop = false;
+  bool convert = false;
+  Colour pen = kBlack;
+  int progress = 0;
+  int pumps = 0;
+  std::vector<std::pair<char, int>> log;
+  std::function<void(Harness&)> onPump;  // runs inside the pump, after pumps is counted
+
+  ProcessHooks Hooks() {
+    ProcessHooks h;
+    h.pump = [this] {
+      ++pumps;
+      log.emplace_back('P', progress);
+      if (onPump) onPump(*this);
+    };
+    h.stopRequested = [this] { return stop; };
+    h.picture = [this] { return which == 0 ? &first : which == 1 ? &second : nullptr; };
+    h.displayedWidth = [this] { return width; };
+    h.convertToColor = [this] { return convert; };
+    h.processColor = [this] { return pen; };
+    h.progress = [this] { return progress; };
+    h.setProgress = [this](int p) {
+      progress = p;
+      log.emplace_back('S', p);
+    };
+    return h;
+  }
+
+  // Runs one pass over `height` rows with the gauge's maximum at height - 1.
+  int Run(Walker walker, ProcessPass pass, int height, const ColourTable& table) {
+    const ProcessHooks hooks = Hooks();
+    if (walker == Walker::Reference)
+      return RunProcessPassReference(pass, height, height - 1, table, hooks);
+    SetProcessVectorKernelAllowed(walker == Walker::Vector);
+    const int rows = RunProcessPass(pass, height, height - 1, table, hooks);
+    SetProcessVectorKernelAllowed(true);
+    return rows;
+  }
+};
+
+inline ColourTable Table(std::vector<Colour> colours) {
+  ColourTable t;
+  t.fill(kNoColour);
+  for (std::size_t i = 0; i < colours.size() && i < t.size(); ++i) t[i] = colours[i];
+  return t;
+}
+
+}  // namespace huesift::test
