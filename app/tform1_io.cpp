@@ -50,7 +50,8 @@ void TForm1::SpeedButton3MouseDown(Qt::MouseButton button) {
   PrintOf(*this).mouseDown(button);
 }
 
-// The tick is the menu item's own checked state, which Qt flips when the item is chosen.
-void TForm1::Print13Size1Click() {}
+void TForm1::Print13Size1Click() {
+  PrintOf(*this).toggleSmallSize();
+}
 
 }  // namespace huesift

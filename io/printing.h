@@ -36,6 +36,8 @@ class Print {
   void click();
   // Any press on "Print": the right button opens the "Print 1/3 Size" menu.
   void mouseDown(Qt::MouseButton button);
+  // "Print 1/3 Size" chosen: ticked becomes unticked and the other way round.
+  void toggleSmallSize() { parts_.smallSize->setChecked(!parts_.smallSize->isChecked()); }
 
  private:
   const WorkingState& state_;

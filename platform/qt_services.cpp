@@ -4,11 +4,16 @@
 #include <QColorDialog>
 #include <QDialog>
 #include <QGuiApplication>
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QScreen>
 #include <QThread>
 
 namespace huesift {
+
+// Off unless switched on (QT_LOGGING_RULES="huesift.messages.debug=true"): lets the
+// end-to-end tests read the text of a message box they can only see as a window.
+Q_LOGGING_CATEGORY(lcMessages, "huesift.messages", QtInfoMsg)
 
 QRect QtServices::workArea() {
   QScreen* screen = QGuiApplication::primaryScreen();
@@ -24,6 +29,7 @@ void QtServices::sleepMs(int ms) {
 }
 
 void QtServices::showMessage(QWidget* parent, const QString& text) {
+  qCDebug(lcMessages).noquote() << text;
   QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok,
                   parent);
   box.exec();

@@ -139,6 +139,10 @@ void QtServices::printImage(const QImage& image, double scale) {
   // Qt's "printer resolution" is a fixed 72 dots per inch; the picture's scale is meant in
   // the printer's own device pixels.
   if (const int dpi = DefaultResolution(info.printerName()); dpi > 0) printer.setResolution(dpi);
+  // The page's own printable area, not the margins Qt adds of its own accord.
+  QPageLayout layout = printer.pageLayout();
+  layout.setMargins(layout.minimumMargins());
+  printer.setPageLayout(layout);
   printer.setDocName(QString());
   printer.setCreator(QString());
 

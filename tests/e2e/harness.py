@@ -1,0 +1,144 @@
+"""Shared pieces of the end-to-end tests: a private X display, the real huesift on it,
+pointer and keyboard input through xdotool, the clipboard through xclip, and PNG/BMP files
+encoded and decoded here so the expected pixels never pass through the program's own code."""
+
+import argparse
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+import zlib
+
+SKIP = 77  # ctest's skip code for a machine without the tools
+
+# Where things are in the main window's client area.
+CAPTURE_BUTTON = (12 + 17, 2 + 11)
+PROCESS_BUTTON = (49 + 17, 2 + 11)
+PRINT_BUTTON = (271 + 17, 2 + 11)
+PICTURE_ORIGIN = (-1, 28)
+
+
+def fail(message):
+    print("FAIL: " + message, file=sys.stderr)
+    sys.exit(1)
+
+
+def check(condition, message):
+    if not condition:
+        fail(message)
+
+
+def wait_for(what, predicate, timeout=20.0, interval=0.05, quiet=False):
+    """The predicate's first true value; on time-out a failure, or None when quiet."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            if quiet:
+                return None
+            fail("timed out waiting for " + what)
+        time.sleep(interval)
+
+
+def arguments():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--huesift", required=True)
+    parser.add_argument("--pattern", required=True)
+    args = parser.parse_args()
+    for tool in ("Xvfb", "xdotool", "xclip", "xwininfo"):
+        if not shutil.which(tool):
+            print("SKIP: %s is not installed" % tool)
+            sys.exit(SKIP)
+    return args
+
+
+def pattern_colour(x, y):
+    """The colour the pattern window shows at screen pixel (x, y), as (r, g, b)."""
+    return ((x * 5 + y * 3) & 255, (x ^ (y * 7)) & 255, (x * y + x) & 255)
+
+
+# ---- images: rows of (r, g, b) tuples ----
+
+def encode_png(rows):
+    height, width = len(rows), len(rows[0])
+    raw = b"".join(b"\0" + bytes(c for px in row for c in px) for row in rows)
+
+    def chunk(kind, data):
+        return (struct.pack(">I", len(data)) + kind + data +
+                struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+
+    header = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
+            chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b""))
+
+
+def encode_bmp(rows):
+    height, width = len(rows), len(rows[0])
+    stride = (width * 3 + 3) & ~3
+    body = b""
+    for row in reversed(rows):  # bottom-up
+        line = bytes(c for (r, g, b) in row for c in (b, g, r))
+        body += line + b"\0" * (stride - len(line))
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(body), 2835, 2835, 0, 0)
+    return b"BM" + struct.pack("<IHHI", 14 + 40 + len(body), 0, 0, 54) + info + body
+
+
+def decode_png(data):
+    check(data[:8] == b"\x89PNG\r\n\x1a\n", "clipboard data is not a PNG")
+    pos, idat, palette = 8, b"", None
+    while pos < len(data):
+        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
+        body = data[pos + 8:pos + 8 + length]
+        if kind == b"IHDR":
+            width, height, depth, ctype, _, _, interlace = struct.unpack(">IIBBBBB", body)
+        elif kind == b"PLTE":
+            palette = [tuple(body[i:i + 3]) for i in range(0, len(body), 3)]
+        elif kind == b"IDAT":
+            idat += body
+        pos += 12 + length
+    check(depth == 8 and interlace == 0 and ctype in (2, 3, 6),
+          "unexpected PNG layout depth=%d type=%d interlace=%d" % (depth, ctype, interlace))
+    bpp = {2: 3, 3: 1, 6: 4}[ctype]
+    raw = zlib.decompress(idat)
+    stride = width * bpp
+    rows, previous, i = [], bytearray(stride), 0
+    for _ in range(height):
+        kind, line = raw[i], bytearray(raw[i + 1:i + 1 + stride])
+        i += 1 + stride
+        for k in range(stride):
+            a = line[k - bpp] if k >= bpp else 0
+            b = previous[k]
+            c = previous[k - bpp] if k >= bpp else 0
+            if kind == 1:
+                line[k] = (line[k] + a) & 255
+            elif kind == 2:
+                line[k] = (line[k] + b) & 255
+            elif kind == 3:
+                line[k] = (line[k] + (a + b) // 2) & 255
+            elif kind == 4:
+                p = a + b - c
+                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+                line[k] = (line[k] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
+        previous = line
+        if ctype == 3:
+            rows.append([palette[v] for v in line])
+        else:
+            rows.append([tuple(line[k:k + 3]) for k in range(0, stride, bpp)])
+    return rows
+
+
+def first_difference(actual, expected):
+    """None when equal, else a description of the first difference."""
+    if len(actual) != len(expected) or len(actual[0]) != len(expected[0]):
+        return "size %dx%d, expected %dx%d" % (len(actual[0]) if actual else 0, len(actual),
+                                                len(expected[0]) if expected else 0, len(expected))
+    for y, (row_a, row_e) in enumerate(zip(actual, expected)):
+        if row_a != row_e:
+            x = next(x for x in range(len(row_a)) if row_a[x] != row_e[x])
+            return "pixel (%d, %d) is %s, expected %s" % (x, y, row_a[x], row_e[x])
+    return None

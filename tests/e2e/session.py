@@ -1,0 +1,191 @@
+"""A private X display with the real huesift on it, and the input and clipboard tools."""
+
+import os
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+
+from harness import check, fail, wait_for
+
+SCREEN = (1024, 768)
+
+
+class Session:
+    def __init__(self, huesift, pattern=None, cups_server=None):
+        self.huesift = os.path.abspath(huesift)
+        self.pattern = pattern
+        self.cups_server = cups_server
+        self.processes = []
+        self.home = tempfile.mkdtemp(prefix="huesift-e2e-home.")
+
+    # ---- lifetime ----
+
+    def __enter__(self):
+        self._start_display()
+        if self.pattern:
+            pattern = self._spawn([self.pattern])
+            wait_for("the pattern window", lambda: self._visible(pattern.pid))
+        extra = {"QT_LOGGING_RULES": "huesift.messages.debug=true"}
+        if self.cups_server:
+            extra["CUPS_SERVER"] = self.cups_server
+        self.log = os.path.join(self.home, "huesift.log")
+        with open(self.log, "wb") as log:
+            self.app = self._spawn([self.huesift], cwd=os.path.dirname(self.huesift),
+                                   extra=extra, stderr=log)
+        found = wait_for("the main window", lambda: self._visible(self.app.pid, "^Huesift$"))
+        self.main = found[0]
+        # The window fits itself to the work area when first shown; let that settle.
+        wait_for("the main window at the work area",
+                 lambda: self.geometry(self.main)[2:] == SCREEN)
+        return self
+
+    def __exit__(self, *exc):
+        for process in reversed(self.processes):
+            if process.poll() is None:
+                process.send_signal(signal.SIGTERM)
+                try:
+                    process.wait(5)
+                except subprocess.TimeoutExpired:
+                    process.kill()
+                    process.wait()
+        shutil.rmtree(self.home, ignore_errors=True)
+        return False
+
+    def _start_display(self):
+        read_end, write_end = os.pipe()
+        xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "%dx%dx24" % SCREEN,
+             "-nolisten", "tcp", "-noreset"], pass_fds=(write_end,),
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.processes.append(xvfb)
+        os.close(write_end)
+        with os.fdopen(read_end) as pipe:
+            number = pipe.readline().strip()
+        check(number.isdigit(), "Xvfb did not report its display")
+        self.env = dict(os.environ, DISPLAY=":" + number, HOME=self.home,
+                        XDG_RUNTIME_DIR=self.home, QT_QPA_PLATFORM="xcb")
+        for name in ("CUPS_SERVER", "XAUTHORITY", "WAYLAND_DISPLAY", "QT_SCALE_FACTOR"):
+            self.env.pop(name, None)
+
+    def _spawn(self, argv, cwd=None, extra=None, stderr=None):
+        env = dict(self.env, **(extra or {}))
+        process = subprocess.Popen(argv, cwd=cwd, env=env, stdin=subprocess.DEVNULL,
+                                   stderr=stderr)
+        self.processes.append(process)
+        return process
+
+    def messages(self):
+        """The texts of the message boxes the program has shown so far."""
+        with open(self.log, encoding="utf-8", errors="replace") as log:
+            return [line.split(": ", 1)[1].rstrip("\n") for line in log
+                    if line.startswith("huesift.messages: ")]
+
+    def alive(self):
+        return self.app.poll() is None
+
+    # ---- windows ----
+
+    def tool(self, *argv, data=None, check_rc=True):
+        result = subprocess.run(list(argv), env=self.env, input=data, capture_output=True,
+                                timeout=30)
+        if check_rc and result.returncode != 0:
+            fail("%s failed: %s" % (" ".join(argv), result.stderr.decode(errors="replace")))
+        return result
+
+    def _visible(self, pid, name=None):
+        argv = ["xdotool", "search", "--onlyvisible", "--pid", str(pid)]
+        if name:
+            argv += ["--name", name]
+        result = self.tool(*argv, check_rc=False)
+        return [int(w) for w in result.stdout.split()]
+
+    def visible_windows(self):
+        return set(self._visible(self.app.pid))
+
+    def viewable(self, window):
+        if window is None:
+            return False
+        result = self.tool("xwininfo", "-id", str(window), check_rc=False)
+        return b"IsViewable" in result.stdout
+
+    def geometry(self, window):
+        out = self.tool("xwininfo", "-id", str(window)).stdout.decode()
+        value = {}
+        for line in out.splitlines():
+            key, _, rest = line.strip().partition(":")
+            value[key] = rest.strip()
+        return (int(value["Absolute upper-left X"]), int(value["Absolute upper-left Y"]),
+                int(value["Width"]), int(value["Height"]))
+
+    def overlay(self):
+        found = self.tool("xdotool", "search", "--name", "^Huesift capture$",
+                          check_rc=False).stdout.split()
+        return int(found[0]) if found else None
+
+    # ---- input ----
+
+    def client_point(self, point):
+        x, y, _, _ = self.geometry(self.main)
+        return x + point[0], y + point[1]
+
+    def picture_point(self, px, py):
+        return self.client_point((px - 1, py + 28))
+
+    def move(self, x, y):
+        self.tool("xdotool", "mousemove", "--sync", str(x), str(y))
+
+    def click(self, point, button=1):
+        self.move(*point)
+        self.tool("xdotool", "click", str(button))
+
+    def drag(self, start, end, steps=8):
+        self.move(*start)
+        self.tool("xdotool", "mousedown", "1")
+        for i in range(1, steps + 1):
+            self.move(start[0] + (end[0] - start[0]) * i // steps,
+                      start[1] + (end[1] - start[1]) * i // steps)
+            time.sleep(0.02)
+        self.tool("xdotool", "mouseup", "1")
+
+    def key(self, *keys):
+        self.tool("xdotool", "key", *keys)
+
+    def new_window(self, before, what):
+        return wait_for(what, lambda: sorted(self.visible_windows() - before))[0]
+
+    def choose_from_menu(self, point, what, timeout=20.0):
+        """Right-clicks point and chooses the only item of the menu that opens there. The
+        click is repeated while the program refuses it (as it does while Process runs)."""
+        deadline = time.monotonic() + timeout
+        before = self.visible_windows()
+        while True:
+            self.click(point, button=3)
+            opened = wait_for("the %s menu" % what, lambda: sorted(self.visible_windows() - before),
+                              timeout=1.0, quiet=True)
+            if opened:
+                break
+            if time.monotonic() > deadline:
+                fail("the %s menu did not open" % what)
+        menu = opened[0]
+        self.key("Down", "Return")
+        wait_for("the %s menu to close" % what, lambda: not self.viewable(menu))
+
+    # ---- clipboard ----
+
+    def offer_clipboard(self, data, mime):
+        """Another program owns the clipboard and offers data as mime."""
+        path = os.path.join(self.home, "clip")
+        with open(path, "wb") as f:
+            f.write(data)
+        owner = subprocess.Popen(["xclip", "-quiet", "-selection", "clipboard", "-t", mime, "-i", path],
+                                 env=self.env, stdout=subprocess.DEVNULL,
+                                 stderr=subprocess.DEVNULL)
+        self.processes.append(owner)
+        wait_for("xclip to own the clipboard", lambda: mime.encode() in self.tool(
+            "xclip", "-selection", "clipboard", "-t", "TARGETS", "-o", check_rc=False).stdout)
+
+    def clipboard(self, mime):
+        result = self.tool("xclip", "-selection", "clipboard", "-t", mime, "-o", check_rc=False)
+        return result.stdout if result.returncode == 0 else None
