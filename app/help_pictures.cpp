@@ -1,0 +1,68 @@
+#include "app/help_pictures.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+#include <QStyleOptionToolButton>
+
+#include "app/gauge.h"
+
+namespace huesift {
+namespace {
+
+QPixmap Canvas(int width, int height) {
+  QPixmap pixmap(width, height);
+  pixmap.fill(QApplication::palette().color(QPalette::Button));
+  return pixmap;
+}
+
+// The swatch both colour lists draw: white entry, coloured inside a 2-pixel margin.
+void DrawSwatch(QPainter& p, const QRect& entry, const QColor& colour) {
+  p.fillRect(entry, Qt::white);
+  p.fillRect(entry.adjusted(2, 2, -2, -2), colour);
+}
+
+}  // namespace
+
+QPixmap ButtonPicture(Glyph glyph) {
+  QPixmap pixmap = Canvas(34, 23);
+  QPainter p(&pixmap);
+  QStyleOptionToolButton option;
+  option.rect = pixmap.rect();
+  option.palette = QApplication::palette();
+  option.state = QStyle::State_Enabled | QStyle::State_Raised;
+  option.subControls = QStyle::SC_ToolButton;
+  option.icon = GlyphIcon(glyph);
+  option.iconSize = GlyphSize(glyph);
+  option.toolButtonStyle = Qt::ToolButtonIconOnly;
+  QApplication::style()->drawComplexControl(QStyle::CC_ToolButton, &option, &p);
+  return pixmap;
+}
+
+QPixmap RetainedListPicture() {
+  QPixmap pixmap = Canvas(31, 56);
+  QPainter p(&pixmap);
+  QStyleOptionComboBox option;
+  option.rect = QRect(0, 0, 31, 22);
+  option.palette = QApplication::palette();
+  option.state = QStyle::State_Enabled;
+  option.subControls = QStyle::SC_All;
+  QApplication::style()->drawComplexControl(QStyle::CC_ComboBox, &option, &p);
+
+  const QRect list(0, 22, 31, 34);
+  p.setPen(Qt::black);
+  p.drawRect(list.adjusted(0, 0, -1, -1));
+  DrawSwatch(p, QRect(1, 23, 29, 16), QColor(0, 0, 255));
+  DrawSwatch(p, QRect(1, 39, 29, 16), QColor(255, 140, 0));
+  return pixmap;
+}
+
+QPixmap GaugePicture() {
+  QPixmap pixmap = Canvas(26, 23);
+  QPainter p(&pixmap);
+  Gauge::PaintFace(p, pixmap.rect(), 0);
+  return pixmap;
+}
+
+}  // namespace huesift

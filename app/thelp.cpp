@@ -1,0 +1,155 @@
+#include "app/thelp.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QShowEvent>
+#include <QTextBlockFormat>
+#include <QTextCursor>
+
+#include "app/help_pictures.h"
+
+namespace huesift {
+namespace {
+
+const QColor kPaleYellow(244, 235, 168);  // 0xA8EBF4 in 0x00BBGGRR
+const QColor kBlue(0, 0, 255);
+constexpr int kLineHeight = 13;
+
+}  // namespace
+
+const QStringList& THelp::HelpLines() {
+  // clang-format off
+  static const QStringList lines = {
+    "Capture:   Click to capture the area just below the Huesift window.  Then drag the cross hairs over the",
+    "                desired area.  Right click button to paste in an image from the clipboard.",
+    "",
+    "Process:   Click to strip unwanted colors from the image.",
+    "                 Right click button to : 1. 'Process Color...' - results can be convert to any single color (not required).",
+    "                                                    2. 'Convert to Color' - chose if conversion to 'Process Color...' is desired.",
+    "                                                    3. 'Convert White to Color' - converts white to 'Process Color'. All other color",
+    "                                                        conversions are ignored during this operation.",
+    "",
+    "Stop:  Stop current Process operation.",
+    "",
+    "",
+    "Add Color: Click to access square cursor.  Then click on any color you desired to retain during 'Process'.  Up",
+    "                 to 64 colors can be retained.  Retained colors can be seen in the drop down box.  Cursor color",
+    "                 can be changed by right clicking on the image.  (Note: if more than one color is selected with the ",
+    "                 square cursor, a color box will appear.  Then choose the desired colors to retain from the color box.)",
+    "",
+    "Undo:       Undo the last 'Process' or 'Fill'.",
+    "",
+    "Reverse:   Strip out (rather than retain) 'Add Colors' (opposite of normal Process).",
+    "",
+    "Fill:            Click to fill any area with a color.  Right click button to choose a fill color.  Cursor color can be",
+    "                 changed by right clicking on the image.",
+    "",
+    "Print:         Print the image.  Right click to miniaturize printing.",
+    "",
+    "Drop Box: Contains 'Add Color' selections.  The program defaults to black at start up.  One color is required.",
+    "                 Simply click on a color to delete.  If black is not desired, add one additional color and then delete it.",
+    " ",
+    " ",
+    "",
+    "Reset:      Reset selected colors in 'Drop Box' (black default).",
+    "",
+    "0%:           Process time indicator.",
+    "",
+    "Quit:         Terminate program.",
+    " ",
+    "",
+    "Image:      Left click and drag on image to delete data within band lines.  Right click on image to copy to",
+    "                 clipboard ('Add Color' and 'Fill' buttons must be in up position).",
+  };
+  // clang-format on
+  return lines;
+}
+
+THelp::THelp(QWidget* parent) : QDialog(parent) {
+  setObjectName("Help");
+  setWindowTitle("Huesift Help");
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowCloseButtonHint);
+  setFixedSize(568, 617);
+  QFont font("MS Sans Serif");
+  font.setStyleHint(QFont::SansSerif);
+  font.setPixelSize(11);
+  setFont(font);
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, kPaleYellow);
+  pal.setColor(QPalette::Base, kPaleYellow);
+  pal.setColor(QPalette::WindowText, kBlue);
+  pal.setColor(QPalette::Text, kBlue);
+  setPalette(pal);
+  setAutoFillBackground(true);
+
+  // First in the tab order, so it has the focus when the window opens.
+  Button1 = new QPushButton("OK", this);
+  Button1->setObjectName("Button1");
+  Button1->setGeometry(247, 590, 75, 25);
+  Button1->setDefault(true);
+
+  Label4 = new QLabel("   Huesift v1.4\nBrevant", this);
+  Label4->setObjectName("Label4");
+  Label4->move(218, 16);
+  Label4->adjustSize();
+
+  Memo1 = new QTextEdit(this);
+  Memo1->setObjectName("Memo1");
+  Memo1->setGeometry(46, 64, 521, 526);
+  Memo1->setReadOnly(true);
+  Memo1->setFrameShape(QFrame::NoFrame);
+  Memo1->setFocusPolicy(Qt::ClickFocus);  // reachable by the mouse, skipped by Tab
+  Memo1->setLineWrapMode(QTextEdit::NoWrap);
+  Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  Memo1->document()->setDocumentMargin(0);
+  Memo1->setPlainText(HelpLines().join('\n'));
+  // Fixed line pitch: the pictures beside the text are placed by it.
+  QTextCursor all(Memo1->document());
+  all.select(QTextCursor::Document);
+  QTextBlockFormat pitch;
+  pitch.setLineHeight(kLineHeight, QTextBlockFormat::FixedHeight);
+  all.mergeBlockFormat(pitch);
+
+  Image1 = picture(ButtonPicture(Glyph::Camera), {8, 60, 33, 23}, "Image1");
+  Image2 = picture(ButtonPicture(Glyph::Process), {8, 99, 33, 23}, "Image2");
+  Image12 = picture(ButtonPicture(Glyph::Stop), {8, 177, 33, 23}, "Image12");
+  Image3 = picture(ButtonPicture(Glyph::AddColor), {8, 216, 33, 23}, "Image3");
+  Image4 = picture(ButtonPicture(Glyph::Undo), {8, 281, 33, 23}, "Image4");
+  Image5 = picture(ButtonPicture(Glyph::Reverse), {8, 307, 33, 23}, "Image5");
+  Image6 = picture(ButtonPicture(Glyph::Fill), {8, 333, 33, 23}, "Image6");
+  Image7 = picture(ButtonPicture(Glyph::Print), {8, 372, 33, 23}, "Image7");
+  Image8 = picture(RetainedListPicture(), {8, 400, 31, 56}, "Image8");
+  Image9 = picture(ButtonPicture(Glyph::Reset), {8, 463, 33, 23}, "Image9");
+  Image10 = picture(GaugePicture(), {14, 489, 26, 23}, "Image10");
+  Image11 = picture(ButtonPicture(Glyph::Quit), {8, 515, 33, 23}, "Image11");
+
+  connect(Button1, &QPushButton::clicked, this, &THelp::Button1Click);
+}
+
+QLabel* THelp::picture(const QPixmap& pixmap, const QRect& geometry, const char* name) {
+  auto* label = new QLabel(this);
+  label->setObjectName(name);
+  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);  // a narrower control cuts the right edge
+  label->setPixmap(pixmap);
+  label->setGeometry(geometry);
+  return label;
+}
+
+void THelp::Button1Click() {
+  accept();
+}
+
+void THelp::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (!event->spontaneous()) {
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+      const QRect desktop = screen->geometry();
+      move(desktop.center() - QPoint(width() / 2, height() / 2));
+    }
+  }
+  Button1->setFocus(Qt::OtherFocusReason);
+}
+
+}  // namespace huesift

@@ -1,0 +1,65 @@
+// The help window on its own.
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+
+#include "app/thelp.h"
+
+namespace huesift::test {
+namespace {
+
+TEST(HelpWindow, FixedPaleYellowDialogWithCloseBoxOnly) {
+  THelp help;
+  EXPECT_EQ(help.windowTitle(), "Huesift Help");
+  EXPECT_EQ(help.size(), QSize(568, 617));
+  EXPECT_EQ(help.minimumSize(), help.maximumSize());
+  EXPECT_TRUE(help.windowFlags() & Qt::WindowCloseButtonHint);
+  EXPECT_FALSE(help.windowFlags() & (Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint));
+  const QImage shot = help.grab().toImage();
+  EXPECT_EQ(shot.pixelColor(5, 5), QColor(244, 235, 168));
+  EXPECT_EQ(help.Label4->text(), "   Huesift v1.4\nBrevant");
+}
+
+TEST(HelpWindow, TextHasFortyLinesWithTheirSpacesAndCannotBeEditedOrTabbedTo) {
+  THelp help;
+  const QStringList lines = help.Memo1->toPlainText().split('\n');
+  ASSERT_EQ(lines.size(), 40);
+  EXPECT_TRUE(lines[0].startsWith("Capture:   Click"));
+  EXPECT_TRUE(lines[1].startsWith(QString(16, ' ') + "desired area."));
+  EXPECT_TRUE(lines[14].endsWith("with the "));
+  EXPECT_EQ(lines[28], " ");
+  EXPECT_EQ(lines[29], " ");
+  EXPECT_EQ(lines[36], " ");
+  EXPECT_EQ(lines[2], "");
+  EXPECT_EQ(lines[39].trimmed(),
+            "clipboard ('Add Color' and 'Fill' buttons must be in up position).");
+
+  help.show();
+  ASSERT_EQ(help.focusWidget(), help.Button1);
+  QTest::keyClick(help.Button1, Qt::Key_Tab);
+  EXPECT_EQ(help.focusWidget(), help.Button1);  // the text is skipped
+  QTest::keyClicks(help.Memo1, "x");
+  EXPECT_EQ(help.Memo1->toPlainText().split('\n'), lines);
+  QTest::mouseClick(help.Button1, Qt::LeftButton);
+  EXPECT_FALSE(help.isVisible());
+}
+
+TEST(HelpWindow, PicturesSitBesideTheirTopics) {
+  THelp help;
+  // Pictures one pixel wider than their control lose the rightmost column.
+  EXPECT_EQ(help.Image1->geometry(), QRect(8, 60, 33, 23));
+  EXPECT_EQ(help.Image1->pixmap().size(), QSize(34, 23));
+  EXPECT_EQ(help.Image12->pos(), QPoint(8, 177));
+  EXPECT_EQ(help.Image8->geometry(), QRect(8, 400, 31, 56));
+  EXPECT_EQ(help.Image10->geometry(), QRect(14, 489, 26, 23));
+  EXPECT_EQ(help.Image11->pos(), QPoint(8, 515));
+  // Each picture's top is 4 pixels above its topic's line.
+  const QRect line18 =
+      help.Memo1->cursorRect(QTextCursor(help.Memo1->document()->findBlockByNumber(17)));
+  EXPECT_EQ(help.Memo1->y() + line18.top() - 4, help.Image4->y());
+}
+
+}  // namespace
+}  // namespace huesift::test
