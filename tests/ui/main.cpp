@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
+#include "app/huesift_application.h"
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM",
           qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-  QApplication app(argc, argv);
+  // The program's own application object, so errors escaping handlers are reported as in
+  // the program; each test points the report at its own fake services.
+  huesift::HuesiftApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

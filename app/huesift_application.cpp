@@ -1,0 +1,35 @@
+#include "app/huesift_application.h"
+
+#include <QWidget>
+#include <exception>
+
+#include "platform/services.h"
+
+namespace huesift {
+
+HuesiftApplication::HuesiftApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  setApplicationName("Huesift");
+}
+
+bool HuesiftApplication::notify(QObject* receiver, QEvent* event) {
+  try {
+    return QApplication::notify(receiver, event);
+  } catch (const std::exception& error) {
+    report(QString::fromUtf8(error.what()));
+  } catch (...) {
+    report(QStringLiteral("Unknown error"));
+  }
+  return false;
+}
+
+void HuesiftApplication::report(const QString& text) {
+  if (!services_) {
+    qCritical("%s", qPrintable(text));
+    return;
+  }
+  QWidget* parent = activeModalWidget();
+  if (!parent) parent = activeWindow();
+  services_->showMessage(parent, text);
+}
+
+}  // namespace huesift
