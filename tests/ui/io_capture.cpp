@@ -1,0 +1,216 @@
+// Capture on the real windows: the overlay's still, the dragged rectangle, the state a
+// capture leaves and the ways it can end without a picture.
+#include <QApplication>
+#include <QMouseEvent>
+#include <functional>
+
+#include "tests/ui/main_window_fixture.h"
+
+namespace huesift::test {
+namespace {
+
+QRgb ScreenColour(int x, int y) {
+  return qRgb((x * 3 + y) & 255, (x ^ y) & 255, (y * 5) & 255);
+}
+
+Colour AsColour(QRgb c) {
+  return qRed(c) | (qGreen(c) << 8) | (qBlue(c) << 16);
+}
+
+class CaptureTest : public MainWindowTest {
+ protected:
+  CaptureTest() {
+    fake.screen = QImage(1100, 800, QImage::Format_RGB32);
+    for (int y = 0; y < 800; ++y)
+      for (int x = 0; x < 1100; ++x) fake.screen.setPixel(x, y, ScreenColour(x, y));
+  }
+
+  // Clicks "Capture"; during() runs once the overlay shows the still.
+  void capture(const std::function<void()>& during) {
+    fake.onModal = [&](QDialog*) {
+      for (int i = 0; i < 20 && fake.sleeps.empty(); ++i) QCoreApplication::processEvents();
+      ASSERT_EQ(fake.sleeps, std::vector<int>{300});
+      EXPECT_FALSE(form->isVisible());
+      EXPECT_TRUE(overlay->isVisible());
+      EXPECT_EQ(overlay->geometry(), kWorkArea);
+      during();
+    };
+    click(form->SpeedButton2);
+  }
+
+  void mouse(QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held, QPoint at) {
+    QMouseEvent event(type, QPointF(at), overlay->Image1->mapToGlobal(QPointF(at)), button, held,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(overlay->Image1, &event);
+  }
+  void press(QPoint at, Qt::MouseButton b = Qt::LeftButton) {
+    mouse(QEvent::MouseButtonPress, b, b, at);
+  }
+  void move(QPoint at, Qt::MouseButtons held = Qt::LeftButton) {
+    mouse(QEvent::MouseMove, Qt::NoButton, held, at);
+  }
+  void release(QPoint at, Qt::MouseButton b = Qt::LeftButton) {
+    mouse(QEvent::MouseButtonRelease, b, Qt::NoButton, at);
+  }
+
+  std::vector<bool> toolsEnabled() const {
+    return {form->SpeedButton1->isEnabled(), form->SpeedButton3->isEnabled(),
+            form->SpeedButton4->isEnabled(), form->SpeedButton5->isEnabled()};
+  }
+};
+
+TEST_F(CaptureTest, DraggedRectangleOfTheScreenBecomesThePicture) {
+  form->SpeedButton4->setEnabled(true);
+  form->SpeedButton4->setChecked(true);
+  form->SpeedButton11->setEnabled(true);
+  capture([&] {
+    press({300, 200});
+    EXPECT_EQ(fake.priorityRaised, 1);
+    move({250, 180});
+    move({120, 90});  // up and to the left of the press
+    EXPECT_EQ(overlay->Image1->outlines(), std::vector<QRect>{QRect(120, 90, 181, 111)});
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::CrossCursor);
+    release({120, 90});
+  });
+
+  EXPECT_TRUE(form->isVisible());
+  EXPECT_FALSE(overlay->isVisible());
+  EXPECT_EQ(fake.priorityRaised, 0);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  EXPECT_TRUE(overlay->Image1->outlines().empty());
+
+  // The still is aligned with the screen although the work area starts at (60, 40).
+  ASSERT_EQ(form->Image1->size(), QSize(180, 110));
+  EXPECT_EQ(form->state.pictureWidth, 180);
+  EXPECT_EQ(form->state.pictureHeight, 110);
+  EXPECT_EQ(QRect(QPoint(form->state.bandStartX, form->state.bandStartY),
+                  QPoint(form->state.bandEndX, form->state.bandEndY)),
+            QRect(QPoint(120, 90), QPoint(300, 200)));
+  ASSERT_EQ(picture().width(), kWorkArea.width() - 6);
+  ASSERT_EQ(picture().height(), kWorkArea.height() - 56);
+  for (int y = 0; y < 110; ++y)
+    for (int x = 0; x < 180; ++x)
+      ASSERT_EQ(picture().pixel(x, y), AsColour(ScreenColour(60 + 120 + x, 40 + 90 + y)))
+          << x << "," << y;
+  EXPECT_EQ(picture().pixel(180, 0), kWhite);  // the rest of the raster
+
+  EXPECT_EQ(form->state.runState, 0);
+  EXPECT_EQ(toolsEnabled(), std::vector<bool>(4, true));
+  EXPECT_TRUE(form->SpeedButton12->isEnabled());
+  EXPECT_FALSE(form->SpeedButton11->isEnabled());
+  EXPECT_FALSE(form->SpeedButton4->isChecked());
+  EXPECT_FALSE(form->Image5->hasRaster());
+  EXPECT_EQ(form->Image5->size(), QSize(180, 110));
+}
+
+TEST_F(CaptureTest, ClickOrRightDragGivesAnEmptyPictureWithTheToolsOff) {
+  for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton}) {
+    givePicture(Picture(30, 20, kBlack));
+    capture([&] {
+      // A left click without movement, or a right-button drag (the band follows only a
+      // held left button).
+      const QPoint end = button == Qt::LeftButton ? QPoint(200, 150) : QPoint(260, 190);
+      press({200, 150}, button);
+      move(end, button);
+      EXPECT_TRUE(overlay->Image1->outlines().empty());
+      release(end, button);
+    });
+    EXPECT_EQ(form->Image1->size(), QSize(0, 0)) << button;
+    EXPECT_EQ(form->state.pictureWidth, 0);
+    EXPECT_EQ(form->state.pictureHeight, 0);
+    EXPECT_EQ(form->state.runState, 0);
+    EXPECT_EQ(toolsEnabled(), std::vector<bool>(4, false));
+    EXPECT_TRUE(form->SpeedButton12->isEnabled());
+    EXPECT_EQ(fake.priorityRaised, 0);
+    fake.sleeps.clear();
+  }
+}
+
+TEST_F(CaptureTest, RectangleLargerThanTheRasterKeepsWhatFitsAndCopiesWhiteBeyond) {
+  capture([&] {
+    press({10, 20});
+    move({kWorkArea.width() + 40, kWorkArea.height() + 30});  // past the overlay's edge
+    release({kWorkArea.width() + 40, kWorkArea.height() + 30});
+  });
+  const int w = kWorkArea.width() + 30;
+  const int h = kWorkArea.height() + 10;
+  EXPECT_EQ(form->state.pictureWidth, w);
+  EXPECT_EQ(form->state.pictureHeight, h);
+  EXPECT_EQ(QSize(picture().width(), picture().height()),
+            QSize(kWorkArea.width() - 6, kWorkArea.height() - 56));
+  EXPECT_EQ(toolsEnabled(), std::vector<bool>(4, true));
+
+  form->Copy1Click();
+  ASSERT_TRUE(fake.clipboard.has_value());
+  const QImage copied = *fake.clipboard;
+  ASSERT_EQ(copied.size(), QSize(w, h));
+  EXPECT_EQ(copied.pixel(0, 0), ScreenColour(60 + 10, 40 + 20));
+  // The still ends at the overlay's edge, 890 pixels right of the press; past it the raster
+  // stays white, and past the raster the copy is white.
+  EXPECT_EQ(copied.pixel(889, picture().height() - 1),
+            ScreenColour(60 + 10 + 889, 40 + 20 + picture().height() - 1));
+  EXPECT_EQ(copied.pixel(890, 0), qRgb(255, 255, 255));
+  EXPECT_EQ(copied.pixel(picture().width(), 0), qRgb(255, 255, 255));
+  EXPECT_EQ(copied.pixel(0, picture().height()), qRgb(255, 255, 255));
+  EXPECT_EQ(copied.pixel(w - 1, h - 1), qRgb(255, 255, 255));
+}
+
+// Escape or a close command, before or during a drag, brings back what the window showed.
+TEST_F(CaptureTest, EscapeOrCloseRestoresThePictureAndRunState) {
+  const std::vector<std::function<void()>> endings = {
+      [this] { QTest::keyClick(overlay.get(), Qt::Key_Escape); }, [this] { overlay->close(); }};
+  for (bool dragging : {false, true}) {
+    for (const auto& end : endings) {
+      Picture before(40, 30, kBlack);
+      before.setPixel(3, 4, 0x123456);
+      givePicture(before);
+      form->Image1->resize(50, 35);
+      form->state.pictureWidth = 50;
+      form->state.pictureHeight = 35;
+      capture([&] {
+        if (dragging) {
+          press({100, 100});
+          move({150, 140});
+        }
+        end();
+        EXPECT_FALSE(overlay->isVisible());
+      });
+      EXPECT_TRUE(form->isVisible());
+      EXPECT_EQ(picture(), before);
+      EXPECT_EQ(form->Image1->size(), QSize(50, 35));
+      EXPECT_EQ(form->state.pictureWidth, 50);
+      EXPECT_EQ(form->state.pictureHeight, 35);
+      EXPECT_EQ(form->state.runState, 0);
+      EXPECT_EQ(fake.priorityRaised, 0);
+      EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+      fake.sleeps.clear();
+    }
+  }
+}
+
+TEST_F(CaptureTest, CancelBeforeAnyPictureLeavesNoPicture) {
+  const QSize empty = form->Image1->size();
+  capture([&] { QTest::keyClick(overlay.get(), Qt::Key_Escape); });
+  EXPECT_EQ(form->state.runState, 2);
+  EXPECT_FALSE(form->Image1->hasRaster());
+  EXPECT_EQ(form->Image1->size(), empty);
+  EXPECT_FALSE(form->SpeedButton5->isEnabled());
+}
+
+TEST_F(CaptureTest, RefusedWhileProcessRunsAndPasteMenuBelowTheButton) {
+  form->state.runState = 1;
+  click(form->SpeedButton2);
+  EXPECT_TRUE(fake.modals.empty());
+  form->state.runState = 0;
+
+  QTest::mousePress(form->SpeedButton2, Qt::RightButton);
+  EXPECT_TRUE(form->PopupMenu4->isVisible());
+  EXPECT_EQ(form->PopupMenu4->pos(),
+            form->frameGeometry().topLeft() + form->SpeedButton2->pos() + QPoint(-9, 41));
+  form->PopupMenu4->hide();
+  QTest::mouseRelease(form->SpeedButton2, Qt::RightButton);
+  EXPECT_TRUE(fake.modals.empty());
+}
+
+}  // namespace
+}  // namespace huesift::test
