@@ -44,6 +44,50 @@ bool FindHash(RetainedSet& set) {
   return false;
 }
 
+// Hash and displace: keys are grouped into buckets by one part of the product, and each
+// bucket, largest first, gets the first displacement that puts all its keys into free
+// slots. With 32 buckets for at most 64 keys a multiplier almost always works at once.
+bool FindDisplacement(RetainedSet& set) {
+  std::uint64_t seed = 0xD1B54A32D192ED03ull;
+  for (int attempt = 0; attempt < 256; ++attempt) {
+    seed = seed * 6364136223846793005ull + 1442695040888963407ull;
+    set.displacedMultiplier = static_cast<std::uint32_t>(seed >> 32) | 1u;
+    std::array<std::vector<int>, 32> buckets;
+    for (int i = 0; i < set.count; ++i)
+      buckets[(set.colours[i] * set.displacedMultiplier) >> RetainedSet::kBucketShift].push_back(i);
+    std::array<int, 32> order;
+    for (int b = 0; b < 32; ++b) order[b] = b;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int a, int b) { return buckets[a].size() > buckets[b].size(); });
+    set.displacedSlots.fill(0);
+    set.displacement.fill(0);
+    bool placedAll = true;
+    for (const int b : order) {
+      const std::vector<int>& keys = buckets[b];
+      bool placed = keys.empty();
+      for (std::uint32_t d = 0; d < 64 && !placed; ++d) {
+        set.displacement[b] = d;
+        std::size_t k = 0;
+        for (; k < keys.size(); ++k) {
+          std::uint32_t& slot = set.displacedSlots[set.displacedSlotOf(set.colours[keys[k]])];
+          if (slot != 0) break;
+          slot = set.colours[keys[k]];
+        }
+        placed = k == keys.size();
+        for (std::size_t u = 0; !placed && u < k; ++u)  // take this displacement's keys back
+          set.displacedSlots[set.displacedSlotOf(set.colours[keys[u]])] = 0;
+      }
+      if (!placed) {
+        placedAll = false;
+        break;
+      }
+    }
+    if (placedAll) return set.displaced = true;
+  }
+  set.displacedSlots.fill(0);
+  return set.displaced = false;
+}
+
 }  // namespace
 
 RetainedSet CompileRetainedSet(const ColourTable& table, bool allowHash) {
@@ -55,6 +99,7 @@ RetainedSet CompileRetainedSet(const ColourTable& table, bool allowHash) {
     if (std::find(set.colours.begin(), end, stored) == end) set.colours[set.count++] = stored;
   }
   if (allowHash && set.count > 0) FindHash(set);
+  if (allowHash && set.count >= kMinDisplaced) FindDisplacement(set);
   return set;
 }
 
@@ -62,31 +107,38 @@ RetainedSet CompileRetainedSet(const ColourTable& table, bool allowHash) {
 
 namespace {
 
-bool vectorAllowed = true;
+ProcessKernel kernelLimit = ProcessKernel::Avx512;
 
 using RowKernel = void (*)(std::uint32_t*, int, const detail::RowJob&);
 
-RowKernel ChooseKernel(const detail::RetainedSet& set) {
-  const bool vectorFits = set.count <= 8 || set.multiplier != 0;
-  if (vectorAllowed && vectorFits && ProcessVectorKernelAvailable()) return detail::ProcessRowAvx2;
+RowKernel ChooseKernel(ProcessPass pass, const detail::RetainedSet& set) {
+  const ProcessKernel widest = std::min(kernelLimit, WidestProcessKernel());
+  const bool tableless = pass == ProcessPass::White || set.count == 0;
+  if (widest >= ProcessKernel::Avx512 && !tableless && set.displaced)
+    return detail::ProcessRowAvx512;
+  if (widest >= ProcessKernel::Avx2 &&
+      (tableless || set.count <= detail::kMaxCompared || set.multiplier != 0))
+    return detail::ProcessRowAvx2;
   return detail::ProcessRowScalar;
 }
 
 }  // namespace
 
-bool ProcessVectorKernelAvailable() {
-  static const bool available = detail::Avx2Supported();
-  return available;
+ProcessKernel WidestProcessKernel() {
+  static const ProcessKernel widest = detail::Avx512Supported() ? ProcessKernel::Avx512
+                                      : detail::Avx2Supported() ? ProcessKernel::Avx2
+                                                                : ProcessKernel::Portable;
+  return widest;
 }
 
-void SetProcessVectorKernelAllowed(bool allowed) {
-  vectorAllowed = allowed;
+void LimitProcessKernel(ProcessKernel widest) {
+  kernelLimit = widest;
 }
 
 int RunProcessPass(ProcessPass pass, int height, int gaugeMax, const ColourTable& retained,
                    const ProcessHooks& hooks) {
   const detail::RetainedSet set = detail::CompileRetainedSet(retained);
-  const RowKernel kernel = ChooseKernel(set);
+  const RowKernel kernel = ChooseKernel(pass, set);
   detail::RowJob job;
   job.pass = pass;
   job.set = &set;

@@ -36,9 +36,10 @@ int RunProcessPass(ProcessPass pass, int height, int gaugeMax, const ColourTable
 int RunProcessPassReference(ProcessPass pass, int height, int gaugeMax, const ColourTable& retained,
                             const ProcessHooks& hooks);
 
-// The vector kernel is chosen at run time from what the CPU offers. Tests and benchmarks can
-// pin the portable kernel to compare both on the same machine.
-bool ProcessVectorKernelAvailable();
-void SetProcessVectorKernelAllowed(bool allowed);
+// Row kernels from the plainest to the widest. Runs use the widest that the CPU offers and
+// the run's colour table suits; tests and benchmarks can cap it to compare them on one machine.
+enum class ProcessKernel { Portable, Avx2, Avx512 };
+ProcessKernel WidestProcessKernel();  // what this CPU can run
+void LimitProcessKernel(ProcessKernel widest);
 
 }  // namespace huesift

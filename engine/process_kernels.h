@@ -26,7 +26,20 @@ struct RetainedSet {
   int shift = 32;                    // slot = (word * multiplier) >> shift
   std::vector<std::uint32_t> slots;  // the colour hashed there, or 0 (never a pixel word)
 
+  // A second hash for the 512-bit kernel, whose table must fit in four registers: 32
+  // buckets each shift their keys by a displacement into 64 slots. Found for most sets.
+  bool displaced = false;
+  std::uint32_t displacedMultiplier = 0;
+  std::array<std::uint32_t, 32> displacement{};
+  std::array<std::uint32_t, 64> displacedSlots{};  // the colour placed there, or 0
+  static constexpr int kBucketShift = 27;
+  static constexpr int kDisplacedShift = 21;
+
   std::uint32_t slotOf(std::uint32_t word) const { return (word * multiplier) >> shift; }
+  std::uint32_t displacedSlotOf(std::uint32_t word) const {
+    const std::uint32_t p = word * displacedMultiplier;
+    return ((p >> kDisplacedShift) + displacement[p >> kBucketShift]) & 63u;
+  }
   // word must have its top byte set.
   bool contains(std::uint32_t word) const {
     if (multiplier != 0) return slots[slotOf(word)] == word;
@@ -39,6 +52,11 @@ struct RetainedSet {
 // allowHash false keeps the one-by-one search, the path taken when no hash is found.
 RetainedSet CompileRetainedSet(const ColourTable& table, bool allowHash = true);
 
+// The AVX2 kernel compares up to this many colours directly and gathers from the hash
+// beyond; the 512-bit kernel's table lookup beats comparing from this many colours on.
+inline constexpr int kMaxCompared = 8;
+inline constexpr int kMinDisplaced = 3;
+
 struct RowJob {
   ProcessPass pass = ProcessPass::Strip;
   bool convert = false;   // "Convert to Color"
@@ -50,8 +68,12 @@ struct RowJob {
 void ProcessRowScalar(std::uint32_t* row, int n, const RowJob& job);
 
 bool Avx2Supported();
-// Requires Avx2Supported() and, for more than 8 colours, a hashed set.
+// Requires Avx2Supported() and, for more than kMaxCompared colours, a hashed set.
 void ProcessRowAvx2(std::uint32_t* row, int n, const RowJob& job);
+
+bool Avx512Supported();
+// Requires Avx512Supported() and a displaced set.
+void ProcessRowAvx512(std::uint32_t* row, int n, const RowJob& job);
 
 // The rule for one word; both kernels and their tails agree with it.
 inline std::uint32_t ApplyRule(std::uint32_t word, const RowJob& job) {
