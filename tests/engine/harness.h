@@ -9,11 +9,25 @@
 
 namespace huesift::test {
 
-// The three ways a pass can run; all must give the same pixels and the same calls.
-enum class Walker { Vector, Portable, Reference };
+// The ways a pass can run; all must give the same pixels and the same calls.
+enum class Walker { Avx512, Avx2, Portable, Reference };
+inline const std::vector<Walker> kAllWalkers = {Walker::Avx512, Walker::Avx2, Walker::Portable,
+                                                Walker::Reference};
 
 inline std::string WalkerName(Walker w) {
-  return w == Walker::Vector ? "Vector" : w == Walker::Portable ? "Portable" : "Reference";
+  const char* names[] = {"Avx512", "Avx2", "Portable", "Reference"};
+  return names[static_cast<int>(w)];
+}
+
+inline ProcessKernel KernelOf(Walker w) {
+  return w == Walker::Avx512 ? ProcessKernel::Avx512
+         : w == Walker::Avx2 ? ProcessKernel::Avx2
+                             : ProcessKernel::Portable;
+}
+
+// The reference and the portable kernel run everywhere, the others where the CPU has them.
+inline bool Runs(Walker w) {
+  return KernelOf(w) <= WidestProcessKernel();
 }
 
 // Everything a run talks to, with a log of pumps (the progress seen then) and progress writes.
@@ -55,9 +69,9 @@ struct Harness {
     const ProcessHooks hooks = Hooks();
     if (walker == Walker::Reference)
       return RunProcessPassReference(pass, height, height - 1, table, hooks);
-    SetProcessVectorKernelAllowed(walker == Walker::Vector);
+    LimitProcessKernel(KernelOf(walker));
     const int rows = RunProcessPass(pass, height, height - 1, table, hooks);
-    SetProcessVectorKernelAllowed(true);
+    LimitProcessKernel(ProcessKernel::Avx512);
     return rows;
   }
 };

@@ -22,7 +22,7 @@ TEST(Picture, StoresDisplayOrderAndReadsBackColours) {
   EXPECT_EQ(p.pixel(1, 0), 0x123456);
   p.row(0)[1] &= 0x00FFFFFFu;  // a cleared top byte does not change the colour
   EXPECT_EQ(p.pixel(1, 0), 0x123456);
-  EXPECT_TRUE(Picture(0, 5).empty());
+  EXPECT_EQ(Picture(0, 5), Picture());
   EXPECT_TRUE(Picture(-3, 5).empty());
   EXPECT_EQ(Picture(3, -1).width(), 0);
 }

@@ -116,7 +116,7 @@ class PassRules : public ::testing::TestWithParam<RuleParam> {};
 
 TEST_P(PassRules, EveryPixelFollowsItsRule) {
   const auto& [c, walker, padTo] = GetParam();
-  if (walker == Walker::Vector && !ProcessVectorKernelAvailable()) GTEST_SKIP();
+  if (!Runs(walker)) GTEST_SKIP() << WalkerName(walker) << " not on this CPU";
   std::vector<Colour> retained = c.retained;
   for (Colour filler = 0x0A0B0C; static_cast<int>(retained.size()) < padTo; filler += 0x030507) {
     const bool probe = std::any_of(c.before_after.begin(), c.before_after.end(),
@@ -148,8 +148,7 @@ TEST_P(PassRules, EveryPixelFollowsItsRule) {
 
 INSTANTIATE_TEST_SUITE_P(Table, PassRules,
                          ::testing::Combine(::testing::ValuesIn(kCases),
-                                            ::testing::Values(Walker::Vector, Walker::Portable,
-                                                              Walker::Reference),
+                                            ::testing::ValuesIn(kAllWalkers),
                                             ::testing::Values(0, 8, 64)),
                          [](const auto& info) {
                            return std::string(std::get<0>(info.param).name) + "_" +

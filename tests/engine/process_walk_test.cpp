@@ -10,7 +10,7 @@ constexpr Colour kGrey = 0x808080;
 class RowWalk : public ::testing::TestWithParam<Walker> {
  protected:
   void SetUp() override {
-    if (GetParam() == Walker::Vector && !ProcessVectorKernelAvailable()) GTEST_SKIP();
+    if (!Runs(GetParam())) GTEST_SKIP() << WalkerName(GetParam()) << " not on this CPU";
   }
   // A grey picture: the strip pass with black retained turns every visited pixel white.
   void Grey(int w, int h) {
@@ -114,8 +114,7 @@ TEST_P(RowWalk, OptionsChangedInPumpApplyFromThatRow) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(AllWalkers, RowWalk,
-                         ::testing::Values(Walker::Vector, Walker::Portable, Walker::Reference),
+INSTANTIATE_TEST_SUITE_P(AllWalkers, RowWalk, ::testing::ValuesIn(kAllWalkers),
                          [](const auto& info) { return WalkerName(info.param); });
 
 }  // namespace
