@@ -1,0 +1,117 @@
+#include "colours/colour_box.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QToolButton>
+#include <algorithm>
+
+#include "colours/swatch.h"
+#include "engine/working_state.h"
+
+namespace huesift {
+
+CandidateList::CandidateList(QWidget* parent) : QListWidget(parent) {
+  setItemDelegate(new SwatchDelegate(this));
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  setUniformItemSizes(true);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}
+
+void CandidateList::appendColour(Colour c) {
+  addItem(QString::fromStdString(ColourText(c)));
+}
+
+Colour CandidateList::colourAt(int row) const {
+  const QListWidgetItem* entry = item(row);
+  return entry ? ColourFromText(entry->text().toStdString()) : kNoColour;
+}
+
+// Only the left button chooses; other presses on the list are swallowed so that they do not
+// reach the box underneath and start a drag.
+void CandidateList::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return event->accept();
+  QListWidget::mousePressEvent(event);
+  if (itemAt(event->position().toPoint())) emit chosen();
+}
+
+void CandidateList::keyPressEvent(QKeyEvent* event) {
+  const int before = currentRow();
+  QListWidget::keyPressEvent(event);
+  if (currentRow() != before && currentRow() >= 0) emit chosen();
+}
+
+ColourBox::ColourBox(QWidget* parent) : QFrame(parent) {
+  setFrameStyle(QFrame::Panel | QFrame::Raised);
+  setLineWidth(1);
+  setAutoFillBackground(true);
+  setBackgroundRole(QPalette::Button);
+  resize(161, 142);
+
+  Label1 = new QLabel(QStringLiteral("Retain which color?"), this);
+  Label1->setObjectName(QStringLiteral("Label1"));
+  Label1->setGeometry(8, 3, 94, 13);
+  QFont titleFont(QStringLiteral("MS Sans Serif"));
+  titleFont.setPixelSize(11);
+  Label1->setFont(titleFont);
+  QPalette blueText = Label1->palette();
+  blueText.setColor(QPalette::WindowText, Qt::blue);
+  blueText.setColor(QPalette::ButtonText, Qt::blue);
+  Label1->setPalette(blueText);
+  Label1->installEventFilter(this);
+
+  SpeedButton8 = new QToolButton(this);
+  SpeedButton8->setObjectName(QStringLiteral("SpeedButton8"));
+  SpeedButton8->setText(QStringLiteral("X"));
+  SpeedButton8->setGeometry(144, 3, 14, 13);
+  QFont xFont(QStringLiteral("Small Fonts"));
+  xFont.setPixelSize(8);
+  xFont.setBold(true);
+  SpeedButton8->setFont(xFont);
+  SpeedButton8->setPalette(blueText);
+
+  ListBox1 = new CandidateList(this);
+  ListBox1->setObjectName(QStringLiteral("ListBox1"));
+  ListBox1->setGeometry(8, 18, 145, 116);
+  ListBox1->hide();
+  hide();
+}
+
+void ColourBox::openFor(int n) {
+  const int rows = std::min(n, 30);
+  resize(width(), 30 + kSwatchRowHeight * rows);
+  ListBox1->resize(ListBox1->width(), 5 + kSwatchRowHeight * rows);
+  ListBox1->show();
+  show();
+  raise();
+}
+
+// The title is not part of the box's draggable background.
+bool ColourBox::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Label1 && event->type() == QEvent::MouseButtonPress) return true;
+  return QFrame::eventFilter(watched, event);
+}
+
+void ColourBox::mousePressEvent(QMouseEvent* event) {
+  emit mouseDown(event->button(), event->globalPosition().toPoint());
+}
+
+void ColourBox::beginDrag(const QPoint& globalPos) {
+  dragging_ = true;
+  dragOrigin_ = globalPos;
+  startPos_ = pos();
+}
+
+void ColourBox::mouseMoveEvent(QMouseEvent* event) {
+  if (!dragging_ || !parentWidget()) return;
+  const QPoint wanted = startPos_ + event->globalPosition().toPoint() - dragOrigin_;
+  const QRect client = parentWidget()->rect();
+  move(std::clamp(wanted.x(), 0, std::max(0, client.width() - width())),
+       std::clamp(wanted.y(), 0, std::max(0, client.height() - height())));
+}
+
+void ColourBox::mouseReleaseEvent(QMouseEvent*) {
+  dragging_ = false;
+}
+
+}  // namespace huesift

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QFrame>
+#include <QListWidget>
+
+#include "engine/colour.h"
+
+class QLabel;
+class QToolButton;
+
+namespace huesift {
+
+// The candidate list inside the colour box: decimal colour texts drawn as swatches, one
+// selected at a time. Emits chosen() whenever the user picks an entry, by a press on one
+// (the selected one included) or by moving the selection with the keyboard.
+class CandidateList : public QListWidget {
+  Q_OBJECT
+ public:
+  explicit CandidateList(QWidget* parent = nullptr);
+
+  void appendColour(Colour c);
+  Colour colourAt(int row) const;
+
+ signals:
+  void chosen();
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+};
+
+// "Retain which color?": a small raised panel floating over the picture with its title, an
+// "X" and the candidate list. A press on its own background can start a drag that keeps the
+// box inside its parent's client area; it stays where it was dropped.
+class ColourBox : public QFrame {
+  Q_OBJECT
+ public:
+  explicit ColourBox(QWidget* parent = nullptr);
+
+  QLabel* Label1 = nullptr;
+  QToolButton* SpeedButton8 = nullptr;  // "X"
+  CandidateList* ListBox1 = nullptr;
+
+  // Sizes the box and its list for n candidates (at most 30 rows show) and shows both.
+  void openFor(int n);
+  // Follows the pointer from globalPos until the button that went down is released.
+  void beginDrag(const QPoint& globalPos);
+
+ signals:
+  void mouseDown(Qt::MouseButton button, const QPoint& globalPos);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  bool dragging_ = false;
+  QPoint dragOrigin_;  // pointer's screen position when the drag began
+  QPoint startPos_;    // the box's position then
+};
+
+}  // namespace huesift

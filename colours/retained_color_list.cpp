@@ -1,0 +1,101 @@
+#include "colours/retained_color_list.h"
+
+#include <QAbstractItemView>
+#include <QProxyStyle>
+#include <QStylePainter>
+#include <QWheelEvent>
+
+#include "colours/swatch.h"
+#include "engine/working_state.h"
+
+namespace huesift {
+namespace {
+
+// Some styles open a drop-down list as a menu as tall as the screen; this one must show at
+// most 30 entries and scroll the rest.
+class ScrollingPopupStyle : public QProxyStyle {
+ public:
+  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                QStyleHintReturn* returnData) const override {
+    if (hint == SH_ComboBox_Popup) return 0;
+    return QProxyStyle::styleHint(hint, option, widget, returnData);
+  }
+};
+
+}  // namespace
+
+RetainedColorList::RetainedColorList(QWidget* parent) : QComboBox(parent) {
+  auto* style = new ScrollingPopupStyle;
+  style->setParent(this);
+  setStyle(style);
+  setEditable(false);
+  setItemDelegate(new SwatchDelegate(this));
+  setMaxVisibleItems(30);
+  // With a placeholder the first entry added to an empty list is not selected by itself;
+  // the face is painted here, so the placeholder is never seen.
+  setPlaceholderText(QStringLiteral(" "));
+}
+
+void RetainedColorList::appendColour(Colour c) {
+  addItem(QString::fromStdString(ColourText(c)));
+}
+
+Colour RetainedColorList::colourAt(int index) const {
+  return ColourFromText(itemText(index).toStdString());
+}
+
+std::vector<std::string> RetainedColorList::entries() const {
+  std::vector<std::string> out;
+  out.reserve(count());
+  for (int i = 0; i < count(); ++i) out.push_back(itemText(i).toStdString());
+  return out;
+}
+
+void RetainedColorList::deleteEntry(int index) {
+  removeItem(index);
+  setCurrentIndex(-1);
+}
+
+// The tint is the control's base colour, so resetting the palette also takes it away.
+void RetainedColorList::setBackgroundColour(Colour c) {
+  QPalette tinted = palette();
+  tinted.setColor(QPalette::Base, ToQColor(c));
+  setPalette(tinted);
+}
+
+void RetainedColorList::resetBackgroundColour() {
+  setPalette(QPalette());
+}
+
+QColor RetainedColorList::backgroundColour() const {
+  return palette().color(QPalette::Base);
+}
+
+void RetainedColorList::showPopup() {
+  emit droppedDown();
+  QComboBox::showPopup();
+}
+
+void RetainedColorList::paintEvent(QPaintEvent*) {
+  QStylePainter painter(this);
+  QStyleOptionComboBox option;
+  initStyleOption(&option);
+  option.currentText.clear();
+  option.currentIcon = QIcon();
+  painter.drawComplexControl(QStyle::CC_ComboBox, option);
+  const QRect face =
+      style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+  if (currentIndex() >= 0) {
+    DrawSwatch(painter, face, colourAt(currentIndex()));
+  } else {
+    painter.fillRect(face, backgroundColour());
+  }
+}
+
+// Turning the wheel over the toolbar must not delete colours; only the pointer in the
+// dropped list and the keyboard choose entries.
+void RetainedColorList::wheelEvent(QWheelEvent* event) {
+  event->ignore();
+}
+
+}  // namespace huesift

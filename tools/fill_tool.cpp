@@ -1,0 +1,40 @@
+#include <QAbstractButton>
+#include <QMenu>
+
+#include "colours/colour_box.h"
+#include "engine/fill.h"
+#include "platform/picture_control.h"
+#include "platform/services.h"
+#include "tools/image_tools.h"
+
+namespace huesift {
+
+void ImageTools::fillClicked() {
+  if (c_.state.runState == 1) {
+    c_.SpeedButton4->setChecked(false);
+    return;
+  }
+  c_.SpeedButton11->setEnabled(false);
+  c_.window->unsetCursor();
+  lists_.closeBox();
+  c_.Panel12->ListBox1->clear();
+  if (c_.SpeedButton4->isChecked()) {
+    c_.state.toolCursorFile = "syrblue.cur";
+    loadToolCursor(c_.state.toolCursorFile);
+  }
+}
+
+void ImageTools::chooseFillColour() {
+  if (const auto chosen = c_.services.chooseColour(c_.window, c_.lastChosenColour)) {
+    c_.state.fillColor = *chosen;
+    c_.lastChosenColour = *chosen;
+  }
+}
+
+void ImageTools::fillAt(int x, int y) {
+  takeUndoCopy();
+  if (FloodFill(c_.Image1->canvas(), x, y, c_.state.fillColor) > 0) c_.Image1->changed();
+  enableUndo();
+}
+
+}  // namespace huesift

@@ -1,0 +1,111 @@
+#include "tools/image_tools.h"
+
+#include <QAbstractButton>
+#include <QMenu>
+#include <algorithm>
+
+#include "platform/picture_control.h"
+#include "platform/services.h"
+
+namespace huesift {
+
+ImageTools::ImageTools(const ToolContext& context, QObject* parent)
+    : QObject(parent),
+      c_(context),
+      lists_(context.state, context.services, context.window, context.ComboBox1, context.Panel12,
+             context.SpeedButton1) {}
+
+void ImageTools::mouseDown(Qt::MouseButton button, int x, int y) {
+  if (c_.state.runState != 0) return;
+  const bool right = button == Qt::RightButton;
+  if (c_.SpeedButton1->isChecked()) {
+    if (right) return switchCursor("boxb.cur", "boxo.cur");
+    return sampleAt(x, y);
+  }
+  if (c_.SpeedButton4->isChecked()) {
+    if (right) return switchCursor("syrblue.cur", "syrred.cur");
+    return fillAt(x, y);
+  }
+  if (right) {
+    const QPoint pointer = c_.Image1->mapToGlobal(QPoint(x, y));
+    c_.PopupMenu1->popup(pointer - QPoint(25, 23));
+    return;
+  }
+  beginBand(x, y);
+}
+
+void ImageTools::switchCursor(const char* first, const char* second) {
+  // The name is stored before loading, so a failed load still alternates next time.
+  c_.state.toolCursorFile = c_.state.toolCursorFile == first ? second : first;
+  loadToolCursor(c_.state.toolCursorFile);
+}
+
+bool ImageTools::loadToolCursor(const std::string& fileName) {
+  const auto cursor = c_.services.loadCursorFile(QString::fromStdString(fileName));
+  if (!cursor) {
+    c_.services.showMessage(c_.window, QStringLiteral("Cursor not loaded"));
+    return false;
+  }
+  c_.window->setCursor(*cursor);
+  return true;
+}
+
+void ImageTools::takeUndoCopy() {
+  c_.Image5->setPicture(c_.Image1->picture());
+}
+
+void ImageTools::enableUndo() {
+  c_.SpeedButton11->setEnabled(true);
+}
+
+void ImageTools::beginBand(int x, int y) {
+  takeUndoCopy();
+  bandPressed_ = true;
+  c_.state.bandStartX = c_.state.bandEndX = x;
+  c_.state.bandStartY = c_.state.bandEndY = y + kPictureTop;
+}
+
+// The outline is kept by the picture control as an exclusive-or set, so drawing the same
+// band twice takes it away again. A band without area draws nothing, as a degenerate
+// exclusive-or rectangle cancels itself out.
+void ImageTools::toggleBandOutline() {
+  const WorkingState& s = c_.state;
+  if (s.bandStartX == s.bandEndX || s.bandStartY == s.bandEndY) return;
+  c_.Image1->toggleOutline(QRect(QPoint(s.bandStartX, s.bandStartY - kPictureTop),
+                                 QPoint(s.bandEndX, s.bandEndY - kPictureTop)));
+}
+
+void ImageTools::mouseMove(Qt::MouseButtons buttons, int x, int y) {
+  if (c_.state.runState != 0 || c_.SpeedButton1->isChecked() || c_.SpeedButton4->isChecked() ||
+      !(buttons & Qt::LeftButton) || !bandPressed_)
+    return;
+  toggleBandOutline();
+  c_.state.bandEndX = x;
+  c_.state.bandEndY = y + kPictureTop;
+  toggleBandOutline();
+}
+
+void ImageTools::mouseUp() {
+  if (c_.state.runState != 0 || c_.SpeedButton1->isChecked() || c_.SpeedButton4->isChecked() ||
+      !bandPressed_)
+    return;
+  bandPressed_ = false;
+  const WorkingState& s = c_.state;
+  // The rectangle's right and bottom edges are not part of it; a band dragged left or up
+  // covers what the same band dragged the other way would.
+  const int left = std::min(s.bandStartX, s.bandEndX), right = std::max(s.bandStartX, s.bandEndX);
+  const int top = std::min(s.bandStartY, s.bandEndY) - kPictureTop;
+  const int bottom = std::max(s.bandStartY, s.bandEndY) - kPictureTop;
+  if (left < right && top < bottom) {
+    Picture& picture = c_.Image1->canvas();
+    const int x0 = std::max(left, 0), x1 = std::min(right, picture.width());
+    for (int y = std::max(top, 0); y < std::min(bottom, picture.height()) && x0 < x1; ++y)
+      std::fill(picture.row(y) + x0, picture.row(y) + x1, ToStored(kWhite));
+  }
+  c_.Image1->clearOutlines();
+  c_.Image1->changed();
+  c_.window->repaint();
+  enableUndo();
+}
+
+}  // namespace huesift

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QObject>
+#include <string>
+
+#include "colours/colour_lists.h"
+#include "engine/working_state.h"
+
+class QAbstractButton;
+class QMenu;
+class QWidget;
+
+namespace huesift {
+
+class ColourBox;
+class PictureControl;
+class RetainedColorList;
+class Services;
+
+// Everything the picture tools touch, handed over by the main window.
+struct ToolContext {
+  WorkingState& state;
+  Services& services;
+  QWidget* window;                 // cursor, repaint, menu positions
+  PictureControl* Image1;          // working picture
+  PictureControl* Image2;          // 9 x 9 sample square
+  PictureControl* Image5;          // undo picture
+  QAbstractButton* SpeedButton1;   // Add Color
+  QAbstractButton* SpeedButton4;   // Fill
+  QAbstractButton* SpeedButton11;  // Undo
+  RetainedColorList* ComboBox1;
+  ColourBox* Panel12;
+  QMenu* PopupMenu1;         // picture: Copy
+  QMenu* PopupMenu2;         // fill colour
+  Colour& lastChosenColour;  // the colour chooser's memory, shared with the process colour
+};
+
+// Pointer actions on the working picture (sampling, fill, cursor switching, the "Copy"
+// menu, band erase) and the two tool toggles with the fill-colour menu.
+class ImageTools : public QObject {
+  Q_OBJECT
+ public:
+  ImageTools(const ToolContext& context, QObject* parent);
+
+  // Picture coordinates; the three do nothing unless a picture is present and idle.
+  void mouseDown(Qt::MouseButton button, int x, int y);
+  void mouseMove(Qt::MouseButtons buttons, int x, int y);
+  void mouseUp();
+
+  // Loads a cursor file from the working directory as the main window's cursor; a failure
+  // is reported and leaves the cursor as it was.
+  bool loadToolCursor(const std::string& fileName);
+
+  // Colour sampling ("Add Color").
+  void addColorClicked();
+  void sampleAt(int x, int y);
+
+  // Fill.
+  void fillClicked();
+  void chooseFillColour();
+  void fillAt(int x, int y);
+
+ private:
+  void switchCursor(const char* first, const char* second);
+  void beginBand(int x, int y);
+  void toggleBandOutline();
+  void takeUndoCopy();
+  void enableUndo();
+
+  ToolContext c_;
+  ColourLists lists_;
+  // A release ends a band only after the press that began it; a right press that opened the
+  // "Copy" menu, for one, leaves its release to the menu.
+  bool bandPressed_ = false;
+};
+
+// Window coordinates of the band are picture coordinates moved down by the picture
+// control's top in the main window.
+inline constexpr int kPictureTop = 28;
+
+}  // namespace huesift

@@ -1,0 +1,62 @@
+#include <QAbstractButton>
+
+#include "colours/colour_box.h"
+#include "colours/retained_color_list.h"
+#include "platform/picture_control.h"
+#include "platform/services.h"
+#include "tools/image_tools.h"
+
+namespace huesift {
+
+void ImageTools::addColorClicked() {
+  if (c_.state.runState == 1) {
+    c_.SpeedButton1->setChecked(false);
+    return;
+  }
+  c_.SpeedButton11->setEnabled(false);
+  if (c_.SpeedButton1->isChecked()) {
+    c_.state.toolCursorFile = "boxb.cur";
+    loadToolCursor(c_.state.toolCursorFile);
+  } else {
+    c_.Image1->unsetCursor();
+    c_.window->unsetCursor();
+    lists_.closeBox();
+  }
+}
+
+void ImageTools::sampleAt(int x, int y) {
+  WorkingState& s = c_.state;
+  CandidateList* candidates = c_.Panel12->ListBox1;
+  // Pixels of the square outside the picture stay white, so they offer no colour.
+  c_.Image2->setPicture(Picture(9, 9, kWhite));
+  c_.Panel12->hide();
+  ClearColorTable(s.candidateColors);
+  candidates->clear();
+  if (c_.ComboBox1->count() >= s.maxColors) {
+    c_.services.showMessage(c_.window, QString::fromLatin1(kListFullMessage));
+    return;
+  }
+  Picture& square = c_.Image2->canvas();
+  square.copyRect(c_.Image1->picture(), x, y, 9, 9, 0, 0);
+
+  // Row by row, each row left to right: candidates stand in the order they are first met.
+  for (int i = 0; i < 81; ++i) {
+    const Colour p = square.pixel(i % 9, i / 9);
+    if (p == kWhite || IsRetainedColor(s, p)) continue;
+    if (candidates->count() >= s.maxColors) break;
+    if (IsCandidateColor(s, p)) continue;
+    candidates->appendColour(p);
+    lists_.rewriteCandidates();
+  }
+  const int n = candidates->count();
+  if (n == 1) {
+    c_.Panel12->hide();
+    lists_.retain(candidates->colourAt(0));
+    s.candidateColors[0] = kNoColour;
+    candidates->clear();
+  } else if (n >= 2) {
+    c_.Panel12->openFor(n);
+  }
+}
+
+}  // namespace huesift
