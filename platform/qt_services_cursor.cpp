@@ -1,10 +1,41 @@
-// Placeholder until the tool cursors land.
+// Tool cursors: Windows cursor files read from the working directory. Qt can draw a cursor
+// from a picture but knows nothing of the file's hotspot, so the file is read here, every
+// size and offset checked against its length before anything in it is trusted.
+#include <QFile>
+#include <QImage>
+#include <QPixmap>
+#include <filesystem>
+#include <system_error>
+
+#include "engine/cursor_file.h"
 #include "platform/qt_services.h"
 
 namespace huesift {
 
-std::optional<QCursor> QtServices::loadCursorFile(const QString&) {
-  return std::nullopt;
+std::optional<QCursor> QtServices::loadCursorFile(const QString& fileName) {
+  std::error_code error;
+  const std::filesystem::path path(fileName.toStdString());
+  if (!std::filesystem::is_regular_file(path, error) || error) return std::nullopt;
+  if (std::filesystem::file_size(path, error) > kMaxCursorFileBytes || error) return std::nullopt;
+  QFile file(fileName);
+  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+  // The size was checked before opening; reading one byte more notices a file that grew.
+  const QByteArray bytes = file.read(kMaxCursorFileBytes + 1);
+  const auto cursor = ReadCursorFile(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                               static_cast<std::size_t>(bytes.size())));
+  if (!cursor) return std::nullopt;
+
+  QImage image;
+  if (!cursor->png.empty()) {
+    image.loadFromData(cursor->png.data(), static_cast<int>(cursor->png.size()), "PNG");
+    if (image.size() != QSize(cursor->width, cursor->height)) return std::nullopt;
+  } else {
+    image = QImage(cursor->width, cursor->height, QImage::Format_ARGB32);
+    for (int y = 0; y < cursor->height; ++y)
+      std::copy_n(cursor->argb.data() + static_cast<std::size_t>(y) * cursor->width, cursor->width,
+                  reinterpret_cast<std::uint32_t*>(image.scanLine(y)));
+  }
+  return QCursor(QPixmap::fromImage(image), cursor->hotspotX, cursor->hotspotY);
 }
 
 }  // namespace huesift

@@ -1,0 +1,101 @@
+// The tool cursors drawn at build time, read back through the real loader, and what the
+// loader refuses.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "platform/qt_services.h"
+
+namespace huesift::test {
+namespace {
+
+// Runs the loader with dir as the working directory, as the program reads its cursors.
+std::optional<QCursor> LoadIn(const QString& dir, const QString& name) {
+  const QString previous = QDir::currentPath();
+  QDir::setCurrent(dir);
+  QtServices services;
+  auto cursor = services.loadCursorFile(name);
+  QDir::setCurrent(previous);
+  return cursor;
+}
+
+// The build puts the cursors beside the program, one level above the test executables.
+QString BuildDir() {
+  return QCoreApplication::applicationDirPath() + "/..";
+}
+
+bool Opaque(const QImage& image, int x, int y) {
+  return qAlpha(image.pixel(x, y)) == 255;
+}
+
+TEST(ToolCursorFiles, SquareCursorsFrameTheSampledSquareFromTheirHotspot) {
+  for (const char* name : {"boxb.cur", "boxo.cur"}) {
+    SCOPED_TRACE(name);
+    const auto cursor = LoadIn(BuildDir(), name);
+    ASSERT_TRUE(cursor);
+    const QImage image = cursor->pixmap().toImage();
+    ASSERT_EQ(image.size(), QSize(32, 32));
+    const int hx = cursor->hotSpot().x(), hy = cursor->hotSpot().y();
+    for (int i = -1; i <= 9; ++i) {  // the frame just outside the 9 x 9 square
+      EXPECT_TRUE(Opaque(image, hx + i, hy - 1) && Opaque(image, hx + i, hy + 9)) << i;
+      EXPECT_TRUE(Opaque(image, hx - 1, hy + i) && Opaque(image, hx + 9, hy + i)) << i;
+    }
+    for (int y = 0; y < 9; ++y)
+      for (int x = 0; x < 9; ++x) EXPECT_FALSE(Opaque(image, hx + x, hy + y)) << x << "," << y;
+  }
+  const QImage b = LoadIn(BuildDir(), "boxb.cur")->pixmap().toImage();
+  const QImage o = LoadIn(BuildDir(), "boxo.cur")->pixmap().toImage();
+  EXPECT_NE(b.pixel(1, 1), o.pixel(1, 1));  // two colours
+}
+
+TEST(ToolCursorFiles, SyringesAreBlueAndRedWithTheTipAsHotspot) {
+  auto count = [](const QImage& image, auto test) {
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x)
+        if (qAlpha(image.pixel(x, y)) == 255 && test(QColor(image.pixel(x, y)))) ++n;
+    return n;
+  };
+  auto blue = [](const QColor& c) { return c.blue() > c.red() + 100; };
+  auto red = [](const QColor& c) { return c.red() > c.blue() + 100; };
+  const auto syrblue = LoadIn(BuildDir(), "syrblue.cur");
+  const auto syrred = LoadIn(BuildDir(), "syrred.cur");
+  ASSERT_TRUE(syrblue && syrred);
+  const QImage bi = syrblue->pixmap().toImage(), ri = syrred->pixmap().toImage();
+  EXPECT_GT(count(bi, blue), 20);
+  EXPECT_EQ(count(bi, red), 0);
+  EXPECT_GT(count(ri, red), 20);
+  EXPECT_EQ(count(ri, blue), 0);
+  for (const auto& c : {*syrblue, *syrred}) {
+    EXPECT_TRUE(Opaque(c.pixmap().toImage(), c.hotSpot().x(), c.hotSpot().y()));
+  }
+}
+
+TEST(ToolCursorFiles, LoaderRefusesWhatIsNotAFittingRegularFile) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  QFile original(BuildDir() + "/boxb.cur");
+  ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+  const QByteArray good = original.readAll();
+  auto write = [&](const QString& name, const QByteArray& bytes) {
+    QFile f(dir.filePath(name));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+  };
+  write("copy.cur", good);
+  write("short.cur", good.left(good.size() - 1));
+  write("huge.cur", good + QByteArray(1 << 20, '\0'));
+  ASSERT_TRUE(QDir(dir.path()).mkdir("folder.cur"));
+  ASSERT_EQ(mkfifo(dir.filePath("pipe.cur").toLocal8Bit().constData(), 0600), 0);
+
+  EXPECT_TRUE(LoadIn(dir.path(), "copy.cur"));
+  for (const char* name : {"missing.cur", "short.cur", "huge.cur", "folder.cur", "pipe.cur"})
+    EXPECT_FALSE(LoadIn(dir.path(), name)) << name;
+}
+
+}  // namespace
+}  // namespace huesift::test
