@@ -1,0 +1,209 @@
+// Pointer actions on the working picture: band erase, fill, the "Copy" menu, and the tool
+// cursors with their switching and failures.
+#include <QMenu>
+
+#include "tests/ui/tools_fixture.h"
+
+namespace huesift::test {
+namespace {
+
+constexpr Colour kBlue = 0xFF0000;
+
+// Pixels of picture that differ from before, as (x, y) pairs in scan order.
+std::vector<std::pair<int, int>> Changed(const Picture& before, const Picture& after) {
+  std::vector<std::pair<int, int>> out;
+  for (int y = 0; y < before.height(); ++y)
+    for (int x = 0; x < before.width(); ++x)
+      if (before.pixel(x, y) != after.pixel(x, y)) out.emplace_back(x, y);
+  return out;
+}
+
+std::vector<std::pair<int, int>> Block(int x0, int y0, int x1, int y1) {
+  std::vector<std::pair<int, int>> out;
+  for (int y = y0; y < y1; ++y)
+    for (int x = x0; x < x1; ++x) out.emplace_back(x, y);
+  return out;
+}
+
+class BandTest : public ToolsTest {
+ public:
+  BandTest() { givePicture(Picture(40, 30, kBlack)); }
+  void drag(QPoint from, QPoint to, QPoint releaseAt) {
+    press(Qt::LeftButton, from.x(), from.y());
+    moveTo((from.x() + to.x()) / 2, to.y());
+    moveTo(to.x(), to.y());
+    release(Qt::LeftButton, releaseAt.x(), releaseAt.y());
+  }
+};
+
+TEST_F(BandTest, WhitensTheDraggedRectangleWithoutItsRightAndBottomEdges) {
+  const Picture before = picture();
+  press(Qt::LeftButton, 10, 20);
+  moveTo(12, 21);
+  moveTo(13, 22);
+  EXPECT_EQ(form->Image1->outlines().size(), 1u);  // the earlier outline was taken away
+  EXPECT_EQ(picture(), before);                    // nothing erased while dragging
+  release(Qt::LeftButton, 30, 5);                  // where the release happens does not matter
+  EXPECT_EQ(Changed(before, picture()), Block(10, 20, 13, 22));
+  EXPECT_EQ(picture().pixel(11, 21), kWhite);
+  EXPECT_TRUE(form->Image1->outlines().empty());
+  EXPECT_TRUE(form->SpeedButton11->isEnabled());
+
+  click(form->SpeedButton11);
+  EXPECT_EQ(picture(), before);
+}
+
+TEST_F(BandTest, DraggedLeftAndUpWhitensTheSameRectangle) {
+  const Picture before = picture();
+  drag({13, 22}, {10, 20}, {10, 20});
+  EXPECT_EQ(Changed(before, picture()), Block(10, 20, 13, 22));
+}
+
+TEST_F(BandTest, PastTheEdgeOnlyThePictureChanges) {
+  const Picture before = picture();
+  drag({35, 25}, {90, 70}, {90, 70});
+  EXPECT_EQ(Changed(before, picture()), Block(35, 25, 40, 30));
+  EXPECT_EQ(picture().width(), 40);
+}
+
+TEST_F(BandTest, ReachesBeyondTheBlankPictureOnALargePicture) {
+  givePicture(Picture(900, 600, kBlack));
+  const Picture before = picture();
+  drag({780, 500}, {850, 560}, {850, 560});
+  EXPECT_EQ(Changed(before, picture()), Block(780, 500, 850, 560));
+}
+
+TEST_F(BandTest, ClickOrMiddleButtonErasesNothingButOffersUndo) {
+  const Picture before = picture();
+  clickPicture(Qt::LeftButton, 5, 5);
+  EXPECT_EQ(picture(), before);
+  EXPECT_TRUE(form->SpeedButton11->isEnabled());
+
+  click(form->SpeedButton11);
+  press(Qt::MiddleButton, 5, 5);
+  moveTo(20, 20, Qt::MiddleButton);  // only the left button drags
+  release(Qt::MiddleButton, 20, 20);
+  EXPECT_EQ(picture(), before);
+  EXPECT_TRUE(form->Image1->outlines().empty());
+  EXPECT_TRUE(form->SpeedButton11->isEnabled());
+}
+
+TEST_F(BandTest, RightClickOpensCopyMenuAtThePointerAndErasesNothing) {
+  drag({1, 1}, {8, 8}, {8, 8});
+  click(form->SpeedButton11);
+  const Picture before = picture();
+  press(Qt::RightButton, 20, 10);
+  ASSERT_TRUE(form->PopupMenu1->isVisible());
+  EXPECT_EQ(form->PopupMenu1->pos(), form->Image1->mapToGlobal(QPoint(20, 10)) - QPoint(25, 23));
+  release(Qt::RightButton, 20, 10);
+  form->PopupMenu1->hide();
+  EXPECT_EQ(picture(), before);
+  EXPECT_FALSE(form->SpeedButton11->isEnabled());
+}
+
+TEST_F(BandTest, NothingHappensWithoutAPictureOrDuringARun) {
+  for (int runState : {2, 1}) {
+    form->state.runState = runState;
+    const Picture before = picture();
+    drag({2, 2}, {20, 20}, {20, 20});
+    press(Qt::RightButton, 20, 10);
+    EXPECT_FALSE(form->PopupMenu1->isVisible());
+    EXPECT_EQ(picture(), before);
+    EXPECT_FALSE(form->SpeedButton11->isEnabled());
+  }
+}
+
+class FillTest : public ToolsTest {
+ public:
+  FillTest() {
+    givePicture(Picture(20, 20, kWhite));
+    click(form->SpeedButton4);
+  }
+  void chooseBlue() {
+    fake.colourAnswer = kBlue;
+    form->Colors1->trigger();
+  }
+};
+
+TEST_F(FillTest, OnePixelDiagonalIsAClosedBorder) {
+  for (int i = 0; i < 20; ++i) form->Image1->canvas().setPixel(i, i, kBlack);
+  chooseBlue();
+  clickPicture(Qt::LeftButton, 2, 12);  // below the diagonal
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 20; ++x)
+      ASSERT_EQ(picture().pixel(x, y), x == y ? kBlack : y > x ? kBlue : kWhite) << x << "," << y;
+  EXPECT_TRUE(form->SpeedButton11->isEnabled());
+}
+
+TEST_F(FillTest, OnePixelGapLetsTheFillThroughAndUndoTakesItBack) {
+  for (int y = 0; y < 20; ++y)
+    if (y != 13) form->Image1->canvas().setPixel(9, y, kBlack);
+  const Picture before = picture();
+  chooseBlue();
+  press(Qt::MiddleButton, 17, 2);
+  release(Qt::MiddleButton, 17, 2);
+  EXPECT_EQ(picture().pixel(0, 0), kBlue);
+  EXPECT_EQ(picture().pixel(9, 13), kBlue);
+  EXPECT_EQ(picture().pixel(9, 12), kBlack);
+  click(form->SpeedButton11);
+  EXPECT_EQ(picture(), before);
+}
+
+TEST_F(FillTest, FillColourEqualToTheClickedColourChangesNothing) {
+  const Picture before = picture();
+  clickPicture(Qt::LeftButton, 4, 4);  // white on white, the start-up fill colour
+  EXPECT_EQ(picture(), before);
+  EXPECT_TRUE(form->SpeedButton11->isEnabled());
+  click(form->SpeedButton4);  // toggling Fill withdraws Undo
+  EXPECT_FALSE(form->SpeedButton11->isEnabled());
+}
+
+TEST_F(FillTest, ColourMenuSetsTheFillColourAndSharesTheChoosersMemory) {
+  form->SpeedButton4MouseDown(Qt::RightButton);
+  ASSERT_TRUE(form->PopupMenu2->isVisible());
+  const QPoint frame = form->frameGeometry().topLeft();
+  EXPECT_EQ(form->PopupMenu2->pos(), frame + form->SpeedButton4->pos() + QPoint(-17, 41));
+  form->PopupMenu2->hide();
+
+  form->Black1->trigger();
+  clickPicture(Qt::LeftButton, 4, 4);
+  EXPECT_EQ(picture().pixel(19, 19), kBlack);
+  fake.colourAnswer.reset();  // cancelled: fill colour stays black
+  form->Colors1->trigger();
+  EXPECT_EQ(form->state.fillColor, kBlack);
+  chooseBlue();
+  form->ProcessColor1->trigger();  // the other chooser opens on the last confirmed colour
+  EXPECT_EQ(fake.colourRequests, (std::vector<Colour>{kBlack, kBlack, kBlue}));
+  form->White1->trigger();
+  EXPECT_EQ(form->state.fillColor, kWhite);
+}
+
+TEST_F(ToolsTest, RightClicksAlternateEachToolsCursorsStartingFromTheFirst) {
+  givePicture(Picture(30, 30, kWhite));
+  click(form->SpeedButton1);
+  for (int i = 0; i < 3; ++i) clickPicture(Qt::RightButton, 5, 5);
+  click(form->SpeedButton4);
+  for (int i = 0; i < 2; ++i) clickPicture(Qt::RightButton, 5, 5);
+  click(form->SpeedButton1);
+  EXPECT_EQ(fake.cursorRequests,
+            (QStringList{"boxb.cur", "boxo.cur", "boxb.cur", "boxo.cur", "syrblue.cur",
+                         "syrred.cur", "syrblue.cur", "boxb.cur"}));
+  EXPECT_EQ(picture(), Picture(30, 30, kWhite));  // right clicks sample and fill nothing
+  EXPECT_TRUE(form->Panel12->ListBox1->count() == 0 && fake.messages.isEmpty());
+}
+
+TEST_F(ToolsTest, MissingCursorFilesAreReportedAndThePointerKeepsItsShape) {
+  givePicture(Picture(30, 30, kWhite));
+  form->setCursor(Qt::PointingHandCursor);
+  fake.cursorLoader = [](const QString&) { return std::nullopt; };
+  click(form->SpeedButton1);
+  clickPicture(Qt::RightButton, 5, 5);
+  clickPicture(Qt::RightButton, 5, 5);
+  EXPECT_EQ(fake.messages, QStringList(3, "Cursor not loaded"));
+  EXPECT_EQ(form->cursor().shape(), Qt::PointingHandCursor);
+  // The stored name alternated although nothing loaded.
+  EXPECT_EQ(fake.cursorRequests, (QStringList{"boxb.cur", "boxo.cur", "boxb.cur"}));
+}
+
+}  // namespace
+}  // namespace huesift::test

@@ -1,0 +1,269 @@
+// Sampling with the square cursor, the "Retain which color?" box and the "Retained Colors"
+// list: what the user sees in both lists and what the tables mirror.
+#include <QScrollBar>
+
+#include "tests/ui/tools_fixture.h"
+
+namespace huesift::test {
+namespace {
+
+constexpr Colour kA = 0x404040, kB = 0x808080, kC = 0x2080F0;
+const QString kFull = "List box full - delete a color and continue.";
+
+class SamplingTest : public ToolsTest {
+ public:
+  SamplingTest() {
+    givePicture(Picture(200, 150, kWhite));
+    addColorDown();
+  }
+  void put(int x, int y, Colour c) { form->Image1->canvas().setPixel(x, y, c); }
+  // The colour the closed "Retained Colors" face shows in its middle.
+  QColor face() const {
+    const QImage shot = form->ComboBox1->grab().toImage();
+    return shot.pixelColor(shot.width() / 3, shot.height() / 2);
+  }
+  // Gives the list entries 0, c1, ... by sampling each colour alone.
+  void retainEach(const std::vector<Colour>& colours) {
+    for (std::size_t i = 0; i < colours.size(); ++i) {
+      put(100 + static_cast<int>(i % 10) * 10, static_cast<int>(i / 10) * 10, colours[i]);
+      sampleAt(100 + static_cast<int>(i % 10) * 10, static_cast<int>(i / 10) * 10);
+    }
+  }
+};
+
+TEST_F(SamplingTest, SquareReachesEightPixelsRightAndDownOnly) {
+  put(10, 10, kBlack);  // retained from the start
+  for (auto [x, y] : {std::pair{9, 10}, {10, 9}, {19, 10}, {10, 19}}) put(x, y, kA);
+  sampleAt(10, 10);
+  EXPECT_EQ(retained(), std::vector<Colour>{kBlack});
+  EXPECT_FALSE(form->Panel12->isVisible());
+
+  put(18, 18, kB);  // the square's far corner
+  sampleAt(10, 10);
+  EXPECT_EQ(retained(), (std::vector<Colour>{kBlack, kB}));
+  EXPECT_EQ(form->state.retainedColors, Mirror({kBlack, kB}));
+  EXPECT_EQ(form->ComboBox1->backgroundColour(), ToQColor(kB));
+  EXPECT_EQ(face(), ToQColor(kB));
+  EXPECT_FALSE(form->Panel12->isVisible());
+  EXPECT_EQ(form->Panel12->ListBox1->count(), 0);
+  EXPECT_EQ(form->state.candidateColors, Mirror({}));
+  EXPECT_TRUE(fake.messages.isEmpty());
+}
+
+TEST_F(SamplingTest, NearTheEdgeOnlyPixelsInsideThePictureCount) {
+  form->Image1->setPicture(Picture(20, 12, kWhite));
+  put(19, 11, kC);
+  sampleAt(14, 6);  // the square reaches 4 columns and 3 rows past the picture
+  EXPECT_EQ(retained(), (std::vector<Colour>{kBlack, kC}));
+  EXPECT_FALSE(form->Panel12->isVisible());
+}
+
+TEST_F(SamplingTest, SeveralNewColoursAreOfferedInScanOrderAndChosenInTheBox) {
+  put(40, 40, kBlack);
+  put(45, 42, kA);
+  put(47, 41, kB);  // an earlier row than A, so offered first
+  put(41, 43, kA);
+  sampleAt(40, 40);
+  EXPECT_EQ(candidates(), (std::vector<Colour>{kB, kA}));
+  EXPECT_EQ(form->state.candidateColors, Mirror({kB, kA}));
+  ASSERT_TRUE(form->Panel12->isVisible());
+  EXPECT_EQ(form->Panel12->height(), 62);
+  EXPECT_EQ(form->Panel12->ListBox1->height(), 37);
+  EXPECT_EQ(retained(), std::vector<Colour>{kBlack});
+
+  chooseCandidate(1);
+  chooseCandidate(1);  // twice: retained once
+  chooseCandidate(0);
+  EXPECT_EQ(retained(), (std::vector<Colour>{kBlack, kA, kB}));
+  EXPECT_EQ(form->state.retainedColors, Mirror({kBlack, kA, kB}));
+  EXPECT_TRUE(form->Panel12->isVisible());  // stays open for more choices
+  EXPECT_EQ(form->ComboBox1->currentIndex(), -1);
+  EXPECT_EQ(face(), ToQColor(kB));  // the colour retained last
+}
+
+TEST_F(SamplingTest, EightyOneColoursOfferTheFirstSixtyFourAndScroll) {
+  std::vector<Colour> all;
+  for (int i = 0; i < 81; ++i) {
+    all.push_back(0x010203 * (i + 1));
+    put(20 + i % 9, 30 + i / 9, all.back());
+  }
+  sampleAt(20, 30);
+  const std::vector<Colour> first64(all.begin(), all.begin() + 64);
+  EXPECT_EQ(candidates(), first64);
+  EXPECT_EQ(form->state.candidateColors, Mirror(first64));
+  EXPECT_EQ(form->Panel12->height(), 510);
+  CandidateList* list = form->Panel12->ListBox1;
+  EXPECT_EQ(list->height(), 485);
+  EXPECT_EQ(list->viewport()->height() / 16, 30);  // thirty swatches show
+  EXPECT_GT(list->verticalScrollBar()->maximum(), 0);
+}
+
+TEST_F(SamplingTest, SixtyFourEntriesRefuseEveryFurtherColour) {
+  std::vector<Colour> colours;
+  for (int i = 1; i <= 62; ++i) colours.push_back(0x030000 * i + 7);
+  retainEach(colours);
+  ASSERT_EQ(form->ComboBox1->count(), 63);
+
+  put(10, 100, kA);
+  put(11, 100, kB);
+  sampleAt(10, 100);
+  chooseCandidate(0);  // the 64th entry
+  EXPECT_TRUE(fake.messages.isEmpty());
+  chooseCandidate(1);
+  EXPECT_EQ(fake.messages, QStringList{kFull});
+  EXPECT_EQ(form->ComboBox1->count(), 64);
+  EXPECT_TRUE(form->Panel12->isVisible());
+
+  put(30, 100, kC);
+  sampleAt(30, 100);
+  EXPECT_EQ(fake.messages, (QStringList{kFull, kFull}));
+  EXPECT_FALSE(form->Panel12->isVisible());  // the pending box was closed by the click
+  EXPECT_EQ(form->state.candidateColors, Mirror({}));
+  EXPECT_EQ(form->ComboBox1->count(), 64);
+
+  form->ComboBox1->showPopup();  // thirty swatches show, the rest scroll
+  QAbstractItemView* dropped = form->ComboBox1->view();
+  EXPECT_EQ(dropped->viewport()->height() / 16, 30);
+  EXPECT_GT(dropped->verticalScrollBar()->maximum(), 0);
+  form->ComboBox1->hidePopup();
+
+  chooseRetained(5);
+  click(form->SpeedButton1);  // choosing put Add Color up
+  sampleAt(30, 100);
+  EXPECT_EQ(form->ComboBox1->count(), 64);
+  EXPECT_EQ(retained().back(), kC);
+  EXPECT_EQ(fake.messages.size(), 2);
+}
+
+TEST_F(SamplingTest, ArrowKeysInTheBoxRetainEachNewSelection) {
+  put(60, 60, kA);
+  put(61, 60, kB);
+  put(62, 60, kC);
+  sampleAt(60, 60);
+  CandidateList* list = form->Panel12->ListBox1;
+  list->setFocus();
+  QTest::keyClick(list, Qt::Key_Down);
+  QTest::keyClick(list, Qt::Key_Down);
+  EXPECT_EQ(retained(), (std::vector<Colour>{kBlack, kA, kB}));
+  QTest::keyClick(list, Qt::Key_Up);  // back to A: retained already
+  QTest::keyClick(list, Qt::Key_Up);  // nothing above A
+  EXPECT_EQ(retained(), (std::vector<Colour>{kBlack, kA, kB}));
+  EXPECT_TRUE(fake.messages.isEmpty());
+}
+
+TEST_F(SamplingTest, ArrowKeysOnTheClosedListDeleteEachNewSelection) {
+  retainEach({kA, kB});
+  RetainedColorList* list = form->ComboBox1;
+  list->setFocus();
+  QTest::keyClick(list, Qt::Key_Down);  // selects black: deleted
+  EXPECT_EQ(retained(), (std::vector<Colour>{kA, kB}));
+  QTest::keyClick(list, Qt::Key_Down);
+  EXPECT_EQ(retained(), std::vector<Colour>{kB});
+  QTest::keyClick(list, Qt::Key_Down);  // the only entry stays, selected
+  EXPECT_EQ(retained(), std::vector<Colour>{kB});
+  EXPECT_EQ(form->state.retainedColors, Mirror({kB}));
+  EXPECT_EQ(list->currentIndex(), 0);
+  EXPECT_EQ(face(), ToQColor(kB));
+}
+
+TEST_F(SamplingTest, EntriesDeleteInAnyOrderAndCanBeSampledAgain) {
+  retainEach({kA, kB, kC});
+  const QColor windowBackground = QPalette().color(QPalette::Base);
+  chooseRetained(3);
+  EXPECT_EQ(retained(), (std::vector<Colour>{kBlack, kA, kB}));
+  EXPECT_EQ(form->ComboBox1->backgroundColour(), windowBackground);
+  EXPECT_EQ(face(), windowBackground);
+  chooseRetained(0);
+  EXPECT_EQ(form->state.retainedColors, Mirror({kA, kB}));
+  chooseRetained(1);
+  chooseRetained(0);  // the only one left: kept
+  EXPECT_EQ(retained(), std::vector<Colour>{kA});
+  EXPECT_EQ(form->state.retainedColors, Mirror({kA}));
+  EXPECT_FALSE(IsRetainedColor(form->state, kBlack));
+
+  click(form->SpeedButton1);
+  put(150, 140, kC);
+  sampleAt(150, 140);
+  EXPECT_EQ(retained(), (std::vector<Colour>{kA, kC}));
+}
+
+TEST_F(SamplingTest, OpeningOrChoosingInTheListClosesTheBoxAndEndsAddColor) {
+  retainEach({kC});
+  put(60, 60, kA);
+  put(61, 60, kB);
+  sampleAt(60, 60);
+  ASSERT_TRUE(form->Panel12->isVisible());
+  ASSERT_EQ(form->cursor().shape(), Qt::CrossCursor);  // what the fake loads
+  form->ComboBox1->showPopup();  // dropping the list down is enough
+  EXPECT_FALSE(form->Panel12->isVisible());
+  EXPECT_FALSE(form->SpeedButton1->isChecked());
+  EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor);  // the square cursor went
+  EXPECT_EQ(form->state.candidateColors, Mirror({}));
+  EXPECT_EQ(form->Panel12->ListBox1->count(), 2);  // emptied by the next sampling only
+  form->ComboBox1->hidePopup();
+
+  click(form->SpeedButton1);
+  sampleAt(60, 60);
+  chooseRetained(1);
+  EXPECT_FALSE(form->Panel12->isVisible());
+  EXPECT_FALSE(form->SpeedButton1->isChecked());
+  EXPECT_EQ(retained(), std::vector<Colour>{kBlack});
+}
+
+TEST_F(SamplingTest, XClosesTheBoxAndTheSameSpotOffersWhatIsLeft) {
+  put(60, 60, kA);
+  put(61, 60, kB);
+  put(62, 60, kC);
+  sampleAt(60, 60);
+  chooseCandidate(1);
+  click(form->Panel12->SpeedButton8);
+  EXPECT_FALSE(form->Panel12->isVisible());
+  EXPECT_EQ(form->state.candidateColors, Mirror({}));
+  EXPECT_TRUE(form->SpeedButton1->isChecked());
+
+  sampleAt(60, 60);
+  EXPECT_EQ(candidates(), (std::vector<Colour>{kA, kC}));
+  chooseCandidate(0);
+  click(form->Panel12->SpeedButton8);
+  sampleAt(60, 60);  // one left: retained at once
+  EXPECT_FALSE(form->Panel12->isVisible());
+  EXPECT_EQ(retained(), (std::vector<Colour>{kBlack, kB, kA, kC}));
+}
+
+TEST_F(SamplingTest, BoxDragsInsideTheWindowAndReopensWhereDropped) {
+  put(60, 60, kA);
+  put(61, 60, kB);
+  sampleAt(60, 60);
+  ColourBox* box = form->Panel12;
+  const QPoint start = box->pos();
+  auto drag = [&](QPoint by) {
+    const QPoint grip(4, 40);  // the box's own background, beside its list
+    QTest::mousePress(box, Qt::LeftButton, {}, grip);
+    QMouseEvent move(QEvent::MouseMove, QPointF(grip + by), box->mapToGlobal(QPointF(grip + by)),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(box, &move);
+    QTest::mouseRelease(box, Qt::LeftButton, {}, grip + by);
+  };
+  drag({-120, 90});
+  EXPECT_EQ(box->pos(), start + QPoint(-120, 90));
+  drag({5000, -5000});  // held inside the client area
+  EXPECT_EQ(box->pos(), QPoint(form->width() - box->width(), 0));
+  const QPoint dropped = box->pos();
+
+  click(box->SpeedButton8);
+  click(form->SpeedButton7);  // help opens and closes
+  sampleAt(60, 60);
+  EXPECT_TRUE(box->isVisible());
+  EXPECT_EQ(box->pos(), dropped);
+
+  const QPoint before = box->pos();  // the title is not a grip
+  QTest::mousePress(box->Label1, Qt::LeftButton, {}, QPoint(5, 5));
+  QMouseEvent move(QEvent::MouseMove, QPointF(50, 50), box->mapToGlobal(QPointF(50, 50)),
+                   Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(box, &move);
+  QTest::mouseRelease(box->Label1, Qt::LeftButton, {}, QPoint(5, 5));
+  EXPECT_EQ(box->pos(), before);
+}
+
+}  // namespace
+}  // namespace huesift::test
