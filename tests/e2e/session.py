@@ -134,7 +134,10 @@ class Session:
         return self.client_point((px - 1, py + 28))
 
     def move(self, x, y):
-        self.tool("xdotool", "mousemove", "--sync", str(x), str(y))
+        # xdotool's --sync waits for a motion, which never comes when the pointer is there.
+        where = self.tool("xdotool", "getmouselocation").stdout.decode().split()
+        if where[:2] != ["x:%d" % x, "y:%d" % y]:
+            self.tool("xdotool", "mousemove", "--sync", str(x), str(y))
 
     def click(self, point, button=1):
         self.move(*point)

@@ -1,6 +1,6 @@
 """Capture a rectangle of a known pattern on a real X display, Copy it, and compare the
 clipboard's PNG with the pattern pixel by pixel; the same rectangle dragged up and to the left
-must give the same picture."""
+must give the same picture, and Escape during a drag must leave the picture as it was."""
 
 from harness import (CAPTURE_BUTTON, arguments, check, decode_png, first_difference,
                      pattern_colour, wait_for)
@@ -19,6 +19,21 @@ def capture(session, start, end):
     check(not session.viewable(session.overlay()), "overlay still shown after the release")
 
 
+def cancel_capture(session):
+    """Escape on the overlay ends the capture without a picture."""
+    session.click(session.client_point(CAPTURE_BUTTON))
+    wait_for("the overlay with the still",
+             lambda: not session.viewable(session.main) and session.overlay() and
+             session.viewable(session.overlay()))
+    session.move(300, 300)
+    session.tool("xdotool", "mousedown", "1")
+    session.move(350, 330)
+    session.key("Escape")
+    wait_for("the main window back", lambda: session.viewable(session.main))
+    session.tool("xdotool", "mouseup", "1")
+    check(not session.viewable(session.overlay()), "overlay still shown after Escape")
+
+
 def copy_picture(session):
     session.choose_from_menu(session.picture_point(2, 2), "picture")
     data = wait_for("a PNG on the clipboard", lambda: session.clipboard("image/png"))
@@ -34,6 +49,12 @@ def main():
         got = copy_picture(session)
         problem = first_difference(got, want)
         check(problem is None, "captured down-right: " + str(problem))
+
+        # Escape during a drag: the picture stays what it was.
+        cancel_capture(session)
+        session.offer_clipboard(b"not a picture", "text/plain")
+        problem = first_difference(copy_picture(session), want)
+        check(problem is None, "after Escape: " + str(problem))
 
         # A new capture of the same rectangle, dragged the other way.
         capture(session, (right, bottom), (left, top))
