@@ -8,8 +8,6 @@
 #include <QWidget>
 #include <memory>
 
-#include "colours/colour_box.h"
-#include "colours/retained_color_list.h"
 #include "engine/working_state.h"
 #include "platform/picture_control.h"
 #include "platform/services.h"
@@ -17,7 +15,7 @@
 namespace huesift {
 
 class Gauge;
-class ImageTools;
+class ProcessController;
 class TForm2;
 class THelp;
 
@@ -45,7 +43,7 @@ class TForm1 : public QWidget {
   QWidget* ToolBar1 = nullptr;
   QFrame* Panel2 = nullptr;    // strip under the toolbar
   QFrame* Panel7 = nullptr;    // strip over the toolbar's top edge
-  ColourBox* Panel12 = nullptr;  // the "Retain which color?" box
+  QWidget* Panel12 = nullptr;  // the "Retain which color?" box
 
   QToolButton* SpeedButton1 = nullptr;   // Add Color (toggle, group with Fill)
   QToolButton* SpeedButton2 = nullptr;   // Capture
@@ -58,7 +56,7 @@ class TForm1 : public QWidget {
   QToolButton* SpeedButton10 = nullptr;  // Stop (toggle)
   QToolButton* SpeedButton11 = nullptr;  // Undo
   QToolButton* SpeedButton12 = nullptr;  // Reverse Process (toggle)
-  RetainedColorList* ComboBox1 = nullptr;  // Retained Colors
+  QComboBox* ComboBox1 = nullptr;        // Retained Colors
   Gauge* Gauge1 = nullptr;
 
   QMenu* PopupMenu1 = nullptr;  // picture: Copy
@@ -116,28 +114,31 @@ class TForm1 : public QWidget {
   void Image1MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x, int y);
   void Image1MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
 
-  void ComboBox1Click();
-  void ComboBox1DropDown();
-  void ComboBox1Change(int index);
-  void ListBox1Click();
-  void SpeedButton8Click();  // the colour box's "X"
-  void Panel12MouseDown(Qt::MouseButton button, const QPoint& globalPos);
-
   // Hides the colour box and forgets its candidates.
   void DismissColourBox();
 
+ public:
+  // The busy gate: while Process runs, a gated toolbar button is put back up and its click
+  // goes no further. True when the click was refused.
+  bool refusedWhileBusy(QToolButton* own);
+  // Opens a toolbar button's menu below it, dx pixels left of the button's left edge.
+  void popupButtonMenu(QMenu* menu, QToolButton* button, int dx);
+
  protected:
   void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void buildLayout();
   void connectSignals();
+  void connectGated(QToolButton* button, void (TForm1::*handler)());
+  void connectTick(QAction* item, void (TForm1::*handler)());
+  void fitToWorkArea();
 
   TForm2* form2_ = nullptr;
   THelp* help_ = nullptr;
   bool activated_ = false;
-  ImageTools& tools();
-  ImageTools* tools_ = nullptr;  // created on first use, owned as a child
+  std::unique_ptr<ProcessController> process_;
 };
 
 }  // namespace huesift

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QFrame>
+#include <QToolButton>
+
+#include "app/glyphs.h"
+
+namespace huesift {
+
+class TForm1;
+
+// The toolbar's golden yellow, 0x0099CC in the program's 0x00BBGGRR colour layout.
+QColor ToolbarColour();
+
+// A toolbar button that also reports every press with the mouse button pressed, so the
+// right button can open a button's menu while the left button keeps clicking it.
+class SpeedButton : public QToolButton {
+  Q_OBJECT
+ public:
+  explicit SpeedButton(QWidget* parent = nullptr);
+
+ signals:
+  void mouseDown(Qt::MouseButton button);
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+};
+
+// The toolbar itself: the toolbar colour with an etched line along its top edge.
+class ToolBarStrip : public QWidget {
+  Q_OBJECT
+ public:
+  explicit ToolBarStrip(QWidget* parent = nullptr);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+};
+
+// A borderless strip in the toolbar colour (spacers and the lines around the toolbar).
+QFrame* MakeStrip(QWidget* parent, const QString& name, const QRect& geometry);
+
+// Creates ToolBar1 and everything on it, left to right, into the form's members.
+void BuildToolbar(TForm1& form);
+
+}  // namespace huesift
