@@ -8,6 +8,8 @@
 #include <QWidget>
 #include <memory>
 
+#include "colours/colour_box.h"
+#include "colours/retained_color_list.h"
 #include "engine/working_state.h"
 #include "platform/picture_control.h"
 #include "platform/services.h"
@@ -15,6 +17,7 @@
 namespace huesift {
 
 class Gauge;
+class ImageTools;
 class ProcessController;
 class TForm2;
 class THelp;
@@ -43,7 +46,7 @@ class TForm1 : public QWidget {
   QWidget* ToolBar1 = nullptr;
   QFrame* Panel2 = nullptr;    // strip under the toolbar
   QFrame* Panel7 = nullptr;    // strip over the toolbar's top edge
-  QWidget* Panel12 = nullptr;  // the "Retain which color?" box
+  ColourBox* Panel12 = nullptr;  // the "Retain which color?" box
 
   QToolButton* SpeedButton1 = nullptr;   // Add Color (toggle, group with Fill)
   QToolButton* SpeedButton2 = nullptr;   // Capture
@@ -56,7 +59,7 @@ class TForm1 : public QWidget {
   QToolButton* SpeedButton10 = nullptr;  // Stop (toggle)
   QToolButton* SpeedButton11 = nullptr;  // Undo
   QToolButton* SpeedButton12 = nullptr;  // Reverse Process (toggle)
-  QComboBox* ComboBox1 = nullptr;        // Retained Colors
+  RetainedColorList* ComboBox1 = nullptr;  // Retained Colors
   Gauge* Gauge1 = nullptr;
 
   QMenu* PopupMenu1 = nullptr;  // picture: Copy
@@ -114,6 +117,13 @@ class TForm1 : public QWidget {
   void Image1MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x, int y);
   void Image1MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
 
+  void ComboBox1Click();
+  void ComboBox1DropDown();
+  void ComboBox1Change(int index);
+  void ListBox1Click();
+  void SpeedButton8Click();  // the colour box's "X"
+  void Panel12MouseDown(Qt::MouseButton button, const QPoint& globalPos);
+
   // Hides the colour box and forgets its candidates.
   void DismissColourBox();
 
@@ -139,6 +149,8 @@ class TForm1 : public QWidget {
   THelp* help_ = nullptr;
   bool activated_ = false;
   std::unique_ptr<ProcessController> process_;
+  ImageTools& tools();
+  ImageTools* tools_ = nullptr;  // created on first use, owned as a child
 };
 
 }  // namespace huesift
