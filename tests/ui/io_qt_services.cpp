@@ -1,0 +1,100 @@
+// The desktop services behind capture, paste, copy and print, on the real Qt clipboard and
+// printer support (in-process clipboard of the offscreen platform).
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <QBuffer>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <stdexcept>
+
+#include "platform/qt_services.h"
+
+namespace huesift::test {
+namespace {
+
+QImage Sample() {
+  QImage image(37, 11, QImage::Format_RGB32);
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) image.setPixel(x, y, qRgb(x * 7, y * 23, x ^ y));
+  return image;
+}
+
+QByteArray Encoded(const QImage& image, const char* format) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, format);
+  return bytes;
+}
+
+void Offer(const QString& mime, const QByteArray& data) {
+  auto* content = new QMimeData;
+  content->setData(mime, data);
+  QGuiApplication::clipboard()->setMimeData(content);
+}
+
+TEST(QtServicesClipboard, CopiedPictureComesBackAsPngWithItsPixels) {
+  QtServices services;
+  services.setClipboardImage(Sample());
+  const QMimeData* content = QGuiApplication::clipboard()->mimeData();
+  ASSERT_TRUE(content->hasFormat("image/png"));
+  EXPECT_EQ(
+      QImage::fromData(content->data("image/png"), "PNG").convertToFormat(QImage::Format_RGB32),
+      Sample());
+  EXPECT_EQ(services.clipboardImageSize(), QSize(37, 11));
+  const std::optional<QImage> back = services.clipboardImage();
+  ASSERT_TRUE(back.has_value());
+  EXPECT_EQ(back->convertToFormat(QImage::Format_RGB32), Sample());
+}
+
+TEST(QtServicesClipboard, BmpAloneIsTakenTextIsNotAndDamagedDataIsUnsupported) {
+  QtServices services;
+  Offer("image/bmp", Encoded(Sample(), "BMP"));
+  EXPECT_EQ(services.clipboardImageSize(), QSize(37, 11));
+  EXPECT_EQ(services.clipboardImage()->convertToFormat(QImage::Format_RGB32), Sample());
+
+  Offer("text/plain", "not a picture");
+  EXPECT_EQ(services.clipboardImageSize(), std::nullopt);
+  EXPECT_EQ(services.clipboardImage(), std::nullopt);
+
+  Offer("image/png", Encoded(Sample(), "PNG").left(40));
+  const std::optional<QSize> size = services.clipboardImageSize();
+  ASSERT_TRUE(size.has_value());  // announced, so Paste goes on and then fails
+  try {
+    services.clipboardImage();
+    ADD_FAILURE() << "a damaged picture was read";
+  } catch (const std::runtime_error& e) {
+    EXPECT_STREQ(e.what(), "Unsupported clipboard format");
+  }
+}
+
+TEST(QtServicesPrinter, NoReachablePrintServerMeansNoDefaultPrinter) {
+  qputenv("CUPS_SERVER", "/nonexistent/huesift-test-cups.sock");
+  QtServices services;
+  try {
+    services.printImage(Sample(), 4.33);
+    ADD_FAILURE() << "printed without a printer";
+  } catch (const std::runtime_error& e) {
+    EXPECT_STREQ(e.what(), "There is no default printer currently selected");
+  }
+}
+
+TEST(QtServicesPriority, RaisedAsFarAsAllowedAndRestored) {
+  QtServices services;
+  const int before = getpriority(PRIO_PROCESS, 0);
+  services.raisePriority();
+  const int during = getpriority(PRIO_PROCESS, 0);
+  services.restorePriority();
+  EXPECT_EQ(getpriority(PRIO_PROCESS, 0), before);
+  if (geteuid() == 0) {
+    EXPECT_EQ(during, PRIO_MIN);
+  } else {
+    EXPECT_LE(during, before);
+  }
+}
+
+}  // namespace
+}  // namespace huesift::test
