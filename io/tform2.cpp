@@ -21,7 +21,6 @@ TForm2::TForm2(Services& services, WorkingState& state, Targets targets, QWidget
   setModal(true);
   Image1 = new PictureControl(this);
   Image1->setObjectName("Image1");
-  Image1->setCursor(Qt::CrossCursor);
   connect(Image1, &PictureControl::mouseDown, this, &TForm2::Image1MouseDown);
   connect(Image1, &PictureControl::mouseMove, this, &TForm2::Image1MouseMove);
   connect(Image1, &PictureControl::mouseUp, this, &TForm2::Image1MouseUp);

@@ -120,6 +120,10 @@ std::optional<QImage> QtServices::clipboardImage() {
 void QtServices::setClipboardImage(const QImage& image) {
   QClipboard* clipboard = QGuiApplication::clipboard();
   if (!clipboard) throw std::runtime_error("Cannot open clipboard");
+  if (image.isNull()) {
+    clipboard->clear(QClipboard::Clipboard);  // an empty picture: nothing is left to paste
+    return;
+  }
   auto* mime = new QMimeData;
   // PNG, written by us so the pixels other programs get are exactly ours; the image itself
   // too, from which Qt offers the other image formats it knows.
