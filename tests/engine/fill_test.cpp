@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <tuple>
 
+#include "engine/fill_kernels.h"
 #include "tests/engine/naive_fill.h"
 
 namespace huesift {
@@ -15,12 +17,17 @@ struct RandomCase {
   double density;  // share of pixels that are not colour 0
 };
 
-class FillMatchesNaive : public ::testing::TestWithParam<RandomCase> {};
+class FillMatchesNaive : public ::testing::TestWithParam<std::tuple<RandomCase, bool>> {
+ protected:
+  void SetUp() override { detail::UseFillAvx512(std::get<1>(GetParam())); }
+  void TearDown() override { detail::UseFillAvx512(true); }
+};
 
 // Random noise near the percolation threshold gives ragged regions with holes, overhangs and
-// one-pixel necks, which is where span fills go wrong.
+// one-pixel necks; widths around multiples of 64 put runs across the fill's word boundaries.
+// Each case runs with the portable and (where the CPU has it) the AVX-512 row kernels.
 TEST_P(FillMatchesNaive, OnRandomPictures) {
-  const RandomCase c = GetParam();
+  const RandomCase c = std::get<0>(GetParam());
   std::mt19937 rng(c.width * 7919 + c.height * 31 + c.colours);
   const Colour palette[] = {kWhite, kBlack, 0x0000FF, 0x00FF00, 0x123456};
   for (int round = 0; round < 40; ++round) {
@@ -42,18 +49,20 @@ TEST_P(FillMatchesNaive, OnRandomPictures) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Shapes, FillMatchesNaive,
-                         ::testing::Values(RandomCase{1, 1, 2, 0.5}, RandomCase{1, 57, 2, 0.3},
-                                           RandomCase{61, 1, 2, 0.3}, RandomCase{3, 5, 2, 0.4},
-                                           RandomCase{17, 13, 2, 0.41}, RandomCase{64, 48, 2, 0.41},
-                                           RandomCase{101, 77, 3, 0.45},
-                                           RandomCase{203, 150, 2, 0.2},
-                                           RandomCase{97, 211, 5, 0.6}),
-                         [](const auto& info) {
-                           const RandomCase& c = info.param;
-                           return std::to_string(c.width) + "x" + std::to_string(c.height) + "_" +
-                                  std::to_string(c.colours) + "colours";
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Shapes, FillMatchesNaive,
+    ::testing::Combine(::testing::Values(RandomCase{1, 1, 2, 0.5}, RandomCase{1, 57, 2, 0.3},
+                                         RandomCase{61, 1, 2, 0.3}, RandomCase{3, 5, 2, 0.4},
+                                         RandomCase{17, 13, 2, 0.41}, RandomCase{64, 48, 2, 0.41},
+                                         RandomCase{63, 40, 2, 0.1}, RandomCase{65, 40, 2, 0.41},
+                                         RandomCase{129, 30, 2, 0.05}, RandomCase{101, 77, 3, 0.45},
+                                         RandomCase{203, 150, 2, 0.2}, RandomCase{97, 211, 5, 0.6}),
+                       ::testing::Bool()),
+    [](const auto& info) {
+      const RandomCase& c = std::get<0>(info.param);
+      return std::to_string(c.width) + "x" + std::to_string(c.height) + "_" +
+             std::to_string(c.colours) + "colours" + (std::get<1>(info.param) ? "_avx512" : "");
+    });
 
 TEST(FloodFill, LeavesPictureAloneWhenNothingToDo) {
   Picture picture(5, 4, 0x00FF00);
@@ -80,6 +89,22 @@ TEST(FloodFill, FollowsSerpentineCorridorToTheEnd) {
   const std::size_t n = test::NaiveFloodFill(expected, w / 2, 0, 0x0000FF);
   EXPECT_EQ(FloodFill(picture, w / 2, 0, 0x0000FF), n);
   EXPECT_EQ(n, static_cast<std::size_t>(w * (h / 2 + 1) + h / 2));
+  EXPECT_TRUE(picture == expected);
+}
+
+// The same corridor turned on its side: every turn sends the fill back up or down the whole
+// picture, so it takes many sweeps, each of which must stay about the corridor's width.
+TEST(FloodFill, FollowsUpAndDownCorridorToTheEnd) {
+  const int w = 401, h = 300;
+  Picture picture(w, h, kWhite);
+  for (int x = 1; x < w; x += 2) {
+    for (int y = 0; y < h; ++y) picture.setPixel(x, y, kBlack);
+    picture.setPixel(x, (x / 2) % 2 ? 0 : h - 1, kWhite);
+  }
+  Picture expected = picture;
+  const std::size_t n = test::NaiveFloodFill(expected, 0, h / 2, 0x00FF00);
+  EXPECT_EQ(FloodFill(picture, 0, h / 2, 0x00FF00), n);
+  EXPECT_EQ(n, static_cast<std::size_t>(h * (w / 2 + 1) + w / 2));
   EXPECT_TRUE(picture == expected);
 }
 
