@@ -50,7 +50,8 @@ ColourBox::ColourBox(QWidget* parent) : QFrame(parent) {
 
   Label1 = new QLabel(QStringLiteral("Retain which color?"), this);
   Label1->setObjectName(QStringLiteral("Label1"));
-  Label1->setGeometry(8, 3, 94, 13);
+  // Wide enough for the title in the fonts that stand in for MS Sans Serif here, up to the "X".
+  Label1->setGeometry(8, 3, 134, 13);
   QFont titleFont(QStringLiteral("MS Sans Serif"));
   titleFont.setPixelSize(11);
   Label1->setFont(titleFont);
