@@ -121,6 +121,7 @@ const bool registered = [] {
   AddRatioCheck("fill_opencv", "fill_span", 1.0, true);
 #endif
   AddRatioCheck("fill_span", "memcpy", 3.0, false);
+  AddRatioCheck("fill_span_portable", "memcpy", 3.0, false);
   return true;
 }();
 

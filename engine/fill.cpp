@@ -115,6 +115,14 @@ Kernels& ChosenKernels() {
   return kernels;
 }
 
+// Without a CPU-specific build the compiler's popcount is a library call; this is not.
+inline std::size_t BitCount(FillWord v) {
+  v -= (v >> 1) & 0x5555555555555555u;
+  v = (v & 0x3333333333333333u) + ((v >> 2) & 0x3333333333333333u);
+  v = (v + (v >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+  return static_cast<std::size_t>((v * 0x0101010101010101u) >> 56);
+}
+
 // Runs of mask that hold a bit of seeds, for seeds in words [first, last]: written to runs
 // over the words they reach, which are returned as [from, to].
 std::pair<int, int> SeededRuns(const FillWord* mask, const FillWord* seeds, int first, int last,
@@ -134,10 +142,15 @@ std::pair<int, int> SeededRuns(const FillWord* mask, const FillWord* seeds, int 
   FillWord fromAbove = 0;  // the run reaching down into this word's top bit
   for (w = last; w >= 0 && (w >= first || fromAbove != 0); --w) {
     FillWord spread = (w >= first ? seeds[w] : 0) | (fromAbove & mask[w]);
-    FillWord open = mask[w];
-    for (int step = 1; step < 64; step *= 2) {
-      spread |= (spread >> step) & open;
-      open &= open >> step;
+    if (mask[w] == ~FillWord{0}) {
+      // A word wholly of the clicked colour: everything below its highest seed.
+      spread = spread != 0 ? ~FillWord{0} >> __builtin_clzll(spread) : 0;
+    } else if (spread != 0) {
+      FillWord open = mask[w];
+      for (int step = 1; step < 64; step *= 2) {
+        spread |= (spread >> step) & open;
+        open &= open >> step;
+      }
     }
     fromAbove = (spread & 1) ? FillWord{1} << 63 : 0;
     runs[w] = w >= first ? runs[w] | spread : spread;
@@ -209,7 +222,7 @@ std::size_t FloodFill(Picture& picture, int x, int y, Colour fill) {
     kernels.paint(picture.row(r), width, s.runs.data(), from, to, value);
     FillWord* f = filledOf(r);
     for (int w = from; w <= to; ++w) {
-      changed += static_cast<std::size_t>(__builtin_popcountll(s.runs[w]));
+      changed += BitCount(s.runs[w]);
       f[w] |= s.runs[w];
     }
     markDirty(r - 1, from, to);
