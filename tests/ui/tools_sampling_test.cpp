@@ -194,7 +194,7 @@ TEST_F(SamplingTest, OpeningOrChoosingInTheListClosesTheBoxAndEndsAddColor) {
   sampleAt(60, 60);
   ASSERT_TRUE(form->Panel12->isVisible());
   ASSERT_EQ(form->cursor().shape(), Qt::CrossCursor);  // what the fake loads
-  form->ComboBox1->showPopup();  // dropping the list down is enough
+  form->ComboBox1->showPopup();                        // dropping the list down is enough
   EXPECT_FALSE(form->Panel12->isVisible());
   EXPECT_FALSE(form->SpeedButton1->isChecked());
   EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor);  // the square cursor went
