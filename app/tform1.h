@@ -44,21 +44,21 @@ class TForm1 : public QWidget {
   PictureControl* Image5 = nullptr;
 
   QWidget* ToolBar1 = nullptr;
-  QFrame* Panel2 = nullptr;    // strip under the toolbar
-  QFrame* Panel7 = nullptr;    // strip over the toolbar's top edge
+  QFrame* Panel2 = nullptr;      // strip under the toolbar
+  QFrame* Panel7 = nullptr;      // strip over the toolbar's top edge
   ColourBox* Panel12 = nullptr;  // the "Retain which color?" box
 
-  QToolButton* SpeedButton1 = nullptr;   // Add Color (toggle, group with Fill)
-  QToolButton* SpeedButton2 = nullptr;   // Capture
-  QToolButton* SpeedButton3 = nullptr;   // Print
-  QToolButton* SpeedButton4 = nullptr;   // Fill (toggle, group with Add Color)
-  QToolButton* SpeedButton5 = nullptr;   // Process
-  QToolButton* SpeedButton6 = nullptr;   // Quit
-  QToolButton* SpeedButton7 = nullptr;   // Help
-  QToolButton* SpeedButton9 = nullptr;   // Reset
-  QToolButton* SpeedButton10 = nullptr;  // Stop (toggle)
-  QToolButton* SpeedButton11 = nullptr;  // Undo
-  QToolButton* SpeedButton12 = nullptr;  // Reverse Process (toggle)
+  QToolButton* SpeedButton1 = nullptr;     // Add Color (toggle, group with Fill)
+  QToolButton* SpeedButton2 = nullptr;     // Capture
+  QToolButton* SpeedButton3 = nullptr;     // Print
+  QToolButton* SpeedButton4 = nullptr;     // Fill (toggle, group with Add Color)
+  QToolButton* SpeedButton5 = nullptr;     // Process
+  QToolButton* SpeedButton6 = nullptr;     // Quit
+  QToolButton* SpeedButton7 = nullptr;     // Help
+  QToolButton* SpeedButton9 = nullptr;     // Reset
+  QToolButton* SpeedButton10 = nullptr;    // Stop (toggle)
+  QToolButton* SpeedButton11 = nullptr;    // Undo
+  QToolButton* SpeedButton12 = nullptr;    // Reverse Process (toggle)
   RetainedColorList* ComboBox1 = nullptr;  // Retained Colors
   Gauge* Gauge1 = nullptr;
 
