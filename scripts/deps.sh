@@ -9,7 +9,7 @@ huesift_install() {
   [ "$(id -u)" -eq 0 ] || sudo=(sudo)
   echo "Installing: ${missing[*]}"
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
-  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
 }
 
 HUESIFT_BUILD_PACKAGES=(build-essential cmake pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev
