@@ -1,10 +1,12 @@
 #include "app/thelp.h"
 
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QShowEvent>
 #include <QTextBlockFormat>
 #include <QTextCursor>
+#include <algorithm>
 
 #include "app/help_pictures.h"
 
@@ -14,6 +16,22 @@ namespace {
 const QColor kPaleYellow(244, 235, 168);  // 0xA8EBF4 in 0x00BBGGRR
 const QColor kBlue(0, 0, 255);
 constexpr int kLineHeight = 13;
+
+// The text was laid out for a narrow bitmap font; with a wider substitute the long lines
+// would be cut off at the right edge, so the font is narrowed (not shortened: the pictures
+// beside the text are placed by its line height) until the widest line fits.
+QFont FittingFont(QFont font, const QStringList& lines, int width) {
+  const auto widest = [&lines](const QFont& f) {
+    const QFontMetrics metrics(f);
+    int w = 0;
+    for (const QString& line : lines) w = std::max(w, metrics.horizontalAdvance(line));
+    return w;
+  };
+  for (int stretch = 100; stretch > 50 && widest(font) > width; stretch -= 2) {
+    font.setStretch(stretch - 2);
+  }
+  return font;
+}
 
 }  // namespace
 
@@ -104,6 +122,7 @@ THelp::THelp(QWidget* parent) : QDialog(parent) {
   Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   Memo1->document()->setDocumentMargin(0);
+  Memo1->setFont(FittingFont(font, HelpLines(), Memo1->width()));
   Memo1->setPlainText(HelpLines().join('\n'));
   // Fixed line pitch: the pictures beside the text are placed by it.
   QTextCursor all(Memo1->document());

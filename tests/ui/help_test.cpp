@@ -1,6 +1,7 @@
 // The help window on its own.
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -35,6 +36,11 @@ TEST(HelpWindow, TextHasFortyLinesWithTheirSpacesAndCannotBeEditedOrTabbedTo) {
   EXPECT_EQ(lines[2], "");
   EXPECT_EQ(lines[39].trimmed(),
             "clipboard ('Add Color' and 'Fill' buttons must be in up position).");
+
+  // Whatever font stands in, no line is cut off at the text's right edge.
+  const QFontMetrics metrics(help.Memo1->font());
+  for (const QString& line : lines)
+    EXPECT_LE(metrics.horizontalAdvance(line), 521) << line.toStdString();
 
   help.show();
   ASSERT_EQ(help.focusWidget(), help.Button1);

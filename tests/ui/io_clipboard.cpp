@@ -62,10 +62,13 @@ TEST_F(ClipboardTest, PasteTakesEveryPixelOpaqueAndSetsTheState) {
   EXPECT_EQ(form->Image1->size(), QSize(1500, 900));
   EXPECT_EQ(form->state.pictureWidth, 1500);
   EXPECT_EQ(form->state.pictureHeight, 900);
-  for (int y = 0; y < 900; y += 7)
-    for (int x = 0; x < 1500; x += 3)
-      if (x != 7 || y != 3)
+  for (int y = 0; y < 900; y += 7) {
+    for (int x = 0; x < 1500; x += 3) {
+      if (x != 7 || y != 3) {
         ASSERT_EQ(picture().pixel(x, y), (x & 255) | ((y & 255) << 8) | (((x + y) & 255) << 16));
+      }
+    }
+  }
   EXPECT_EQ(picture().pixel(7, 3), 10 | (20 << 8) | (30 << 16));
   EXPECT_EQ(picture().row(3)[7] >> 24, 0xFFu);
 
