@@ -93,7 +93,10 @@ bool ColourBox::eventFilter(QObject* watched, QEvent* event) {
   return QFrame::eventFilter(watched, event);
 }
 
+// Presses that the "X", the list's frame or its scroll bar leave unhandled arrive here too;
+// only the box's own background is a grip.
 void ColourBox::mousePressEvent(QMouseEvent* event) {
+  if (childAt(event->position().toPoint())) return;
   emit mouseDown(event->button(), event->globalPosition().toPoint());
 }
 

@@ -256,12 +256,20 @@ TEST_F(SamplingTest, BoxDragsInsideTheWindowAndReopensWhereDropped) {
   EXPECT_TRUE(box->isVisible());
   EXPECT_EQ(box->pos(), dropped);
 
-  const QPoint before = box->pos();  // the title is not a grip
-  QTest::mousePress(box->Label1, Qt::LeftButton, {}, QPoint(5, 5));
-  QMouseEvent move(QEvent::MouseMove, QPointF(50, 50), box->mapToGlobal(QPointF(50, 50)),
-                   Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(box, &move);
-  QTest::mouseRelease(box->Label1, Qt::LeftButton, {}, QPoint(5, 5));
+  // Neither the title, nor the "X" or the list under a button they leave alone, is a grip.
+  const QPoint before = box->pos();
+  auto tryDrag = [&](QWidget* on, Qt::MouseButton button, QPoint at) {
+    QTest::mousePress(on, button, {}, at);
+    QMouseEvent move(QEvent::MouseMove, QPointF(50, 50), box->mapToGlobal(QPointF(50, 50)),
+                     Qt::NoButton, button, Qt::NoModifier);
+    QApplication::sendEvent(box, &move);
+    QTest::mouseRelease(on, button, {}, at);
+  };
+  tryDrag(box->Label1, Qt::LeftButton, QPoint(5, 5));
+  EXPECT_EQ(box->pos(), before);
+  tryDrag(box->SpeedButton8, Qt::RightButton, QPoint(5, 5));
+  EXPECT_EQ(box->pos(), before);
+  tryDrag(box->ListBox1, Qt::MiddleButton, QPoint(0, 5));  // on the list's frame
   EXPECT_EQ(box->pos(), before);
 }
 
