@@ -172,8 +172,8 @@ void TForm1::connectSignals() {
   connect(Colors1, &QAction::triggered, this, &TForm1::Colors1Click);
   connect(White1, &QAction::triggered, this, &TForm1::White1Click);
   connect(Black1, &QAction::triggered, this, &TForm1::Black1Click);
+  connect(Paste2, &QAction::triggered, this, &TForm1::Paste2Click);
   connect(Paste1, &QAction::triggered, this, &TForm1::Paste1Click);
-  connect(Copy1, &QAction::triggered, this, &TForm1::Copy1Click);
 
   connect(Image1, &PictureControl::mouseDown, this, &TForm1::Image1MouseDown);
   connect(Image1, &PictureControl::mouseMove, this, &TForm1::Image1MouseMove);

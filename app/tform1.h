@@ -68,14 +68,14 @@ class TForm1 : public QWidget {
       nullptr;  // Process: Process Color..., Convert White to Color, Convert to Color
   QMenu* PopupMenu4 = nullptr;  // Capture: Paste
   QMenu* PopupMenu5 = nullptr;  // Print: Print 1/3 Size
-  QAction* Copy1 = nullptr;
+  QAction* Paste1 = nullptr;    // "Copy" on the picture's menu (the item kept its first name)
   QAction* Colors1 = nullptr;
   QAction* White1 = nullptr;
   QAction* Black1 = nullptr;
   QAction* ProcessColor1 = nullptr;
   QAction* Convertwhitetocolor1 = nullptr;
   QAction* ConverttoColor1 = nullptr;
-  QAction* Paste1 = nullptr;
+  QAction* Paste2 = nullptr;  // "Paste" on the Capture button's menu
   QAction* Print13Size1 = nullptr;
 
   // The colour chooser shared by "Process Color..." and the fill colour remembers the last
@@ -109,8 +109,8 @@ class TForm1 : public QWidget {
   void Colors1Click();
   void White1Click();
   void Black1Click();
-  void Paste1Click();
-  void Copy1Click();
+  void Paste2Click();  // Paste
+  void Paste1Click();  // Copy
   void Print13Size1Click();
 
   void Image1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);

@@ -31,14 +31,14 @@ void TForm1::SpeedButton2MouseDown(Qt::MouseButton button) {
   if (form2_) CaptureOf(*this, *form2_).mouseDown(button);
 }
 
-void TForm1::Paste1Click() {
+void TForm1::Paste2Click() {
   Paste(state, services,
         {this, Image1, SpeedButton1, SpeedButton3, SpeedButton4, SpeedButton5, SpeedButton11,
          SpeedButton12, [this] { DismissColourBox(); }})
       .click();
 }
 
-void TForm1::Copy1Click() {
+void TForm1::Paste1Click() {
   Copy(state, services, *Image1, *Image4).click();
 }
 

@@ -54,7 +54,7 @@ void TForm1::buildLayout() {
   Panel12->setGeometry(315, 32, 161, 142);
 
   PopupMenu1 = new QMenu(this);
-  Copy1 = MakeItem(PopupMenu1, "Copy1", "Copy");
+  Paste1 = MakeItem(PopupMenu1, "Paste1", "Copy");
   PopupMenu2 = new QMenu(this);
   Colors1 = MakeItem(PopupMenu2, "Colors1", "Color...");
   White1 = MakeItem(PopupMenu2, "White1", "White");
@@ -65,7 +65,7 @@ void TForm1::buildLayout() {
       MakeItem(PopupMenu3, "Convertwhitetocolor1", "Convert White to Color", true);
   ConverttoColor1 = MakeItem(PopupMenu3, "ConverttoColor1", "Convert to Color", true);
   PopupMenu4 = new QMenu(this);
-  Paste1 = MakeItem(PopupMenu4, "Paste1", "Paste");
+  Paste2 = MakeItem(PopupMenu4, "Paste2", "Paste");
   PopupMenu5 = new QMenu(this);
   Print13Size1 = MakeItem(PopupMenu5, "Print13Size1", "Print 1/3 Size", true);
   for (QMenu* menu : {PopupMenu1, PopupMenu2, PopupMenu3, PopupMenu4, PopupMenu5}) {

@@ -140,7 +140,7 @@ TEST_F(CaptureTest, RectangleLargerThanTheRasterKeepsWhatFitsAndCopiesWhiteBeyon
             QSize(kWorkArea.width() - 6, kWorkArea.height() - 56));
   EXPECT_EQ(toolsEnabled(), std::vector<bool>(4, true));
 
-  form->Copy1Click();
+  form->Paste1Click();
   ASSERT_TRUE(fake.clipboard.has_value());
   const QImage copied = *fake.clipboard;
   ASSERT_EQ(copied.size(), QSize(w, h));

@@ -80,7 +80,7 @@ TEST_F(ClipboardTest, PasteTakesEveryPixelOpaqueAndSetsTheState) {
 
   // Copy gives the same picture back.
   fake.clipboard.reset();
-  form->Copy1Click();
+  form->Paste1Click();
   ASSERT_TRUE(fake.clipboard.has_value());
   EXPECT_EQ(fake.clipboard->size(), QSize(1500, 900));
   EXPECT_EQ(fake.clipboard->pixel(100, 200), qRgb(100, 200, 300 & 255));
@@ -97,7 +97,7 @@ TEST_F(ClipboardTest, PasteWithoutPictureOrWhileProcessRunsChangesNothing) {
 
   fake.clipboard = QImage(5, 5, QImage::Format_RGB32);
   form->state.runState = 1;
-  form->Paste1Click();
+  form->Paste2Click();
   EXPECT_EQ(picture(), Picture(20, 10, 0x00FF00));
   EXPECT_EQ(form->state.runState, 1);
   EXPECT_EQ(form->state.pictureWidth, 20);
@@ -122,7 +122,7 @@ TEST(ClipboardUnsupported, AnnouncedPictureThatCannotBeReadIsReported) {
   EXPECT_THROW(
       {
         try {
-          form.Paste1Click();
+          form.Paste2Click();
         } catch (const std::runtime_error& e) {
           EXPECT_STREQ(e.what(), "Unsupported clipboard format");
           throw;
@@ -144,7 +144,7 @@ TEST(ClipboardHuge, RefusedBeforeAnythingIsClearedWithItsSize) {
     TForm1 form(services);
     form.Image1->setPicture(Picture(4, 4, kBlack));
     form.state.runState = 0;
-    form.Paste1Click();
+    form.Paste2Click();
     EXPECT_EQ(services.reads, 0) << size.width();
     EXPECT_EQ(services.messages,
               QStringList{QString("The clipboard picture is %1 x %2 pixels, too large to paste.")
