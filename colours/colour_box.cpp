@@ -32,7 +32,16 @@ Colour CandidateList::colourAt(int row) const {
 void CandidateList::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return event->accept();
   QListWidget::mousePressEvent(event);
+  pressedRow_ = currentRow();
   if (itemAt(event->position().toPoint())) emit chosen();
+}
+
+// With the button held the selection follows the pointer; the entry it ends on when the
+// button comes up is a choice too, else it would stand selected without being retained.
+void CandidateList::mouseReleaseEvent(QMouseEvent* event) {
+  QListWidget::mouseReleaseEvent(event);
+  if (event->button() == Qt::LeftButton && currentRow() >= 0 && currentRow() != pressedRow_)
+    emit chosen();
 }
 
 void CandidateList::keyPressEvent(QKeyEvent* event) {

@@ -12,7 +12,8 @@ namespace huesift {
 
 // The candidate list inside the colour box: decimal colour texts drawn as swatches, one
 // selected at a time. Emits chosen() whenever the user picks an entry, by a press on one
-// (the selected one included) or by moving the selection with the keyboard.
+// (the selected one included), by releasing the button on another after sliding there, or
+// by moving the selection with the keyboard.
 class CandidateList : public QListWidget {
   Q_OBJECT
  public:
@@ -26,7 +27,11 @@ class CandidateList : public QListWidget {
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  int pressedRow_ = -1;  // the entry chosen by the last press
 };
 
 // "Retain which color?": a small raised panel floating over the picture with its title, an

@@ -135,7 +135,7 @@ TEST_F(SamplingTest, SixtyFourEntriesRefuseEveryFurtherColour) {
   EXPECT_EQ(fake.messages.size(), 2);
 }
 
-TEST_F(SamplingTest, ArrowKeysInTheBoxRetainEachNewSelection) {
+TEST_F(SamplingTest, ArrowKeysOrASlideInTheBoxRetainEachNewSelection) {
   put(60, 60, kA);
   put(61, 60, kB);
   put(62, 60, kC);
@@ -149,6 +149,17 @@ TEST_F(SamplingTest, ArrowKeysInTheBoxRetainEachNewSelection) {
   QTest::keyClick(list, Qt::Key_Up);  // nothing above A
   EXPECT_EQ(retained(), (std::vector<Colour>{kBlack, kA, kB}));
   EXPECT_TRUE(fake.messages.isEmpty());
+
+  // Pressed on B, slid onto C with the button held, released there.
+  const QPoint onB = list->visualItemRect(list->item(1)).center();
+  const QPoint onC = list->visualItemRect(list->item(2)).center();
+  QTest::mousePress(list->viewport(), Qt::LeftButton, {}, onB);
+  QMouseEvent slide(QEvent::MouseMove, QPointF(onC), list->viewport()->mapToGlobal(QPointF(onC)),
+                    Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(list->viewport(), &slide);
+  QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, onC);
+  ASSERT_EQ(list->currentRow(), 2);
+  EXPECT_EQ(retained(), (std::vector<Colour>{kBlack, kA, kB, kC}));
 }
 
 TEST_F(SamplingTest, ArrowKeysOnTheClosedListDeleteEachNewSelection) {
