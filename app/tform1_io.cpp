@@ -9,16 +9,15 @@ namespace huesift {
 namespace {
 
 Capture CaptureOf(TForm1& f, TForm2& overlay) {
-  return Capture(
-      f.state, f.services, overlay,
-      {&f, f.ToolBar1, f.Image1, f.Image5, f.SpeedButton2, f.SpeedButton1, f.SpeedButton4,
-       f.SpeedButton11, f.SpeedButton12, f.PopupMenu4, [&f] { f.DismissColourBox(); }});
+  return Capture(f.state, f.services, overlay,
+                 {&f, f.Image1, f.Image5, f.SpeedButton2, f.SpeedButton1, f.SpeedButton4,
+                  f.SpeedButton11, f.SpeedButton12, [&f] { f.DismissColourBox(); }});
 }
 
 Print PrintOf(TForm1& f) {
   return Print(f.state, f.services,
-               {&f, f.ToolBar1, f.Image1, f.SpeedButton3, f.SpeedButton1, f.SpeedButton4,
-                f.PopupMenu5, f.Print13Size1, [&f] { f.DismissColourBox(); }});
+               {&f, f.Image1, f.SpeedButton3, f.SpeedButton1, f.SpeedButton4, f.Print13Size1,
+                [&f] { f.DismissColourBox(); }});
 }
 
 }  // namespace
@@ -28,7 +27,7 @@ void TForm1::SpeedButton2Click() {
 }
 
 void TForm1::SpeedButton2MouseDown(Qt::MouseButton button) {
-  if (form2_) CaptureOf(*this, *form2_).mouseDown(button);
+  if (button == Qt::RightButton) popupButtonMenu(PopupMenu4, SpeedButton2, 9);
 }
 
 void TForm1::Paste2Click() {
@@ -47,7 +46,7 @@ void TForm1::SpeedButton3Click() {
 }
 
 void TForm1::SpeedButton3MouseDown(Qt::MouseButton button) {
-  PrintOf(*this).mouseDown(button);
+  if (button == Qt::RightButton) popupButtonMenu(PopupMenu5, SpeedButton3, 15);
 }
 
 void TForm1::Print13Size1Click() {

@@ -52,11 +52,4 @@ void Capture::click() {
   parts_.reverse->setEnabled(true);
 }
 
-void Capture::mouseDown(Qt::MouseButton button) {
-  if (button != Qt::RightButton) return;
-  const QPoint window = parts_.mainWindow->frameGeometry().topLeft();
-  const QPoint button_at = parts_.toolBar->mapFromGlobal(parts_.capture->mapToGlobal(QPoint()));
-  parts_.pasteMenu->popup(QPoint(window.x() + button_at.x() - 9, window.y() + button_at.y() + 41));
-}
-
 }  // namespace huesift

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QMenu>
+#include <QWidget>
 #include <functional>
 
 #include "engine/working_state.h"
@@ -18,7 +18,6 @@ class Capture {
  public:
   struct Parts {
     QWidget* mainWindow = nullptr;
-    QWidget* toolBar = nullptr;
     PictureControl* picture = nullptr;  // Image1
     PictureControl* undo = nullptr;     // Image5
     QAbstractButton* capture = nullptr;
@@ -26,7 +25,6 @@ class Capture {
     QAbstractButton* fill = nullptr;
     QAbstractButton* undoButton = nullptr;
     QAbstractButton* reverse = nullptr;
-    QMenu* pasteMenu = nullptr;  // PopupMenu4
     std::function<void()> dismissColourBox;
   };
 
@@ -35,8 +33,6 @@ class Capture {
 
   // Click on "Capture"; returns when the overlay has closed.
   void click();
-  // Any press on "Capture": the right button opens the "Paste" menu below the button.
-  void mouseDown(Qt::MouseButton button);
 
  private:
   WorkingState& state_;

@@ -37,11 +37,4 @@ void Print::click() {
   services_.printImage(ImageFromPicture(parts_.picture->picture()), scale);
 }
 
-void Print::mouseDown(Qt::MouseButton button) {
-  if (button != Qt::RightButton) return;
-  const QPoint window = parts_.mainWindow->frameGeometry().topLeft();
-  const QPoint at = parts_.toolBar->mapFromGlobal(parts_.print->mapToGlobal(QPoint()));
-  parts_.menu->popup(QPoint(window.x() + at.x() - 15, window.y() + at.y() + 41));
-}
-
 }  // namespace huesift

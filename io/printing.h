@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QAction>
-#include <QMenu>
 #include <functional>
 
 #include "engine/working_state.h"
@@ -18,12 +17,10 @@ class Print {
  public:
   struct Parts {
     QWidget* mainWindow = nullptr;
-    QWidget* toolBar = nullptr;
     const PictureControl* picture = nullptr;  // Image1
     QAbstractButton* print = nullptr;
     QAbstractButton* addColor = nullptr;
     QAbstractButton* fill = nullptr;
-    QMenu* menu = nullptr;         // PopupMenu5
     QAction* smallSize = nullptr;  // Print13Size1
     std::function<void()> dismissColourBox;
   };
@@ -34,8 +31,6 @@ class Print {
   // Throws what the printer reports ("There is no default printer currently selected");
   // the main window's cursor is back to the default either way.
   void click();
-  // Any press on "Print": the right button opens the "Print 1/3 Size" menu.
-  void mouseDown(Qt::MouseButton button);
   // "Print 1/3 Size" chosen: ticked becomes unticked and the other way round.
   void toggleSmallSize() { parts_.smallSize->setChecked(!parts_.smallSize->isChecked()); }
 
