@@ -2,6 +2,7 @@
 
 #include <QResizeEvent>
 #include <QShowEvent>
+#include <utility>
 
 #include "app/gauge.h"
 #include "app/process_controller.h"
@@ -54,6 +55,14 @@ void TForm1::FormActivate() {
 void TForm1::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   FormActivate();
+}
+
+bool TForm1::event(QEvent* event) {
+  // No event of its own announces the frame, so look for it on whatever comes next.
+  if (frameFitPending_ && frameGeometry() != geometry()) {
+    fitFrameTo(*std::exchange(frameFitPending_, std::nullopt));
+  }
+  return QWidget::event(event);
 }
 
 void TForm1::resizeEvent(QResizeEvent* event) {

@@ -7,6 +7,7 @@
 #include <QToolButton>
 #include <QWidget>
 #include <memory>
+#include <optional>
 
 #include "colours/colour_box.h"
 #include "colours/retained_color_list.h"
@@ -137,6 +138,7 @@ class TForm1 : public QWidget {
  protected:
   void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  bool event(QEvent* event) override;
 
  private:
   void buildLayout();
@@ -144,10 +146,13 @@ class TForm1 : public QWidget {
   void connectGated(QToolButton* button, void (TForm1::*handler)());
   void connectTick(QAction* item, void (TForm1::*handler)());
   void fitToWorkArea();
+  void fitFrameTo(const QRect& area);
 
   TForm2* form2_ = nullptr;
   THelp* help_ = nullptr;
   bool activated_ = false;
+  // The work area of the first fit, kept until the window manager has framed the window.
+  std::optional<QRect> frameFitPending_;
   std::unique_ptr<ProcessController> process_;
   ImageTools& tools();
   ImageTools* tools_ = nullptr;  // created on first use, owned as a child

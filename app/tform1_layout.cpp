@@ -75,12 +75,10 @@ void TForm1::buildLayout() {
 
 void TForm1::fitToWorkArea() {
   const QRect area = services.workArea();
-  // The work area is for the whole window, frame included.
-  const QRect outer = frameGeometry();
-  const QRect inner = geometry();
-  const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
-                       outer.right() - inner.right(), outer.bottom() - inner.bottom());
-  setGeometry(area.marginsRemoved(frame));
+  fitFrameTo(area);
+  // A window manager frames the window only after it is first shown; until then the frame
+  // is unknown, and the first fit is finished when it arrives.
+  if (frameGeometry() == geometry()) frameFitPending_ = area;
 
   state.workAreaWidth = area.width();
   state.workAreaHeight = area.height();
@@ -89,6 +87,15 @@ void TForm1::fitToWorkArea() {
   Panel2->resize(area.width(), Panel2->height());
   Panel7->resize(area.width(), Panel7->height());
   Panel12->move(area.width() / 2 - Panel12->width() / 2, area.top() + 30);
+}
+
+void TForm1::fitFrameTo(const QRect& area) {
+  // The work area is for the whole window, frame included.
+  const QRect outer = frameGeometry();
+  const QRect inner = geometry();
+  const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
+                       outer.right() - inner.right(), outer.bottom() - inner.bottom());
+  setGeometry(area.marginsRemoved(frame));
 }
 
 }  // namespace huesift
