@@ -15,11 +15,6 @@ ProcessController::ProcessController(WorkingState& state, Services& services,
       dismissColourBox_(std::move(dismissColourBox)) {}
 
 void ProcessController::run() {
-  // A click that arrives through the run's own event pump must not start a second run.
-  if (state_.runState == 1) {
-    c_.process->setDown(false);
-    return;
-  }
   c_.undo->setPicture(c_.picture->picture());
   // Released directly: their click handlers would also withdraw the undo just taken.
   c_.addColor->setChecked(false);

@@ -88,6 +88,8 @@ void TForm1::DismissColourBox() {
 }
 
 void TForm1::SpeedButton5Click() {
+  // A click that arrives through the run's own event pump must not start a second run.
+  if (refusedWhileBusy(SpeedButton5)) return;
   process_->run();
 }
 
@@ -115,16 +117,19 @@ void TForm1::ConverttoColor1Click() {
 }
 
 void TForm1::SpeedButton12Click() {
-  // Qt toggles the button; a run reads its state when it starts, and the busy gate keeps
-  // it up while a run is going.
+  // Qt has toggled the button already; a run reads it when it starts, so during a run it
+  // is put back up.
+  refusedWhileBusy(SpeedButton12);
 }
 
 void TForm1::SpeedButton11Click() {
+  if (refusedWhileBusy(SpeedButton11)) return;
   Image1->setPicture(Image5->picture());
   SpeedButton11->setEnabled(false);
 }
 
 void TForm1::SpeedButton9Click() {
+  if (refusedWhileBusy(SpeedButton9)) return;
   SpeedButton11->setEnabled(false);
   DismissColourBox();
   ComboBox1->clear();
@@ -134,26 +139,28 @@ void TForm1::SpeedButton9Click() {
 }
 
 void TForm1::SpeedButton6Click() {
+  if (refusedWhileBusy(SpeedButton6)) return;
   close();
 }
 
 void TForm1::SpeedButton7Click() {
+  if (refusedWhileBusy(SpeedButton7)) return;
   DismissColourBox();
   if (help_) services.execModal(help_);
 }
 
 // Every signal of the window is connected here.
 void TForm1::connectSignals() {
-  connectGated(SpeedButton2, &TForm1::SpeedButton2Click);
-  connectGated(SpeedButton5, &TForm1::SpeedButton5Click);
-  connectGated(SpeedButton1, &TForm1::SpeedButton1Click);
-  connectGated(SpeedButton11, &TForm1::SpeedButton11Click);
-  connectGated(SpeedButton4, &TForm1::SpeedButton4Click);
-  connectGated(SpeedButton12, &TForm1::SpeedButton12Click);
-  connectGated(SpeedButton3, &TForm1::SpeedButton3Click);
-  connectGated(SpeedButton9, &TForm1::SpeedButton9Click);
-  connectGated(SpeedButton6, &TForm1::SpeedButton6Click);
-  connectGated(SpeedButton7, &TForm1::SpeedButton7Click);
+  connect(SpeedButton2, &QToolButton::clicked, this, &TForm1::SpeedButton2Click);
+  connect(SpeedButton5, &QToolButton::clicked, this, &TForm1::SpeedButton5Click);
+  connect(SpeedButton1, &QToolButton::clicked, this, &TForm1::SpeedButton1Click);
+  connect(SpeedButton11, &QToolButton::clicked, this, &TForm1::SpeedButton11Click);
+  connect(SpeedButton4, &QToolButton::clicked, this, &TForm1::SpeedButton4Click);
+  connect(SpeedButton12, &QToolButton::clicked, this, &TForm1::SpeedButton12Click);
+  connect(SpeedButton3, &QToolButton::clicked, this, &TForm1::SpeedButton3Click);
+  connect(SpeedButton9, &QToolButton::clicked, this, &TForm1::SpeedButton9Click);
+  connect(SpeedButton6, &QToolButton::clicked, this, &TForm1::SpeedButton6Click);
+  connect(SpeedButton7, &QToolButton::clicked, this, &TForm1::SpeedButton7Click);
   // Stop is the one toolbar button that acts during a run.
   connect(SpeedButton10, &QToolButton::clicked, this, &TForm1::SpeedButton10Click);
 
@@ -195,12 +202,6 @@ void TForm1::connectSignals() {
   connect(Panel12->ListBox1, &CandidateList::chosen, this, &TForm1::ListBox1Click);
   connect(Panel12->SpeedButton8, &QToolButton::clicked, this, &TForm1::SpeedButton8Click);
   connect(Panel12, &ColourBox::mouseDown, this, &TForm1::Panel12MouseDown);
-}
-
-void TForm1::connectGated(QToolButton* button, void (TForm1::*handler)()) {
-  connect(button, &QToolButton::clicked, this, [this, button, handler] {
-    if (!refusedWhileBusy(button)) (this->*handler)();
-  });
 }
 
 void TForm1::connectTick(QAction* item, void (TForm1::*handler)()) {

@@ -143,7 +143,6 @@ class TForm1 : public QWidget {
  private:
   void buildLayout();
   void connectSignals();
-  void connectGated(QToolButton* button, void (TForm1::*handler)());
   void connectTick(QAction* item, void (TForm1::*handler)());
   void fitToWorkArea();
   void fitFrameTo(const QRect& area);

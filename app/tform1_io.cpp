@@ -23,6 +23,7 @@ Print PrintOf(TForm1& f) {
 }  // namespace
 
 void TForm1::SpeedButton2Click() {
+  if (refusedWhileBusy(SpeedButton2)) return;
   if (form2_) CaptureOf(*this, *form2_).click();
 }
 
@@ -42,6 +43,7 @@ void TForm1::Paste1Click() {
 }
 
 void TForm1::SpeedButton3Click() {
+  if (refusedWhileBusy(SpeedButton3)) return;
   PrintOf(*this).click();
 }
 

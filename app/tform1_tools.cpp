@@ -24,9 +24,11 @@ ImageTools& TForm1::tools() {
 }
 
 void TForm1::SpeedButton1Click() {
+  if (refusedWhileBusy(SpeedButton1)) return;
   tools().addColorClicked();
 }
 void TForm1::SpeedButton4Click() {
+  if (refusedWhileBusy(SpeedButton4)) return;
   tools().fillClicked();
 }
 

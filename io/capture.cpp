@@ -7,10 +7,6 @@
 namespace huesift {
 
 void Capture::click() {
-  if (state_.runState == 1) {
-    parts_.capture->setDown(false);
-    return;
-  }
   ReleaseButton(parts_.addColor);
   ReleaseButton(parts_.fill);
   parts_.undoButton->setEnabled(false);

@@ -25,10 +25,6 @@ class BusyCursor {
 }  // namespace
 
 void Print::click() {
-  if (state_.runState == 1) {
-    parts_.print->setDown(false);
-    return;
-  }
   ReleaseButton(parts_.addColor);
   ReleaseButton(parts_.fill);
   if (parts_.dismissColourBox) parts_.dismissColourBox();

@@ -10,10 +10,6 @@
 namespace huesift {
 
 void ImageTools::fillClicked() {
-  if (c_.state.runState == 1) {
-    c_.SpeedButton4->setChecked(false);
-    return;
-  }
   c_.SpeedButton11->setEnabled(false);
   c_.window->unsetCursor();
   lists_.closeBox();

@@ -9,10 +9,6 @@
 namespace huesift {
 
 void ImageTools::addColorClicked() {
-  if (c_.state.runState == 1) {
-    c_.SpeedButton1->setChecked(false);
-    return;
-  }
   c_.SpeedButton11->setEnabled(false);
   if (c_.SpeedButton1->isChecked()) {
     c_.state.toolCursorFile = "boxb.cur";
