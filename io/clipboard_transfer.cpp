@@ -32,7 +32,7 @@ void Paste::clearForNewPicture() {
 }
 
 void Paste::record(int width, int height) {
-  parts_.picture->resize(width, height);
+  parts_.picture->setDisplaySize(width, height);
   state_.pictureWidth = width;
   state_.pictureHeight = height;
 }
@@ -74,7 +74,7 @@ void Paste::click() {
 
 void Copy::click() {
   scratch_.clear();
-  scratch_.resize(state_.pictureWidth, state_.pictureHeight);
+  scratch_.setDisplaySize(state_.pictureWidth, state_.pictureHeight);
   Picture& raster = scratch_.canvas();
   raster.copyRect(picture_.picture(), 0, 0, state_.pictureWidth, state_.pictureHeight, 0, 0);
   services_.setClipboardImage(ImageFromPicture(raster));

@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QShowEvent>
 #include <QTimer>
+#include <QWindow>
+#include <stdexcept>
 #include <utility>
 
 #include "io/image_convert.h"
@@ -31,6 +33,7 @@ void TForm2::beginCapture() {
   activated_ = false;
   dragging_ = false;
   taken_ = false;
+  failure_.clear();
   Image1->clearOutlines();
 }
 
@@ -46,30 +49,55 @@ void TForm2::showEvent(QShowEvent* event) {
 
 void TForm2::FormActivate() {
   if (!armed_ || !isVisible()) return;
-  const QRect area = services_.workArea();
-  setGeometry(area);
-  Image1->setGeometry(0, 0, area.width(), area.height());
+  QWidget* main = targets_.mainWindow;
+  // The still comes from the screen that holds the main window, which the overlay covers.
+  const QRect area = services_.workArea(main);
+  const bool fullScreen = services_.placesWindowsItself();
+  if (!fullScreen) setGeometry(area);
 
   // QDialog::setVisible(false) would end the modal showing; only the window goes away here.
   QWidget::setVisible(false);
-  if (targets_.mainWindow) targets_.mainWindow->hide();
+  if (main) main->hide();
   // Let the display server take both windows off before the pause, so the windows below
   // have the pause to repaint.
   QGuiApplication::sync();
   services_.sleepMs(300);
 
-  // The still is aligned with the screen: the pixel under the pointer is the pixel taken,
-  // wherever the work area begins.
-  const Picture screen = PictureFromImage(services_.grabScreen());
-  Image1->canvas().copyRect(screen, area.left(), area.top(), Image1->width(), Image1->height(), 0,
-                            0);
-  Image1->changed();
+  QImage screen;
+  try {
+    screen = services_.grabScreen(main, area);
+    if (screen.isNull()) throw std::runtime_error("the screen cannot be read");
+  } catch (const std::exception& error) {
+    failure_ =
+        QStringLiteral("Screen capture is not available: ") + QString::fromUtf8(error.what());
+    endUnshown();
+    return;
+  }
+  // One still pixel per screen pixel, lined up with the screen: the pixel under the pointer
+  // is the pixel taken, wherever the work area begins and whatever the scale factor.
+  Image1->move(0, 0);
+  Image1->setPicture(PictureFromImage(screen));
+  Image1->setDisplaySize(screen.size());
 
+  if (fullScreen) {
+    if (main && windowHandle()) windowHandle()->setScreen(main->screen());
+    setWindowState(windowState() | Qt::WindowFullScreen);
+  }
   QWidget::setVisible(true);
   raise();
   activateWindow();
   if (!crossHair_) QApplication::setOverrideCursor(Qt::CrossCursor);
   crossHair_ = true;
+}
+
+// QDialog ends its modal showing only when it goes from shown to hidden, and the overlay is
+// hidden already while the still is taken: it is shown again, though not on the screen, to
+// be closed.
+void TForm2::endUnshown() {
+  setAttribute(Qt::WA_DontShowOnScreen, true);
+  QWidget::setVisible(true);
+  reject();
+  setAttribute(Qt::WA_DontShowOnScreen, false);
 }
 
 QRect TForm2::band() const {
@@ -120,11 +148,11 @@ void TForm2::Image1MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
   PictureControl* picture = targets_.picture;
   picture->canvas().copyRect(Image1->picture(), state_.bandStartX, state_.bandStartY, width, height,
                              0, 0);
-  picture->resize(width, height);
+  picture->setDisplaySize(width, height);
   picture->changed();
 
   endDrag();
-  const bool hasRows = picture->height() > 0;
+  const bool hasRows = picture->displayHeight() > 0;
   for (QAbstractButton* b : {targets_.addColor, targets_.print, targets_.fill, targets_.process})
     if (b) b->setEnabled(hasRows);
   taken_ = true;

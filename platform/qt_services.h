@@ -7,13 +7,14 @@ namespace huesift {
 // The real desktop behind Services.
 class QtServices : public Services {
  public:
-  QRect workArea() override;
+  QRect workArea(const QWidget* window) override;
   void pumpEvents() override;
   void sleepMs(int ms) override;
   void showMessage(QWidget* parent, const QString& text) override;
   std::optional<Colour> chooseColour(QWidget* parent, Colour initial) override;
   void execModal(QDialog* dialog) override;
-  QImage grabScreen() override;
+  bool placesWindowsItself() override;
+  QImage grabScreen(const QWidget* window, const QRect& area) override;
   std::optional<QImage> clipboardImage() override;
   std::optional<QSize> clipboardImageSize() override;
   void setClipboardImage(const QImage& image) override;

@@ -59,7 +59,7 @@ TEST_F(ClipboardTest, PasteTakesEveryPixelOpaqueAndSetsTheState) {
   paste();
   EXPECT_TRUE(fake.messages.isEmpty()) << fake.messages.join("|").toStdString();
   ASSERT_EQ(QSize(picture().width(), picture().height()), QSize(1500, 900));
-  EXPECT_EQ(form->Image1->size(), QSize(1500, 900));
+  EXPECT_EQ(form->Image1->displaySize(), QSize(1500, 900));
   EXPECT_EQ(form->state.pictureWidth, 1500);
   EXPECT_EQ(form->state.pictureHeight, 900);
   for (int y = 0; y < 900; y += 7) {
@@ -133,7 +133,7 @@ TEST(ClipboardUnsupported, AnnouncedPictureThatCannotBeReadIsReported) {
   EXPECT_FALSE(form.Image1->hasRaster());
   EXPECT_EQ(form.state.runState, 0);
   EXPECT_EQ(form.state.pictureWidth, 0);
-  EXPECT_EQ(form.Image1->size(), QSize(0, 0));
+  EXPECT_EQ(form.Image1->displaySize(), QSize(0, 0));
   EXPECT_TRUE(form.SpeedButton5->isEnabled());
 }
 

@@ -8,10 +8,10 @@ namespace {
 
 TEST(PictureControl, FirstDrawingAccessCreatesAWhiteRasterOfTheControlSize) {
   PictureControl control;
-  control.resize(13, 7);
+  control.setDisplaySize(13, 7);
   EXPECT_FALSE(control.hasRaster());
   EXPECT_EQ(control.canvas(), Picture(13, 7, kWhite));
-  control.resize(30, 30);
+  control.setDisplaySize(30, 30);
   EXPECT_EQ(control.canvas().width(), 13);  // sizing the control leaves the raster alone
 }
 
@@ -22,7 +22,7 @@ TEST(PictureControl, PaintsTheRasterUnscaledWithTheBackgroundBeyondIt) {
   window.setPalette(pal);
   window.setAutoFillBackground(true);
   auto* control = new PictureControl(&window);
-  control->setGeometry(0, 0, 20, 10);
+  control->setDisplaySize(20, 10);
   Picture picture(4, 3, kWhite);
   picture.setPixel(3, 2, 0x0000FF);  // red in the program's colour layout
   control->setPicture(picture);
@@ -36,7 +36,7 @@ TEST(PictureControl, PaintsTheRasterUnscaledWithTheBackgroundBeyondIt) {
 
 TEST(PictureControl, OutlineDrawnTwiceRestoresThePicture) {
   PictureControl control;
-  control.resize(12, 12);
+  control.setDisplaySize(12, 12);
   control.setPicture(Picture(12, 12, kBlack));
   const QImage before = control.grab().toImage();
 
