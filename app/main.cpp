@@ -1,11 +1,14 @@
 #include "app/huesift_application.h"
+#include "app/startup_messages.h"
 #include "app/tform1.h"
 #include "app/thelp.h"
 #include "io/tform2.h"
 #include "platform/qt_services.h"
 
 int main(int argc, char** argv) {
+  huesift::HoldStartupMessages();
   huesift::HuesiftApplication app(argc, argv);
+  huesift::ReleaseStartupMessages();
   huesift::QtServices services;
   app.setErrorServices(&services);
 
