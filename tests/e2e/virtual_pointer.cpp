@@ -84,9 +84,9 @@ int main(int argc, char** argv) {
     } else if (command == "press" || command == "release") {
       int n = 1;
       words >> n;
-      zwlr_virtual_pointer_v1_button(pointer, Now(), ButtonCode(n),
-                                     command == "press" ? WL_POINTER_BUTTON_STATE_PRESSED
-                                                        : WL_POINTER_BUTTON_STATE_RELEASED);
+      zwlr_virtual_pointer_v1_button(
+          pointer, Now(), ButtonCode(n),
+          command == "press" ? WL_POINTER_BUTTON_STATE_PRESSED : WL_POINTER_BUTTON_STATE_RELEASED);
     } else {
       std::cout << "unknown command" << std::endl;
       continue;
