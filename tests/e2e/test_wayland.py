@@ -238,6 +238,9 @@ class Desktop:
         time.sleep(1)
         self.spawn(["/usr/libexec/xdg-desktop-portal-wlr"], "xdpw")
         wait_for("the wlroots portal", lambda: self.on_bus("org.freedesktop.impl.portal.desktop.wlr"))
+        self.start_portal()
+
+    def start_portal(self):
         self.portal = self.spawn(["/usr/libexec/xdg-desktop-portal"], "xdp")
         wait_for("the portal", lambda: self.on_bus("org.freedesktop.portal.Desktop"))
 
@@ -407,7 +410,7 @@ def inner(args):
                  lambda: desktop.screen().pixel(origin[0] + 5, origin[1] + 10) == TOOLBAR_COLOUR)
         pointer = Pointer(desktop)
 
-        def capture():
+        def capture(start=(LEFT, TOP), end=(RIGHT, BOTTOM)):
             pointer.click(at(CAPTURE_BUTTON))
             overlay = wait_for("the overlay full-screen", lambda: next(
                 (w for w in desktop.windows()
@@ -418,7 +421,7 @@ def inner(args):
             # (the same picture as the background, so the overlay is given time to draw).
             time.sleep(0.5)
             wait_for("the still on the overlay", lambda: desktop.screen() == pattern)
-            pointer.drag((LEFT, TOP), (RIGHT, BOTTOM))
+            pointer.drag(start, end)
             wait_for("the main window back", lambda: desktop.window("Huesift", "con") and
                      not desktop.window("Huesift capture"))
 
@@ -473,11 +476,17 @@ def inner(args):
         check(desktop.window("Huesift", "con") is not None, "the main window is not back")
         problem = first_difference(copy(), want)
         check(problem is None, "after the failed capture: %s" % problem)
+
+        # The portal back: capturing works again, here dragged up and to the left.
+        desktop.start_portal()
+        capture(start=(RIGHT, BOTTOM), end=(LEFT, TOP))
+        problem = first_difference(copy(), want)
+        check(problem is None, "captured up-left once the portal is back: %s" % problem)
         check(app.poll() is None, "huesift ended")
     finally:
         desktop.close()
     print("PASS: Wayland capture through the portal pixel for pixel; without the portal one "
-          "message and the picture kept")
+          "message and the picture kept; with it back, capture again")
 
 
 def main():
