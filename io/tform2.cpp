@@ -35,6 +35,10 @@ void TForm2::beginCapture() {
   taken_ = false;
   failure_.clear();
   Image1->clearOutlines();
+  // The modal showing begins off the screen: the overlay has nothing to show until the still
+  // is taken, and a window shown and at once hidden again races the window manager, which
+  // may map it after all.
+  setAttribute(Qt::WA_DontShowOnScreen, true);
 }
 
 void TForm2::showEvent(QShowEvent* event) {
@@ -55,10 +59,11 @@ void TForm2::FormActivate() {
   const bool fullScreen = services_.placesWindowsItself();
   if (!fullScreen) setGeometry(area);
 
-  // QDialog::setVisible(false) would end the modal showing; only the window goes away here.
+  // QDialog::setVisible(false) would end the modal showing; only the window goes away here,
+  // to come back on the screen with the still.
   QWidget::setVisible(false);
   if (main) main->hide();
-  // Let the display server take both windows off before the pause, so the windows below
+  // Let the display server take the main window off before the pause, so the windows below
   // have the pause to repaint.
   QGuiApplication::sync();
   services_.sleepMs(300);
@@ -79,10 +84,12 @@ void TForm2::FormActivate() {
   Image1->setPicture(PictureFromImage(screen));
   Image1->setDisplaySize(screen.size());
 
+  // Where the desktop places windows itself, the overlay asks to cover the screen instead.
   if (fullScreen) {
     if (main && windowHandle()) windowHandle()->setScreen(main->screen());
     setWindowState(windowState() | Qt::WindowFullScreen);
   }
+  setAttribute(Qt::WA_DontShowOnScreen, false);
   QWidget::setVisible(true);
   raise();
   activateWindow();
@@ -91,8 +98,7 @@ void TForm2::FormActivate() {
 }
 
 // QDialog ends its modal showing only when it goes from shown to hidden, and the overlay is
-// hidden already while the still is taken: it is shown again, though not on the screen, to
-// be closed.
+// hidden while the still is taken: it is shown again, still off the screen, to be closed.
 void TForm2::endUnshown() {
   setAttribute(Qt::WA_DontShowOnScreen, true);
   QWidget::setVisible(true);

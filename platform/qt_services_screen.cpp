@@ -69,37 +69,54 @@ bool AllOneColour(const QImage& image) {
   return true;
 }
 
-}  // namespace
-
-QRect QtServices::workArea(const QWidget* window) {
-  QScreen* screen = ScreenOf(window);
-  return screen ? screen->availableGeometry() : QRect(0, 0, 800, 600);
-}
-
-bool QtServices::placesWindowsItself() {
-  return WaylandPlatform();
-}
-
-QImage QtServices::grabScreen(const QWidget* window, const QRect& area) {
-  QScreen* screen = ScreenOf(window);
-  if (!screen) throw std::runtime_error("there is no screen");
-  if (!WaylandPlatform()) {
-    // The pixmap holds the screen's own device pixels; its image shares them.
-    const QImage whole = screen->grabWindow(0).toImage();
-    const qreal ratio = screen->devicePixelRatio();
-    const QImage still = Part(whole, DeviceRect(area, screen->geometry(), ratio, ratio));
-    // A screen that really shows one colour is taken as it is; only XWayland, which hands
-    // out black where other programs' windows are, sends the request to the portal.
-    if (!still.isNull() && !(WaylandSession() && AllOneColour(still))) return still;
-    if (!WaylandSession()) throw std::runtime_error("the screen cannot be read");
-  }
-  // The portal's picture shows the whole desktop, every screen where it lies.
+// The portal's picture shows the whole desktop, every screen where it lies.
+QImage PortalStill(QScreen* screen, const QRect& area) {
   const QImage desktop = PortalScreenshot();
   const QRect all = screen->virtualGeometry();
   const QImage still = Part(desktop, DeviceRect(area, all, qreal(desktop.width()) / all.width(),
                                                 qreal(desktop.height()) / all.height()));
   if (still.isNull()) throw std::runtime_error("the screenshot portal's picture is empty");
   return still;
+}
+
+}  // namespace
+
+QRect QtServices::workArea(const QWidget* window) {
+  QScreen* screen = ScreenOf(window);
+  if (!screen) return QRect(0, 0, 800, 600);
+  // Where the desktop places windows itself the overlay covers the whole screen.
+  return placesWindowsItself() ? screen->geometry() : screen->availableGeometry();
+}
+
+bool QtServices::placesWindowsItself() {
+  return WaylandPlatform() || WaylandSession();
+}
+
+QImage QtServices::grabScreen(const QWidget* window, const QRect& area) {
+  QScreen* screen = ScreenOf(window);
+  if (!screen) throw std::runtime_error("there is no screen");
+  if (WaylandPlatform()) return PortalStill(screen, area);
+  auto fromX = [&] {
+    // The pixmap holds the screen's own device pixels; its image shares them.
+    const QImage whole = screen->grabWindow(0).toImage();
+    const qreal ratio = screen->devicePixelRatio();
+    return Part(whole, DeviceRect(area, screen->geometry(), ratio, ratio));
+  };
+  if (!WaylandSession()) {
+    const QImage still = fromX();
+    if (still.isNull()) throw std::runtime_error("the screen cannot be read");
+    return still;
+  }
+  // An X11 program on a Wayland desktop (XWayland) reads only the X11 windows from the X
+  // server, and black or nothing where the desktop's own windows are: the portal sees them
+  // all. The X server's picture stands in only when there is no portal and it shows something.
+  try {
+    return PortalStill(screen, area);
+  } catch (const std::runtime_error&) {
+    const QImage still = fromX();
+    if (still.isNull() || AllOneColour(still)) throw;
+    return still;
+  }
 }
 
 }  // namespace huesift

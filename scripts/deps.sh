@@ -17,4 +17,4 @@ HUESIFT_BUILD_PACKAGES=(build-essential cmake pkg-config qt6-base-dev qt6-qpa-pl
 HUESIFT_TEST_PACKAGES=(xvfb xauth xdotool xclip x11-utils x11-apps cups cups-client cups-bsd
   printer-driver-cups-pdf poppler-utils python3 libmagick++-dev libopencv-imgproc-dev fonts-dejavu-core
   sway swaybg pipewire xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk grim
-  wl-clipboard qt6-wayland libwayland-dev libwayland-bin dbus-daemon dbus-bin passwd procps)
+  wl-clipboard xwayland qt6-wayland libwayland-dev libwayland-bin dbus-daemon dbus-bin passwd procps)

@@ -5,7 +5,9 @@ wlroots' virtual-pointer protocol, the clipboard read with wl-paste and the scre
 The desktop's background is a known pattern. A rectangle dragged over the overlay comes back
 through the clipboard pixel for pixel, and the main window shows it one picture pixel per
 screen pixel. Then the portal is stopped: Capture shows one message, and the picture is the
-one from before.
+one from before; with the portal back, capture works again. Last, Huesift runs as an X11
+program on the desktop's XWayland, whose X server shows it none of the desktop, and captures
+through the portal all the same.
 
 sway refuses to run as root and the portal serves only its own user, so the session runs as a
 throw-away user created for the test and removed after it; that needs root, and without root
@@ -32,8 +34,8 @@ PICTURE_ORIGIN = (-1, 28)
 TOOLBAR_COLOUR = (204, 153, 0)
 # The captured rectangle, screen pixels, right and bottom exclusive.
 LEFT, TOP, RIGHT, BOTTOM = 211, 143, 517, 337
-TOOLS = ("sway", "swaybg", "swaymsg", "grim", "wl-paste", "pipewire", "dbus-run-session",
-         "dbus-send", "dbus-update-activation-environment")
+TOOLS = ("sway", "swaybg", "swaymsg", "grim", "wl-paste", "wl-copy", "pipewire", "Xwayland",
+         "xclip", "dbus-run-session", "dbus-send", "dbus-update-activation-environment")
 PORTALS = ("/usr/libexec/xdg-desktop-portal", "/usr/libexec/xdg-desktop-portal-wlr",
            "/usr/libexec/xdg-desktop-portal-gtk")
 
@@ -224,6 +226,7 @@ class Desktop:
             f.write("default_border none\ndefault_floating_border none\n")
             # The pointer is drawn into the screen's picture; it goes once it rests.
             f.write("seat seat0 hide_cursor 200\n")
+            f.write("exec printenv DISPLAY > %s\n" % os.path.join(self.dir, "xdisplay"))
         self.spawn(["sway", "-c", config], "sway")
         run = self.env["XDG_RUNTIME_DIR"]
         socket = wait_for("the compositor's socket", lambda: next(
@@ -243,6 +246,12 @@ class Desktop:
     def start_portal(self):
         self.portal = self.spawn(["/usr/libexec/xdg-desktop-portal"], "xdp")
         wait_for("the portal", lambda: self.on_bus("org.freedesktop.portal.Desktop"))
+
+    def xwayland_display(self):
+        """The X display sway's XWayland serves, as sway told its first command."""
+        path = os.path.join(self.dir, "xdisplay")
+        return wait_for("XWayland's display", lambda: os.path.exists(path) and
+                        open(path).read().strip())
 
     def on_bus(self, name):
         result = self.tool("dbus-send", "--session", "--print-reply",
@@ -367,6 +376,11 @@ def wait_for(what, predicate, timeout=20.0, interval=0.1, quiet=False):
         time.sleep(interval)
 
 
+def step(what):
+    """Where the test has got to, for the log of a failed run."""
+    print("- " + what, flush=True)
+
+
 def changed_box(before, after):
     """Bounding box (left, top, right, bottom) of the pixels that differ, or None."""
     rows = [y for y in range(before.height) if before.row(y) != after.row(y)]
@@ -376,14 +390,108 @@ def changed_box(before, after):
     return min(cols), rows[0], max(cols) + 1, rows[-1] + 1
 
 
-def messages(log_path):
-    with open(log_path, encoding="utf-8", errors="replace") as log:
-        return [line.split(": ", 1)[1].rstrip("\n") for line in log
-                if line.startswith("huesift.messages: ")]
+class Huesift:
+    """The program on the desktop, on Qt's Wayland platform or as an X11 program on XWayland,
+    and what a user does with it."""
+
+    def __init__(self, desktop, pointer, platform, pattern):
+        from harness import pattern_colour  # noqa: F401 (the harness is importable here)
+        self.desktop, self.pointer, self.pattern = desktop, pointer, pattern
+        env = dict(desktop.env, QT_QPA_PLATFORM=platform, QT_WAYLAND_DISABLE_WINDOWDECORATION="1",
+                   QT_LOGGING_RULES="huesift.messages.debug=true")
+        self.display = desktop.xwayland_display() if platform == "xcb" else None
+        if self.display:
+            env["DISPLAY"] = self.display
+        self.log = os.path.join(desktop.dir, "huesift-%s.log" % platform)
+        huesift = desktop.args.huesift
+        self.process = desktop.spawn([huesift], "huesift", env=env, stdout=open(self.log, "wb"),
+                                     cwd=os.path.dirname(huesift))
+        main = wait_for("the main window", lambda: desktop.window("Huesift", "con"))
+        self.origin = (main["rect"]["x"], main["rect"]["y"])
+        # It runs and draws under the compositor: its toolbar in its colour.
+        wait_for("the toolbar drawn", lambda: desktop.screen().pixel(
+            *self.at((5, 10))) == TOOLBAR_COLOUR)
+
+    def at(self, point):
+        return self.origin[0] + point[0], self.origin[1] + point[1]
+
+    def messages(self):
+        with open(self.log, encoding="utf-8", errors="replace") as log:
+            return [line.split(": ", 1)[1].rstrip("\n") for line in log
+                    if line.startswith("huesift.messages: ")]
+
+    def capture(self, start=(LEFT, TOP), end=(RIGHT, BOTTOM)):
+        desktop = self.desktop
+        self.pointer.click(self.at(CAPTURE_BUTTON))
+        overlay = wait_for("the overlay full-screen", lambda: next(
+            (w for w in desktop.windows()
+             if w.get("name") == "Huesift capture" and w.get("fullscreen_mode")), None))
+        check(overlay["rect"]["width"] == OUTPUT[0] and overlay["rect"]["height"] == OUTPUT[1],
+              "the overlay does not cover the screen: %s" % overlay["rect"])
+        # The overlay shows the still one pixel per screen pixel, lined up with the screen
+        # (the same picture as the background, so the overlay is given time to draw).
+        time.sleep(0.5)
+        wait_for("the still on the overlay", lambda: desktop.screen() == self.pattern)
+        self.pointer.drag(start, end)
+        wait_for("the main window back", lambda: desktop.window("Huesift", "con") and
+                 not desktop.window("Huesift capture"))
+
+    def copy(self):
+        from harness import decode_png
+        desktop = self.desktop
+        if not self.display:
+            # wl-copy stays behind to serve the clipboard; its output is not waited for.
+            subprocess.run(["wl-copy", "--type", "text/plain", "not a picture"], env=desktop.env,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
+        point = self.at((PICTURE_ORIGIN[0] + 20, PICTURE_ORIGIN[1] + 20))
+        self.pointer.move(point)
+        time.sleep(0.3)
+        before = desktop.screen()
+        # Pressed on the picture, the right button opens the menu; let go over its one item,
+        # it chooses the item.
+        self.pointer.send("press 3")
+        wait_for("the picture's menu", lambda: changed_box(before, desktop.screen()))
+        time.sleep(0.3)
+        # The item lies near the menu's top-left corner: what changed on the screen may also
+        # take in the pointer, below and right of where it was pressed.
+        menu = changed_box(before, desktop.screen())
+        self.pointer.move((menu[0] + 25, menu[1] + 10))
+        time.sleep(0.1)
+        self.pointer.send("release 3")
+        wait_for("the menu to close", lambda: changed_box(before, desktop.screen()) is None)
+
+        def png():
+            if self.display:
+                # What an X11 program puts on the clipboard is read as X11 programs read it;
+                # handing it on to Wayland programs is the desktop's part.
+                data = desktop.tool("xclip", "-display", self.display, "-selection", "clipboard",
+                                    "-t", "image/png", "-o", check_rc=False).stdout
+            else:
+                data = desktop.tool("wl-paste", "--no-newline", "--type", "image/png",
+                                    check_rc=False).stdout
+            return data if data.startswith(b"\x89PNG") else None
+        return decode_png(wait_for("a PNG on the clipboard", png))
+
+    def check_shown(self, picture):
+        """Shown one picture pixel per screen pixel, below the strip over its top row (once
+        the menu that Copy came from has gone)."""
+        x0, y0 = self.at(PICTURE_ORIGIN)
+        rows = [Frame.of([row[1:]]).data for row in picture]
+
+        def wrong_row():
+            shown = self.desktop.screen()
+            return next((y for y in range(8, len(picture))
+                         if shown.row(y0 + y, x0 + 1, x0 + len(picture[0])) != rows[y]), None)
+        wait_for("the picture shown", lambda: wrong_row() is None, timeout=5, quiet=True)
+        row = wrong_row()
+        check(row is None, "the picture's row %s is not shown one pixel per screen pixel" % row)
+
+    def quit(self):
+        self.desktop.stop(self.process)
 
 
 def inner(args):
-    from harness import decode_png, first_difference, pattern_colour
+    from harness import first_difference, pattern_colour
     rows = [[pattern_colour(x, y) for x in range(OUTPUT[0])] for y in range(OUTPUT[1])]
     pattern = Frame.of(rows)
     want = [row[LEFT:RIGHT] for row in rows[TOP:BOTTOM]]
@@ -392,75 +500,21 @@ def inner(args):
         desktop.start(rows)
         # What the portal will be asked for: the background as grim sees it.
         wait_for("the background pattern on the screen", lambda: desktop.screen() == pattern)
-
-        env = dict(desktop.env, QT_QPA_PLATFORM="wayland", QT_WAYLAND_DISABLE_WINDOWDECORATION="1",
-                   QT_LOGGING_RULES="huesift.messages.debug=true")
-        huesift_log = os.path.join(args.dir, "huesift.log")
-        app = desktop.spawn([args.huesift], "huesift", env=env, stdout=open(huesift_log, "wb"),
-                            cwd=os.path.dirname(args.huesift))
-        main = wait_for("the main window", lambda: desktop.window("Huesift", "con"))
-        rect = main["rect"]
-        origin = (rect["x"], rect["y"])
-
-        def at(point):
-            return origin[0] + point[0], origin[1] + point[1]
-
-        # It runs and draws under the compositor: its toolbar in its colour.
-        wait_for("the toolbar drawn",
-                 lambda: desktop.screen().pixel(origin[0] + 5, origin[1] + 10) == TOOLBAR_COLOUR)
         pointer = Pointer(desktop)
 
-        def capture(start=(LEFT, TOP), end=(RIGHT, BOTTOM)):
-            pointer.click(at(CAPTURE_BUTTON))
-            overlay = wait_for("the overlay full-screen", lambda: next(
-                (w for w in desktop.windows()
-                 if w.get("name") == "Huesift capture" and w.get("fullscreen_mode")), None))
-            check(overlay["rect"]["width"] == OUTPUT[0] and overlay["rect"]["height"] == OUTPUT[1],
-                  "the overlay does not cover the screen: %s" % overlay["rect"])
-            # The overlay shows the still one pixel per screen pixel, lined up with the screen
-            # (the same picture as the background, so the overlay is given time to draw).
-            time.sleep(0.5)
-            wait_for("the still on the overlay", lambda: desktop.screen() == pattern)
-            pointer.drag(start, end)
-            wait_for("the main window back", lambda: desktop.window("Huesift", "con") and
-                     not desktop.window("Huesift capture"))
-
-        def copy():
-            # wl-copy stays behind to serve the clipboard; its output is not waited for.
-            subprocess.run(["wl-copy", "--type", "text/plain", "not a picture"], env=desktop.env,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
-            point = at((PICTURE_ORIGIN[0] + 20, PICTURE_ORIGIN[1] + 20))
-            pointer.move(point)
-            time.sleep(0.3)
-            before = desktop.screen()
-            pointer.click(point, button=3)
-            menu = wait_for("the picture's menu", lambda: changed_box(before, desktop.screen()))
-            time.sleep(0.3)
-            menu = changed_box(before, desktop.screen())
-            pointer.click(((menu[0] + menu[2]) // 2, (menu[1] + menu[3]) // 2))
-
-            def png():
-                data = desktop.tool("wl-paste", "--no-newline", "--type", "image/png",
-                                    check_rc=False).stdout
-                return data if data.startswith(b"\x89PNG") else None
-            return decode_png(wait_for("a PNG on the clipboard", png))
-
-        capture()
-        problem = first_difference(copy(), want)
+        step("Huesift on Wayland: capture")
+        app = Huesift(desktop, pointer, "wayland", pattern)
+        app.capture()
+        problem = first_difference(app.copy(), want)
         check(problem is None, "captured on Wayland: %s" % problem)
-        # Shown one picture pixel per screen pixel, below the strip that covers its top row.
-        shown = desktop.screen()
-        x0, y0 = at(PICTURE_ORIGIN)
-        for y in range(8, len(want)):
-            check(shown.row(y0 + y, x0 + 1, x0 + len(want[0])) == Frame.of([want[y][1:]]).data,
-                  "the picture's row %d is not shown one pixel per screen pixel" % y)
-        check(messages(huesift_log) == [], "messages shown: %s" % messages(huesift_log))
+        app.check_shown(want)
+        check(app.messages() == [], "messages shown: %s" % app.messages())
 
-        # No portal: one message, and the picture stays.
+        step("no portal: one message, the picture kept")
         desktop.stop_portal()
-        pointer.click(at(CAPTURE_BUTTON))
+        pointer.click(app.at(CAPTURE_BUTTON))
         text = "Screen capture is not available: the screenshot portal is not running"
-        wait_for("the message", lambda: messages(huesift_log) == [text])
+        wait_for("the message", lambda: app.messages() == [text])
         # The message box floats over the main window (which came back as a new window).
         box = wait_for("the message box", lambda: desktop.window("Huesift", "floating_con"))
         r = box["rect"]
@@ -474,19 +528,32 @@ def inner(args):
         check(not any(w["id"] == box["id"] for w in desktop.windows()),
               "the message box could not be closed")
         check(desktop.window("Huesift", "con") is not None, "the main window is not back")
-        problem = first_difference(copy(), want)
+        problem = first_difference(app.copy(), want)
         check(problem is None, "after the failed capture: %s" % problem)
 
-        # The portal back: capturing works again, here dragged up and to the left.
+        step("the portal back: capture up and to the left")
         desktop.start_portal()
-        capture(start=(RIGHT, BOTTOM), end=(LEFT, TOP))
-        problem = first_difference(copy(), want)
+        app.capture(start=(RIGHT, BOTTOM), end=(LEFT, TOP))
+        problem = first_difference(app.copy(), want)
         check(problem is None, "captured up-left once the portal is back: %s" % problem)
-        check(app.poll() is None, "huesift ended")
+        check(app.process.poll() is None, "huesift ended")
+        app.quit()
+
+        step("Huesift on XWayland: capture")
+        # An X11 program on the Wayland desktop: the X server shows it none of the desktop's
+        # own windows, and the still comes from the portal all the same.
+        app = Huesift(desktop, pointer, "xcb", pattern)
+        app.capture(start=(LEFT + 40, TOP + 30), end=(RIGHT + 40, BOTTOM + 30))
+        want = [row[LEFT + 40:RIGHT + 40] for row in rows[TOP + 30:BOTTOM + 30]]
+        problem = first_difference(app.copy(), want)
+        check(problem is None, "captured on XWayland: %s" % problem)
+        app.check_shown(want)
+        check(app.messages() == [], "messages shown on XWayland: %s" % app.messages())
+        app.quit()
     finally:
         desktop.close()
     print("PASS: Wayland capture through the portal pixel for pixel; without the portal one "
-          "message and the picture kept; with it back, capture again")
+          "message and the picture kept; with it back, capture again; the same on XWayland")
 
 
 def main():
