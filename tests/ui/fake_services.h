@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QStringList>
@@ -56,10 +57,17 @@ class FakeServices : public Services {
   QImage grabScreen() override { return screen; }
 
   bool clipboardFails = false;
-  std::optional<QImage> clipboard;
-  std::optional<QImage> clipboardImage() override {
+  std::optional<QImage> clipboard;             // what Copy put there; offered back as PNG
+  std::optional<EncodedImage> clipboardBytes;  // offered instead of clipboard when set
+  std::optional<EncodedImage> clipboardImageBytes() override {
     if (clipboardFails) throw std::runtime_error("Cannot open clipboard");
-    return clipboard;
+    if (clipboardBytes) return clipboardBytes;
+    if (!clipboard || clipboard->isNull()) return std::nullopt;
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    clipboard->save(&buffer, "PNG");
+    return EncodedImage{"image/png", png};
   }
   void setClipboardImage(const QImage& image) override {
     if (clipboardFails) throw std::runtime_error("Cannot open clipboard");
