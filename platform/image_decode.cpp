@@ -20,6 +20,14 @@ class WatchedBytes : public QIODevice {
   }
   bool lookedPastEnd() const { return lookedPastEnd_; }
   qint64 size() const override { return bytes_.size(); }
+  // A jump past the end (a header's offset pointing nowhere) finds nothing, as in a file.
+  bool seek(qint64 pos) override {
+    if (pos > bytes_.size()) {
+      lookedPastEnd_ = true;
+      return false;
+    }
+    return QIODevice::seek(pos);
+  }
 
  protected:
   qint64 readData(char* data, qint64 maxSize) override {
@@ -106,12 +114,14 @@ DecodedImage DecodeImageCompletely(const QByteArray& bytes) {
     // A reader that never asked beyond the last byte would have read the same from any
     // longer input: the picture is the bytes' own. One that did ask may have made up the
     // rest; the picture counts only if very different continuations (all zeros, all ones,
-    // noise) leave it exactly as it is. Zeros and ones alone are not enough: in a JPEG
-    // stream both decode as "nothing more", just like the end of the data.
+    // noise) leave it exactly as it is, each read without asking beyond it in turn. Zeros
+    // and ones alone are not enough: in a JPEG stream both decode as "nothing more", just
+    // like the end of the data.
     const QImage picture = Comparable(first.image);
     for (const QByteArray& padding : Continuations()) {
-      const QImage padded = Decode(bytes + padding, false).image;
-      if (padded.isNull() || Comparable(padded) != picture) return out;
+      const Attempt padded = Decode(bytes + padding, false);
+      if (padded.image.isNull() || padded.lookedPastEnd || Comparable(padded.image) != picture)
+        return out;
     }
   }
   out.result = DecodedImage::Result::Complete;
