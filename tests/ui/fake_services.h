@@ -12,6 +12,15 @@
 
 namespace huesift::test {
 
+// An image file's bytes, as another program would offer them.
+inline QByteArray Encoded(const QImage& image, const char* format) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, format);
+  return bytes;
+}
+
 // Services for the UI tests: real event pumping, everything that would block or reach the
 // desktop recorded instead, faults injectable.
 class FakeServices : public Services {
@@ -63,11 +72,7 @@ class FakeServices : public Services {
     if (clipboardFails) throw std::runtime_error("Cannot open clipboard");
     if (clipboardBytes) return clipboardBytes;
     if (!clipboard || clipboard->isNull()) return std::nullopt;
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    clipboard->save(&buffer, "PNG");
-    return EncodedImage{"image/png", png};
+    return EncodedImage{"image/png", Encoded(*clipboard, "PNG")};
   }
   void setClipboardImage(const QImage& image) override {
     if (clipboardFails) throw std::runtime_error("Cannot open clipboard");

@@ -7,16 +7,10 @@
 #include <QBuffer>
 #include <random>
 
+#include "tests/ui/fake_services.h"
+
 namespace huesift::test {
 namespace {
-
-QByteArray Encoded(const QImage& image, const char* format) {
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  image.save(&buffer, format);
-  return bytes;
-}
 
 QImage RandomPicture(std::mt19937& random, int width, int height) {
   QImage image(width, height, QImage::Format_RGB32);

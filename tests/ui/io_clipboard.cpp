@@ -8,14 +8,6 @@
 namespace huesift::test {
 namespace {
 
-QByteArray Encoded(const QImage& image, const char* format) {
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  image.save(&buffer, format);
-  return bytes;
-}
-
 QImage Stripes(int width, int height) {
   QImage image(width, height, QImage::Format_RGB32);
   for (int y = 0; y < height; ++y)

@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include "platform/qt_services.h"
+#include "tests/ui/fake_services.h"
 
 namespace huesift::test {
 namespace {
@@ -20,14 +21,6 @@ QImage Sample() {
   for (int y = 0; y < image.height(); ++y)
     for (int x = 0; x < image.width(); ++x) image.setPixel(x, y, qRgb(x * 7, y * 23, x ^ y));
   return image;
-}
-
-QByteArray Encoded(const QImage& image, const char* format) {
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  image.save(&buffer, format);
-  return bytes;
 }
 
 void Offer(const QString& mime, const QByteArray& data) {

@@ -18,14 +18,6 @@
 namespace huesift::test {
 namespace {
 
-QByteArray Encoded(const QImage& image, const char* format) {
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  image.save(&buffer, format);
-  return bytes;
-}
-
 class Soak : public ToolsTest, public ::testing::WithParamInterface<unsigned> {
  protected:
   std::mt19937 random{GetParam()};
