@@ -9,7 +9,8 @@ queue: the click starts the run, and the run's first look at pending events find
 import os
 import signal
 
-from harness import PROCESS_BUTTON, arguments, check, decode_png, encode_png, first_difference, wait_for
+from harness import (PROCESS_BUTTON, arguments, check, decode_png, encode_png, first_difference,
+                     wait_for)
 from session import Session
 
 FILL_BUTTON = (197 + 17, 2 + 11)
