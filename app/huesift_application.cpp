@@ -9,6 +9,8 @@ namespace huesift {
 
 HuesiftApplication::HuesiftApplication(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName("Huesift");
+  // Wayland compositors match the window to huesift.desktop (its icon, its name) by this.
+  setDesktopFileName("huesift");
 }
 
 bool HuesiftApplication::notify(QObject* receiver, QEvent* event) {

@@ -13,8 +13,9 @@ SCREEN = (1024, 768)
 
 
 class Session:
-    def __init__(self, huesift, pattern=None, cups_server=None):
+    def __init__(self, huesift, pattern=None, cups_server=None, cwd=None):
         self.huesift = os.path.abspath(huesift)
+        self.cwd = cwd or os.path.dirname(self.huesift)
         self.pattern = pattern
         self.cups_server = cups_server
         self.processes = []
@@ -32,7 +33,7 @@ class Session:
             extra["CUPS_SERVER"] = self.cups_server
         self.log = os.path.join(self.home, "huesift.log")
         with open(self.log, "wb") as log:
-            self.app = self._spawn([self.huesift], cwd=os.path.dirname(self.huesift),
+            self.app = self._spawn([self.huesift], cwd=self.cwd,
                                    extra=extra, stderr=log)
         found = wait_for("the main window", lambda: self._visible(self.app.pid, "^Huesift$"))
         self.main = found[0]
