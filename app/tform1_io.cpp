@@ -41,6 +41,9 @@ void TForm1::Paste2Click() {
 }
 
 void TForm1::Paste1Click() {
+  // The picture's menu opens only over a picture while no run is going; Ctrl+C keeps to the
+  // same, so it never empties the clipboard for want of a picture.
+  if (state.runState != 0) return;
   Copy(state, services, *Image1, *Image4).click();
 }
 

@@ -77,6 +77,11 @@ void TForm1::buildLayout() {
   for (QMenu* menu : {PopupMenu1, PopupMenu2, PopupMenu3, PopupMenu4, PopupMenu5}) {
     menu->setFont(QFont());  // menus in the desktop's own font
   }
+  // Their keys work in the whole window, not only while their menus are open.
+  Paste1->setShortcut(QKeySequence::Copy);
+  Paste2->setShortcut(QKeySequence::Paste);
+  addAction(Paste1);
+  addAction(Paste2);
 }
 
 void TForm1::fitToWorkArea() {

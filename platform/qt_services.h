@@ -1,5 +1,7 @@
 #pragma once
 
+#include <utility>
+
 #include "platform/services.h"
 
 namespace huesift {
@@ -7,6 +9,11 @@ namespace huesift {
 // The real desktop behind Services.
 class QtServices : public Services {
  public:
+  // programDirectory is where the program's own files are looked for after the working
+  // directory; empty means the folder of the running executable.
+  explicit QtServices(QString programDirectory = {})
+      : programDirectory_(std::move(programDirectory)) {}
+
   QRect workArea() override;
   void pumpEvents() override;
   void sleepMs(int ms) override;
@@ -20,6 +27,9 @@ class QtServices : public Services {
   void raisePriority() override;
   void restorePriority() override;
   std::optional<QCursor> loadCursorFile(const QString& fileName) override;
+
+ private:
+  QString programDirectory_;
 };
 
 }  // namespace huesift

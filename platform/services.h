@@ -57,7 +57,8 @@ class Services {
   virtual void raisePriority() = 0;
   virtual void restorePriority() = 0;
 
-  // Loads a cursor file (Windows .cur) from the working directory; nothing when it fails.
+  // Loads a cursor file (Windows .cur) from the working directory, or else from beside the
+  // program or its ../share/huesift; nothing when none of them holds a valid one.
   virtual std::optional<QCursor> loadCursorFile(const QString& fileName) = 0;
 };
 

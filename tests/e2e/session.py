@@ -13,8 +13,9 @@ SCREEN = (1024, 768)
 
 
 class Session:
-    def __init__(self, huesift, pattern=None, cups_server=None):
+    def __init__(self, huesift, pattern=None, cups_server=None, cwd=None):
         self.huesift = os.path.abspath(huesift)
+        self.cwd = cwd or os.path.dirname(self.huesift)
         self.pattern = pattern
         self.cups_server = cups_server
         self.processes = []
@@ -32,7 +33,7 @@ class Session:
             extra["CUPS_SERVER"] = self.cups_server
         self.log = os.path.join(self.home, "huesift.log")
         with open(self.log, "wb") as log:
-            self.app = self._spawn([self.huesift], cwd=os.path.dirname(self.huesift),
+            self.app = self._spawn([self.huesift], cwd=self.cwd,
                                    extra=extra, stderr=log)
         found = wait_for("the main window", lambda: self._visible(self.app.pid, "^Huesift$"))
         self.main = found[0]
@@ -191,6 +192,10 @@ class Session:
         test puts on the clipboard next is not what gets pasted."""
         from harness import CAPTURE_BUTTON
         self.choose_from_menu(self.client_point(CAPTURE_BUTTON), "Capture")
+        self.wait_for_paste()
+
+    def wait_for_paste(self):
+        """Waits until a paste just asked for (menu or Ctrl+V) has read the clipboard."""
         wait_for("the clipboard reader", self._children, timeout=1.0, interval=0.005, quiet=True)
         wait_for("the clipboard reader to finish", lambda: not self._children(), timeout=15)
 

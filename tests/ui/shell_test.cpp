@@ -15,27 +15,29 @@ TEST_F(MainWindowTest, StartsWithOnlyCaptureListResetQuitAndHelpEnabled) {
   struct Expect {
     QWidget* control;
     int x;
-    const char* hint;
+    const char* name;     // what a screen reader says
+    const char* toolTip;  // the hint, with the button's key
     bool enabled;
   };
   const Expect toolbar[] = {
-      {form->SpeedButton2, 12, "Capture", true},
-      {form->SpeedButton5, 49, "Process", false},
-      {form->SpeedButton10, 86, "", false},
-      {form->SpeedButton1, 123, "Add Color", false},
-      {form->SpeedButton11, 160, "Undo", false},
-      {form->SpeedButton4, 197, "Fill", false},
-      {form->SpeedButton12, 234, "Reverse Process", false},
-      {form->SpeedButton3, 271, "Print", false},
-      {form->ComboBox1, 317, "Retained Colors", true},
-      {form->SpeedButton9, 466, "Reset", true},
-      {form->SpeedButton6, 719, "Quit", true},
-      {form->SpeedButton7, 756, "Help", true},
+      {form->SpeedButton2, 12, "Capture", "Capture", true},
+      {form->SpeedButton5, 49, "Process", "Process", false},
+      {form->SpeedButton10, 86, "Stop", "", false},
+      {form->SpeedButton1, 123, "Add Color", "Add Color", false},
+      {form->SpeedButton11, 160, "Undo", "Undo (Ctrl+Z)", false},
+      {form->SpeedButton4, 197, "Fill", "Fill", false},
+      {form->SpeedButton12, 234, "Reverse Process", "Reverse Process", false},
+      {form->SpeedButton3, 271, "Print", "Print (Ctrl+P)", false},
+      {form->ComboBox1, 317, "Retained Colors", "Retained Colors", true},
+      {form->SpeedButton9, 466, "Reset", "Reset", true},
+      {form->SpeedButton6, 719, "Quit", "Quit (Ctrl+Q)", true},
+      {form->SpeedButton7, 756, "Help", "Help (F1)", true},
   };
   for (const Expect& e : toolbar) {
     SCOPED_TRACE(e.control->objectName().toStdString());
     EXPECT_EQ(e.control->pos(), QPoint(e.x, 2));
-    EXPECT_EQ(e.control->toolTip(), QString(e.hint));
+    EXPECT_EQ(e.control->toolTip(), QString(e.toolTip));
+    EXPECT_EQ(e.control->accessibleName(), QString(e.name));
     EXPECT_EQ(e.control->isEnabled(), e.enabled);
     if (auto* b = qobject_cast<QToolButton*>(e.control)) {
       EXPECT_FALSE(b->isChecked());
