@@ -1,10 +1,15 @@
+#include <cstring>
+
 #include "app/huesift_application.h"
 #include "app/tform1.h"
 #include "app/thelp.h"
 #include "io/tform2.h"
+#include "platform/clipboard_reader.h"
 #include "platform/qt_services.h"
 
 int main(int argc, char** argv) {
+  if (argc > 1 && std::strcmp(argv[1], huesift::kClipboardReaderFlag) == 0)
+    return huesift::RunClipboardReader(argc, argv);
   huesift::HuesiftApplication app(argc, argv);
   huesift::QtServices services;
   app.setErrorServices(&services);
@@ -17,6 +22,8 @@ int main(int argc, char** argv) {
   huesift::THelp help;
   form1.setHelp(&help);
 
+  // The program ends with its main window and only then.
+  QObject::connect(&form1, &huesift::TForm1::closed, &app, [] { QCoreApplication::exit(0); });
   form1.show();
   return app.exec();
 }

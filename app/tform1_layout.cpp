@@ -44,6 +44,12 @@ void TForm1::buildLayout() {
   Image2 = MakePicture(this, "Image2", {-1, 28, 9, 9}, false);
   Image4 = MakePicture(this, "Image4", {-1, 28, 1, 1}, false);
   Image5 = MakePicture(this, "Image5", {-1, 28, 105, 105}, false);
+  // Over the pictures, under the toolbar and the colour box; the band drawn on it reaches
+  // past the picture's edge, as far as the user drags.
+  BandLayer = new OutlineLayer(this);
+  BandLayer->setObjectName("BandLayer");
+  BandLayer->setGeometry(rect());
+  BandLayer->setMapping([this](const QRect& r) { return r.translated(Image1->pos()); });
 
   BuildToolbar(*this);
   Panel2 = MakeStrip(this, "Panel2", {-3, 27, 798, 2});

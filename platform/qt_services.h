@@ -21,8 +21,7 @@ class QtServices : public Services {
   std::optional<Colour> chooseColour(QWidget* parent, Colour initial) override;
   void execModal(QDialog* dialog) override;
   QImage grabScreen() override;
-  std::optional<QImage> clipboardImage() override;
-  std::optional<QSize> clipboardImageSize() override;
+  std::optional<EncodedImage> clipboardImageBytes() override;
   void setClipboardImage(const QImage& image) override;
   void printImage(const QImage& image, double scale) override;
   void raisePriority() override;

@@ -15,5 +15,5 @@ huesift_install() {
 HUESIFT_BUILD_PACKAGES=(build-essential cmake pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev
   libgtest-dev libbenchmark-dev libcups2-dev)
 HUESIFT_TEST_PACKAGES=(xvfb xauth xdotool xclip x11-utils cups cups-client cups-bsd
-  printer-driver-cups-pdf poppler-utils python3 libmagick++-dev libopencv-imgproc-dev fonts-dejavu-core
-  desktop-file-utils appstream binutils dpkg-dev file)
+  printer-driver-cups-pdf poppler-utils python3 imagemagick libmagick++-dev libopencv-imgproc-dev
+  fonts-dejavu-core desktop-file-utils appstream binutils dpkg-dev file clang libclang-rt-14-dev)

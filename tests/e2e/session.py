@@ -178,6 +178,27 @@ class Session:
 
     # ---- clipboard ----
 
+    def _children(self):
+        path = "/proc/%d/task/%d/children" % (self.app.pid, self.app.pid)
+        try:
+            with open(path) as f:
+                return f.read().split()
+        except OSError:
+            return []
+
+    def paste(self):
+        """Chooses "Paste" on the Capture button's menu and waits until the program has read
+        the clipboard (through a reader process of its own, its only child), so that what a
+        test puts on the clipboard next is not what gets pasted."""
+        from harness import CAPTURE_BUTTON
+        self.choose_from_menu(self.client_point(CAPTURE_BUTTON), "Capture")
+        self.wait_for_paste()
+
+    def wait_for_paste(self):
+        """Waits until a paste just asked for (menu or Ctrl+V) has read the clipboard."""
+        wait_for("the clipboard reader", self._children, timeout=1.0, interval=0.005, quiet=True)
+        wait_for("the clipboard reader to finish", lambda: not self._children(), timeout=15)
+
     def offer_clipboard(self, data, mime):
         """Another program owns the clipboard and offers data as mime."""
         path = os.path.join(self.home, "clip")

@@ -82,6 +82,7 @@ def main():
         focus(session)
         session.offer_clipboard(encode_png(rows), "image/png")
         session.key("ctrl+v")
+        session.wait_for_paste()
         expect(session, rows, "pasted with Ctrl+V, copied with Ctrl+C")
 
         inside = session.picture_point(REGION[0] + 5, REGION[1] + 5)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QStringList>
@@ -10,6 +11,15 @@
 #include "platform/services.h"
 
 namespace huesift::test {
+
+// An image file's bytes, as another program would offer them.
+inline QByteArray Encoded(const QImage& image, const char* format) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, format);
+  return bytes;
+}
 
 // Services for the UI tests: real event pumping, everything that would block or reach the
 // desktop recorded instead, faults injectable.
@@ -56,10 +66,13 @@ class FakeServices : public Services {
   QImage grabScreen() override { return screen; }
 
   bool clipboardFails = false;
-  std::optional<QImage> clipboard;
-  std::optional<QImage> clipboardImage() override {
+  std::optional<QImage> clipboard;             // what Copy put there; offered back as PNG
+  std::optional<EncodedImage> clipboardBytes;  // offered instead of clipboard when set
+  std::optional<EncodedImage> clipboardImageBytes() override {
     if (clipboardFails) throw std::runtime_error("Cannot open clipboard");
-    return clipboard;
+    if (clipboardBytes) return clipboardBytes;
+    if (!clipboard || clipboard->isNull()) return std::nullopt;
+    return EncodedImage{"image/png", Encoded(*clipboard, "PNG")};
   }
   void setClipboardImage(const QImage& image) override {
     if (clipboardFails) throw std::runtime_error("Cannot open clipboard");
