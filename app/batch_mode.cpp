@@ -182,7 +182,17 @@ QImage CompactImage(const Picture& picture) {
   for (int y = 0; y < h; ++y) {
     const std::uint32_t* from = picture.row(y);
     uchar* to = image.scanLine(y);
-    if (mono) std::fill(to, to + image.bytesPerLine(), 0);
+    if (mono) {
+      // Two colours: a bit is set where the second one is, eight pixels to a byte.
+      const std::uint32_t second = palette.size() > 1 ? palette[1] : 0;
+      for (int x0 = 0; x0 < w; x0 += 8) {
+        unsigned bits = 0;
+        const int n = std::min(8, w - x0);
+        for (int i = 0; i < n; ++i) bits |= ((from[x0 + i] | 0xFF000000u) == second) << (7 - i);
+        to[x0 >> 3] = static_cast<uchar>(bits);
+      }
+      continue;
+    }
     std::uint32_t last = 0;
     std::uint8_t lastIndex = 0;
     for (int x = 0; x < w; ++x) {
@@ -191,11 +201,7 @@ QImage CompactImage(const Picture& picture) {
         last = word;
         lastIndex = index[slotOf(word)];
       }
-      if (!mono) {
-        to[x] = lastIndex;
-      } else if (lastIndex != 0) {
-        to[x >> 3] |= static_cast<uchar>(0x80u >> (x & 7));
-      }
+      to[x] = lastIndex;
     }
   }
   return image;
