@@ -6,6 +6,8 @@
 #include <QPolygon>
 #include <array>
 
+#include "app/window_icon.h"
+
 namespace huesift {
 namespace {
 
@@ -277,16 +279,7 @@ QIcon GlyphIcon(Glyph glyph) {
 }
 
 QIcon WindowIcon() {
-  QImage image(32, 32, QImage::Format_RGB32);
-  QPainter p(&image);
-  p.fillRect(0, 0, 32, 16, Qt::white);
-  p.fillRect(0, 16, 32, 16, kOrange);
-  DrawTextLines(p, QRect(1, 1, 30, 14), 3, 2);
-  DrawTextLines(p, QRect(1, 17, 30, 14), 3, 2);
-  p.setPen(kOutline);
-  p.drawRect(0, 0, 31, 31);
-  p.end();
-  return QIcon(QPixmap::fromImage(image));
+  return QIcon(QPixmap::fromImage(DrawWindowIcon(32)));
 }
 
 }  // namespace huesift

@@ -9,6 +9,11 @@ namespace huesift {
 
 HuesiftApplication::HuesiftApplication(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName("Huesift");
+  // Wayland compositors match the window to huesift.desktop (its icon, its name) by this.
+  setDesktopFileName("huesift");
+  // The main window may be hidden (during a capture) while another window of ours closes;
+  // that must not end the program. The main window's own closing does (see main()).
+  setQuitOnLastWindowClosed(false);
 }
 
 bool HuesiftApplication::notify(QObject* receiver, QEvent* event) {

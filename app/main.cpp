@@ -1,11 +1,25 @@
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/batch_mode.h"
+#include "app/command_line.h"
 #include "app/huesift_application.h"
 #include "app/startup_messages.h"
 #include "app/tform1.h"
 #include "app/thelp.h"
 #include "io/tform2.h"
+#include "platform/clipboard_reader.h"
 #include "platform/qt_services.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int RunWindow(int argc, char** argv) {
   huesift::HoldStartupMessages();
   huesift::HuesiftApplication app(argc, argv);
   huesift::ReleaseStartupMessages();
@@ -20,6 +34,46 @@ int main(int argc, char** argv) {
   huesift::THelp help;
   form1.setHelp(&help);
 
+  // The program ends with its main window and only then.
+  QObject::connect(&form1, &huesift::TForm1::closed, &app, [] { QCoreApplication::exit(0); });
   form1.show();
   return app.exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc > 1 && std::strcmp(argv[1], huesift::kClipboardReaderFlag) == 0)
+    return huesift::RunClipboardReader(argc, argv);
+  using huesift::CommandLine;
+  const CommandLine line =
+      huesift::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  switch (line.mode) {
+    case CommandLine::Mode::Help:
+      std::fputs(huesift::UsageText().c_str(), stdout);
+      return 0;
+    case CommandLine::Mode::Version:
+      std::printf("huesift %s\n", HUESIFT_VERSION);
+      return 0;
+    case CommandLine::Mode::UsageError:
+      std::fprintf(stderr, "huesift: %s\n\n%s", line.error.c_str(), huesift::UsageText().c_str());
+      return 2;
+    case CommandLine::Mode::Batch: {
+      // No window and no display: the image readers need only the core application.
+      QCoreApplication app(argc, argv);
+      // The image libraries write their own complaints to standard error ("libpng error:
+      // ..."); each failure already gets its one line, so they go nowhere.
+      std::FILE* messages = fdopen(dup(STDERR_FILENO), "w");
+      if (!messages) messages = stderr;
+      setvbuf(messages, nullptr, _IOLBF, 0);
+      if (const int devNull = open("/dev/null", O_WRONLY); devNull >= 0) {
+        dup2(devNull, STDERR_FILENO);
+        close(devNull);
+      }
+      return huesift::RunBatch(line, messages);
+    }
+    case CommandLine::Mode::Window:
+      break;
+  }
+  return RunWindow(argc, argv);
 }

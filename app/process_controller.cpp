@@ -15,6 +15,11 @@ ProcessController::ProcessController(WorkingState& state, Services& services,
       dismissColourBox_(std::move(dismissColourBox)) {}
 
 void ProcessController::run() {
+  onStack_ = true;
+  struct Returned {
+    bool& flag;
+    ~Returned() { flag = false; }
+  } returned{onStack_};
   c_.undo->setPicture(c_.picture->picture());
   // Released directly: their click handlers would also withdraw the undo just taken.
   c_.addColor->setChecked(false);

@@ -42,6 +42,9 @@ class ProcessController {
 
   void run();
   void stop();
+  // True from the start of run() until it returns. Stop ends the run as far as runState
+  // tells, but the run is still on the stack until its current pump returns.
+  bool running() const { return onStack_; }
 
  private:
   void finish();
@@ -51,6 +54,7 @@ class ProcessController {
   Services& services_;
   ProcessControls c_;
   std::function<void()> dismissColourBox_;
+  bool onStack_ = false;
 };
 
 }  // namespace huesift

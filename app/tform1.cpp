@@ -1,5 +1,6 @@
 #include "app/tform1.h"
 
+#include <QCloseEvent>
 #include <QResizeEvent>
 #include <QShowEvent>
 #include <utility>
@@ -8,6 +9,7 @@
 #include "app/process_controller.h"
 #include "app/thelp.h"
 #include "app/toolbar.h"
+#include "platform/guarded_handler.h"
 
 namespace huesift {
 
@@ -68,16 +70,28 @@ bool TForm1::event(QEvent* event) {
 void TForm1::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   ToolBar1->resize(width(), ToolBar1->height());  // docked along the top edge
+  BandLayer->setGeometry(rect());
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  QWidget::closeEvent(event);
+  if (event->isAccepted()) emit closed();
+}
+
+bool TForm1::busy() const {
+  return state.runState == 1 || process_->running() || windowsOpen_ > 0;
 }
 
 bool TForm1::refusedWhileBusy(QToolButton* own) {
-  if (state.runState != 1) return false;
+  if (!busy()) return false;
   own->setChecked(false);
   own->setDown(false);
   return true;
 }
 
 void TForm1::popupButtonMenu(QMenu* menu, QToolButton* button, int dx) {
+  // A right click queued before a capture or the help window opened stays unanswered.
+  if (windowsOpen_ > 0) return;
   menu->popup(QPoint(x() + button->x() - dx, y() + button->y() + 41));
 }
 
@@ -146,23 +160,23 @@ void TForm1::SpeedButton6Click() {
 void TForm1::SpeedButton7Click() {
   if (refusedWhileBusy(SpeedButton7)) return;
   DismissColourBox();
-  if (help_) services.execModal(help_);
+  if (help_) withWindowOpen([this] { services.execModal(help_); });
 }
 
 // Every signal of the window is connected here.
 void TForm1::connectSignals() {
-  connect(SpeedButton2, &QToolButton::clicked, this, &TForm1::SpeedButton2Click);
-  connect(SpeedButton5, &QToolButton::clicked, this, &TForm1::SpeedButton5Click);
-  connect(SpeedButton1, &QToolButton::clicked, this, &TForm1::SpeedButton1Click);
-  connect(SpeedButton11, &QToolButton::clicked, this, &TForm1::SpeedButton11Click);
-  connect(SpeedButton4, &QToolButton::clicked, this, &TForm1::SpeedButton4Click);
-  connect(SpeedButton12, &QToolButton::clicked, this, &TForm1::SpeedButton12Click);
-  connect(SpeedButton3, &QToolButton::clicked, this, &TForm1::SpeedButton3Click);
-  connect(SpeedButton9, &QToolButton::clicked, this, &TForm1::SpeedButton9Click);
-  connect(SpeedButton6, &QToolButton::clicked, this, &TForm1::SpeedButton6Click);
-  connect(SpeedButton7, &QToolButton::clicked, this, &TForm1::SpeedButton7Click);
+  connectHandler(SpeedButton2, &QToolButton::clicked, &TForm1::SpeedButton2Click);
+  connectHandler(SpeedButton5, &QToolButton::clicked, &TForm1::SpeedButton5Click);
+  connectHandler(SpeedButton1, &QToolButton::clicked, &TForm1::SpeedButton1Click);
+  connectHandler(SpeedButton11, &QToolButton::clicked, &TForm1::SpeedButton11Click);
+  connectHandler(SpeedButton4, &QToolButton::clicked, &TForm1::SpeedButton4Click);
+  connectHandler(SpeedButton12, &QToolButton::clicked, &TForm1::SpeedButton12Click);
+  connectHandler(SpeedButton3, &QToolButton::clicked, &TForm1::SpeedButton3Click);
+  connectHandler(SpeedButton9, &QToolButton::clicked, &TForm1::SpeedButton9Click);
+  connectHandler(SpeedButton6, &QToolButton::clicked, &TForm1::SpeedButton6Click);
+  connectHandler(SpeedButton7, &QToolButton::clicked, &TForm1::SpeedButton7Click);
   // Stop is the one toolbar button that acts during a run.
-  connect(SpeedButton10, &QToolButton::clicked, this, &TForm1::SpeedButton10Click);
+  connectHandler(SpeedButton10, &QToolButton::clicked, &TForm1::SpeedButton10Click);
 
   // "Add Color" and "Fill": pressing one releases the other; both may be up.
   connect(SpeedButton1, &QToolButton::toggled, SpeedButton4, [this](bool down) {
@@ -176,32 +190,32 @@ void TForm1::connectSignals() {
   auto* process = qobject_cast<SpeedButton*>(SpeedButton5);
   auto* fill = qobject_cast<SpeedButton*>(SpeedButton4);
   auto* print = qobject_cast<SpeedButton*>(SpeedButton3);
-  connect(capture, &SpeedButton::mouseDown, this, &TForm1::SpeedButton2MouseDown);
-  connect(process, &SpeedButton::mouseDown, this, &TForm1::SpeedButton5MouseDown);
-  connect(fill, &SpeedButton::mouseDown, this, &TForm1::SpeedButton4MouseDown);
-  connect(print, &SpeedButton::mouseDown, this, &TForm1::SpeedButton3MouseDown);
+  connectHandler(capture, &SpeedButton::mouseDown, &TForm1::SpeedButton2MouseDown);
+  connectHandler(process, &SpeedButton::mouseDown, &TForm1::SpeedButton5MouseDown);
+  connectHandler(fill, &SpeedButton::mouseDown, &TForm1::SpeedButton4MouseDown);
+  connectHandler(print, &SpeedButton::mouseDown, &TForm1::SpeedButton3MouseDown);
 
-  connect(ProcessColor1, &QAction::triggered, this, &TForm1::ProcessColor1Click);
+  connectHandler(ProcessColor1, &QAction::triggered, &TForm1::ProcessColor1Click);
   connectTick(Convertwhitetocolor1, &TForm1::Convertwhitetocolor1Click);
   connectTick(ConverttoColor1, &TForm1::ConverttoColor1Click);
   connectTick(Print13Size1, &TForm1::Print13Size1Click);
-  connect(Colors1, &QAction::triggered, this, &TForm1::Colors1Click);
-  connect(White1, &QAction::triggered, this, &TForm1::White1Click);
-  connect(Black1, &QAction::triggered, this, &TForm1::Black1Click);
-  connect(Paste2, &QAction::triggered, this, &TForm1::Paste2Click);
-  connect(Paste1, &QAction::triggered, this, &TForm1::Paste1Click);
+  connectHandler(Colors1, &QAction::triggered, &TForm1::Colors1Click);
+  connectHandler(White1, &QAction::triggered, &TForm1::White1Click);
+  connectHandler(Black1, &QAction::triggered, &TForm1::Black1Click);
+  connectHandler(Paste2, &QAction::triggered, &TForm1::Paste2Click);
+  connectHandler(Paste1, &QAction::triggered, &TForm1::Paste1Click);
 
-  connect(Image1, &PictureControl::mouseDown, this, &TForm1::Image1MouseDown);
-  connect(Image1, &PictureControl::mouseMove, this, &TForm1::Image1MouseMove);
-  connect(Image1, &PictureControl::mouseUp, this, &TForm1::Image1MouseUp);
+  connectHandler(Image1, &PictureControl::mouseDown, &TForm1::Image1MouseDown);
+  connectHandler(Image1, &PictureControl::mouseMove, &TForm1::Image1MouseMove);
+  connectHandler(Image1, &PictureControl::mouseUp, &TForm1::Image1MouseUp);
 
   // Choosing a retained colour runs the click handler first, then the change handler.
-  connect(ComboBox1, &QComboBox::activated, this, &TForm1::ComboBox1Click);
-  connect(ComboBox1, &QComboBox::activated, this, &TForm1::ComboBox1Change);
-  connect(ComboBox1, &RetainedColorList::droppedDown, this, &TForm1::ComboBox1DropDown);
-  connect(Panel12->ListBox1, &CandidateList::chosen, this, &TForm1::ListBox1Click);
-  connect(Panel12->SpeedButton8, &QToolButton::clicked, this, &TForm1::SpeedButton8Click);
-  connect(Panel12, &ColourBox::mouseDown, this, &TForm1::Panel12MouseDown);
+  connectHandler(ComboBox1, &QComboBox::activated, &TForm1::ComboBox1Click);
+  connectHandler(ComboBox1, &QComboBox::activated, &TForm1::ComboBox1Change);
+  connectHandler(ComboBox1, &RetainedColorList::droppedDown, &TForm1::ComboBox1DropDown);
+  connectHandler(Panel12->ListBox1, &CandidateList::chosen, &TForm1::ListBox1Click);
+  connectHandler(Panel12->SpeedButton8, &QToolButton::clicked, &TForm1::SpeedButton8Click);
+  connectHandler(Panel12, &ColourBox::mouseDown, &TForm1::Panel12MouseDown);
 }
 
 void TForm1::connectTick(QAction* item, void (TForm1::*handler)()) {
@@ -209,8 +223,15 @@ void TForm1::connectTick(QAction* item, void (TForm1::*handler)()) {
   // that flips it, so Qt's flip is taken back first.
   connect(item, &QAction::triggered, this, [item, this, handler] {
     item->setChecked(!item->isChecked());
-    (this->*handler)();
+    RunGuarded(services, this, [&] { (this->*handler)(); });
   });
+}
+
+// Every handler runs guarded: an error ends it with one message box, and never unwinds
+// through Qt.
+template <typename Sender, typename Signal, typename... Args>
+void TForm1::connectHandler(Sender* sender, Signal signal, void (TForm1::*handler)(Args...)) {
+  ConnectGuarded(sender, signal, this, handler, services);
 }
 
 }  // namespace huesift

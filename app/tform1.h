@@ -12,6 +12,7 @@
 #include "colours/colour_box.h"
 #include "colours/retained_color_list.h"
 #include "engine/working_state.h"
+#include "platform/outline_layer.h"
 #include "platform/picture_control.h"
 #include "platform/services.h"
 
@@ -43,6 +44,9 @@ class TForm1 : public QWidget {
   PictureControl* Image3 = nullptr;
   PictureControl* Image4 = nullptr;
   PictureControl* Image5 = nullptr;
+
+  // The band's dotted outline, drawn over the picture area of the window's surface.
+  OutlineLayer* BandLayer = nullptr;
 
   QWidget* ToolBar1 = nullptr;
   QFrame* Panel2 = nullptr;      // strip under the toolbar
@@ -128,16 +132,23 @@ class TForm1 : public QWidget {
   // Hides the colour box and forgets its candidates.
   void DismissColourBox();
 
+ signals:
+  // The main window has closed: the program ends.
+  void closed();
+
  public:
-  // The busy gate: while Process runs, a gated toolbar button is put back up and its click
-  // goes no further. True when the click was refused.
+  // The busy gate: while Process runs (until its handler has returned, whatever runState
+  // says after a Stop) or while a window opened by a toolbar button is up, a gated toolbar
+  // button is put back up and its click goes no further. True when the click was refused.
   bool refusedWhileBusy(QToolButton* own);
+  bool busy() const;
   // Opens a toolbar button's menu below it, dx pixels left of the button's left edge.
   void popupButtonMenu(QMenu* menu, QToolButton* button, int dx);
 
  protected:
   void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
   bool event(QEvent* event) override;
 
  private:
@@ -146,6 +157,21 @@ class TForm1 : public QWidget {
   void connectTick(QAction* item, void (TForm1::*handler)());
   void fitToWorkArea();
   void fitFrameTo(const QRect& area);
+  // Shows a window of a toolbar button (capture overlay, help) with the gate closed, so
+  // clicks queued before it cannot open another window inside it.
+  template <typename Show>
+  void withWindowOpen(Show&& show) {
+    ++windowsOpen_;
+    struct Close {
+      int& depth;
+      ~Close() { --depth; }
+    } close{windowsOpen_};
+    show();
+  }
+  template <typename Sender, typename Signal, typename... Args>
+  void connectHandler(Sender* sender, Signal signal, void (TForm1::*handler)(Args...));
+
+  int windowsOpen_ = 0;
 
   TForm2* form2_ = nullptr;
   THelp* help_ = nullptr;

@@ -24,7 +24,7 @@ Print PrintOf(TForm1& f) {
 
 void TForm1::SpeedButton2Click() {
   if (refusedWhileBusy(SpeedButton2)) return;
-  if (form2_) CaptureOf(*this, *form2_).click();
+  if (form2_) withWindowOpen([this] { CaptureOf(*this, *form2_).click(); });
 }
 
 void TForm1::SpeedButton2MouseDown(Qt::MouseButton button) {
@@ -32,6 +32,8 @@ void TForm1::SpeedButton2MouseDown(Qt::MouseButton button) {
 }
 
 void TForm1::Paste2Click() {
+  // A paste under a run, or inside a capture or the help window, is not taken.
+  if (busy()) return;
   Paste(state, services,
         {this, Image1, SpeedButton1, SpeedButton3, SpeedButton4, SpeedButton5, SpeedButton11,
          SpeedButton12, [this] { DismissColourBox(); }})
@@ -39,6 +41,9 @@ void TForm1::Paste2Click() {
 }
 
 void TForm1::Paste1Click() {
+  // The picture's menu opens only over a picture while no run is going; Ctrl+C keeps to the
+  // same, so it never empties the clipboard for want of a picture.
+  if (state.runState != 0) return;
   Copy(state, services, *Image1, *Image4).click();
 }
 

@@ -45,6 +45,14 @@ void TForm1::buildLayout() {
   Image2 = MakePicture(this, "Image2", {-1, 28, 9, 9}, false);
   Image4 = MakePicture(this, "Image4", {-1, 28, 1, 1}, false);
   Image5 = MakePicture(this, "Image5", {-1, 28, 105, 105}, false);
+  // Over the pictures, under the toolbar and the colour box; the band drawn on it reaches
+  // past the picture's edge, as far as the user drags.
+  BandLayer = new OutlineLayer(this);
+  BandLayer->setObjectName("BandLayer");
+  BandLayer->setGeometry(rect());
+  BandLayer->setMapping([this](QPoint pixel) {
+    return BandLayer->mapFrom(this, Image1->mapTo(this, Image1->positionOf(pixel)));
+  });
 
   BuildToolbar(*this);
   Panel2 = MakeStrip(this, "Panel2", {-3, 27, 798, 2});
@@ -72,6 +80,11 @@ void TForm1::buildLayout() {
   for (QMenu* menu : {PopupMenu1, PopupMenu2, PopupMenu3, PopupMenu4, PopupMenu5}) {
     menu->setFont(QFont());  // menus in the desktop's own font
   }
+  // Their keys work in the whole window, not only while their menus are open.
+  Paste1->setShortcut(QKeySequence::Copy);
+  Paste2->setShortcut(QKeySequence::Paste);
+  addAction(Paste1);
+  addAction(Paste2);
 }
 
 void TForm1::fitToWorkArea() {

@@ -15,9 +15,11 @@ ColourLists ListsOf(TForm1& form) {
 
 ImageTools& TForm1::tools() {
   if (!tools_) {
-    const ToolContext context{state,   services,     this,         Image1,          Image2,
-                              Image5,  SpeedButton1, SpeedButton4, SpeedButton11,   ComboBox1,
-                              Panel12, PopupMenu1,   PopupMenu2,   lastChosenColour};
+    const ToolContext context{
+        state,         services,         this,         Image1,
+        Image2,        Image5,           SpeedButton1, SpeedButton4,
+        SpeedButton11, ComboBox1,        Panel12,      PopupMenu1,
+        PopupMenu2,    lastChosenColour, BandLayer,    [this] { return busy(); }};
     tools_ = new ImageTools(context, this);
   }
   return *tools_;

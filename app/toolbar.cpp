@@ -1,5 +1,8 @@
 #include "app/toolbar.h"
 
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QKeySequence>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -23,21 +26,25 @@ struct ButtonSpec {
   Glyph glyph;
   bool toggle;
   bool enabledAtStart;
+  QKeyCombination key = {};  // none when empty
 };
 
 // Left to right; the gaps between buttons are the spacers below.
 const ButtonSpec kButtons[] = {
     {&TForm1::SpeedButton2, "SpeedButton2", 12, "Capture", Glyph::Camera, false, true},
     {&TForm1::SpeedButton5, "SpeedButton5", 49, "Process", Glyph::Process, false, false},
-    {&TForm1::SpeedButton10, "SpeedButton10", 86, "", Glyph::Stop, true, false},
+    {&TForm1::SpeedButton10, "SpeedButton10", 86, "", Glyph::Stop, true, false, Qt::Key_Escape},
     {&TForm1::SpeedButton1, "SpeedButton1", 123, "Add Color", Glyph::AddColor, true, false},
-    {&TForm1::SpeedButton11, "SpeedButton11", 160, "Undo", Glyph::Undo, false, false},
+    {&TForm1::SpeedButton11, "SpeedButton11", 160, "Undo", Glyph::Undo, false, false,
+     Qt::CTRL | Qt::Key_Z},
     {&TForm1::SpeedButton4, "SpeedButton4", 197, "Fill", Glyph::Fill, true, false},
     {&TForm1::SpeedButton12, "SpeedButton12", 234, "Reverse Process", Glyph::Reverse, true, false},
-    {&TForm1::SpeedButton3, "SpeedButton3", 271, "Print", Glyph::Print, false, false},
+    {&TForm1::SpeedButton3, "SpeedButton3", 271, "Print", Glyph::Print, false, false,
+     Qt::CTRL | Qt::Key_P},
     {&TForm1::SpeedButton9, "SpeedButton9", 466, "Reset", Glyph::Reset, false, true},
-    {&TForm1::SpeedButton6, "SpeedButton6", 719, "Quit", Glyph::Quit, false, true},
-    {&TForm1::SpeedButton7, "SpeedButton7", 756, "Help", Glyph::Help, false, true},
+    {&TForm1::SpeedButton6, "SpeedButton6", 719, "Quit", Glyph::Quit, false, true,
+     Qt::CTRL | Qt::Key_Q},
+    {&TForm1::SpeedButton7, "SpeedButton7", 756, "Help", Glyph::Help, false, true, Qt::Key_F1},
 };
 
 struct SpacerSpec {
@@ -62,12 +69,24 @@ QColor ToolbarColour() {
 
 SpeedButton::SpeedButton(QWidget* parent) : QToolButton(parent) {
   setAutoRaise(false);
-  setFocusPolicy(Qt::NoFocus);
+  // Reached with Tab and pressed with Space, but a mouse click leaves the focus where it was.
+  setFocusPolicy(Qt::TabFocus);
 }
 
 void SpeedButton::mousePressEvent(QMouseEvent* event) {
   emit mouseDown(event->button());
   QToolButton::mousePressEvent(event);
+}
+
+void SpeedButton::contextMenuEvent(QContextMenuEvent* event) {
+  // The menu key does for a focused button what the right button does: open its menu. A
+  // right click has opened it already, on the press.
+  if (event->reason() != QContextMenuEvent::Keyboard) {
+    QToolButton::contextMenuEvent(event);
+    return;
+  }
+  event->accept();
+  emit mouseDown(Qt::RightButton);
 }
 
 ToolBarStrip::ToolBarStrip(QWidget* parent) : QWidget(parent) {}
@@ -108,21 +127,43 @@ void BuildToolbar(TForm1& form) {
     button->setGeometry(b.x, kItemTop, kButtonWidth, kItemHeight);
     button->setIcon(GlyphIcon(b.glyph));
     button->setIconSize(GlyphSize(b.glyph));
-    button->setToolTip(QString::fromUtf8(b.hint));
+    const QString hint = QString::fromUtf8(b.hint);
+    button->setAccessibleName(hint.isEmpty() ? QStringLiteral("Stop") : hint);
+    QString tip = hint;
+    if (!tip.isEmpty() && b.key != QKeyCombination()) {
+      tip += QStringLiteral(" (%1)").arg(QKeySequence(b.key).toString(QKeySequence::NativeText));
+    }
+    button->setToolTip(tip);
     button->setCheckable(b.toggle);
     button->setEnabled(b.enabledAtStart);
     form.*b.member = button;
+    if (b.key != QKeyCombination()) {
+      auto* key = new QAction(&form);
+      key->setObjectName(QString::fromUtf8(b.name) + QStringLiteral("Key"));
+      key->setShortcut(b.key);
+      form.addAction(key);
+      // A key is a click on its button: nothing while the button is disabled, otherwise its
+      // click handler with the same refusal while Process runs.
+      QObject::connect(key, &QAction::triggered, button, &QAbstractButton::click);
+    }
   }
 
   form.ComboBox1 = new RetainedColorList(bar);
   form.ComboBox1->setObjectName("ComboBox1");
   form.ComboBox1->setGeometry(317, kItemTop, 145, 22);
   form.ComboBox1->setToolTip("Retained Colors");
+  form.ComboBox1->setAccessibleName("Retained Colors");
   form.ComboBox1->setMaxVisibleItems(30);
 
   form.Gauge1 = new Gauge(bar);
   form.Gauge1->setObjectName("Gauge1");
   form.Gauge1->setGeometry(512, kItemTop, 195, kItemHeight);
+
+  // Tab goes left to right, as the items stand.
+  QWidget* order[] = {form.SpeedButton2,  form.SpeedButton5, form.SpeedButton10, form.SpeedButton1,
+                      form.SpeedButton11, form.SpeedButton4, form.SpeedButton12, form.SpeedButton3,
+                      form.ComboBox1,     form.SpeedButton9, form.SpeedButton6,  form.SpeedButton7};
+  for (std::size_t i = 1; i < std::size(order); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
 }  // namespace huesift

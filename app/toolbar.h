@@ -13,7 +13,8 @@ class TForm1;
 QColor ToolbarColour();
 
 // A toolbar button that also reports every press with the mouse button pressed, so the
-// right button can open a button's menu while the left button keeps clicking it.
+// right button can open a button's menu while the left button keeps clicking it. The menu
+// key reports a right-button press.
 class SpeedButton : public QToolButton {
   Q_OBJECT
  public:
@@ -24,6 +25,7 @@ class SpeedButton : public QToolButton {
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
 };
 
 // The toolbar itself: the toolbar colour with an etched line along its top edge.

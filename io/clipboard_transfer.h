@@ -12,9 +12,6 @@ class QAbstractButton;
 
 namespace huesift {
 
-// Largest clipboard picture that is taken: 16384 pixels on a side and 256 MiB as a raster.
-bool TooLargeToPaste(QSize size);
-
 // "Paste": the clipboard's picture becomes the working picture.
 class Paste {
  public:
@@ -33,8 +30,9 @@ class Paste {
   Paste(WorkingState& state, Services& services, Parts parts)
       : state_(state), services_(services), parts_(std::move(parts)) {}
 
-  // Throws std::runtime_error when the clipboard cannot be read; by then the old picture is
-  // gone and the tools are enabled, as after any paste.
+  // Only a picture that decoded completely replaces the working picture. Throws
+  // std::runtime_error when the clipboard cannot be read or its picture cannot be decoded
+  // completely; the program is then exactly as before.
   void click();
 
  private:

@@ -12,11 +12,12 @@ Picture PictureFromImage(const QImage& image) {
       image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32
           ? image
           : image.convertToFormat(QImage::Format_ARGB32);
-  Picture picture(source.width(), source.height());
+  const int width = source.width();
+  Picture picture(width, source.height());
   for (int y = 0; y < source.height(); ++y) {
     const auto* from = reinterpret_cast<const std::uint32_t*>(source.constScanLine(y));
     std::uint32_t* to = picture.row(y);
-    for (int x = 0; x < source.width(); ++x) to[x] = from[x] | 0xFF000000u;
+    for (int x = 0; x < width; ++x) to[x] = from[x] | 0xFF000000u;
   }
   return picture;
 }

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "io/image_convert.h"
+#include "platform/guarded_handler.h"
 
 namespace huesift {
 
@@ -23,9 +24,9 @@ TForm2::TForm2(Services& services, WorkingState& state, Targets targets, QWidget
   setModal(true);
   Image1 = new PictureControl(this);
   Image1->setObjectName("Image1");
-  connect(Image1, &PictureControl::mouseDown, this, &TForm2::Image1MouseDown);
-  connect(Image1, &PictureControl::mouseMove, this, &TForm2::Image1MouseMove);
-  connect(Image1, &PictureControl::mouseUp, this, &TForm2::Image1MouseUp);
+  ConnectGuarded(Image1, &PictureControl::mouseDown, this, &TForm2::Image1MouseDown, services_);
+  ConnectGuarded(Image1, &PictureControl::mouseMove, this, &TForm2::Image1MouseMove, services_);
+  ConnectGuarded(Image1, &PictureControl::mouseUp, this, &TForm2::Image1MouseUp, services_);
 }
 
 void TForm2::beginCapture() {
@@ -47,7 +48,8 @@ void TForm2::showEvent(QShowEvent* event) {
   // overlay after the still does not take another.
   if (armed_ && !activated_) {
     activated_ = true;
-    QTimer::singleShot(0, this, &TForm2::FormActivate);
+    QTimer::singleShot(0, this,
+                       [this] { RunGuarded(services_, this, [this] { FormActivate(); }); });
   }
 }
 

@@ -10,25 +10,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/outline_layer.h"
+
 namespace huesift {
 namespace {
-
-// Every other pixel around the rectangle, each perimeter pixel visited once: an exclusive-or
-// pixel drawn twice would vanish, which a stroked path does at its corners.
-QPolygon DottedOutline(const QRect& r) {
-  QPolygon perimeter;
-  for (int x = r.left(); x <= r.right(); ++x) perimeter << QPoint(x, r.top());
-  for (int y = r.top() + 1; y <= r.bottom(); ++y) perimeter << QPoint(r.right(), y);
-  if (r.bottom() > r.top()) {
-    for (int x = r.right() - 1; x >= r.left(); --x) perimeter << QPoint(x, r.bottom());
-  }
-  if (r.right() > r.left()) {
-    for (int y = r.bottom() - 1; y > r.top(); --y) perimeter << QPoint(r.left(), y);
-  }
-  QPolygon dots;
-  for (int i = 0; i < perimeter.size(); i += 2) dots << perimeter[i];
-  return dots;
-}
 
 // A logical position times a fractional ratio lands a hair off the whole device pixel it
 // stands for; this much is taken as rounding noise, not as a step into the pixel before.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <utility>
+
 #include "platform/services.h"
 
 namespace huesift {
@@ -7,6 +9,11 @@ namespace huesift {
 // The real desktop behind Services.
 class QtServices : public Services {
  public:
+  // programDirectory is where the program's own files are looked for after the working
+  // directory; empty means the folder of the running executable.
+  explicit QtServices(QString programDirectory = {})
+      : programDirectory_(std::move(programDirectory)) {}
+
   QRect workArea(const QWidget* window) override;
   void pumpEvents() override;
   void sleepMs(int ms) override;
@@ -15,13 +22,15 @@ class QtServices : public Services {
   void execModal(QDialog* dialog) override;
   bool placesWindowsItself() override;
   QImage grabScreen(const QWidget* window, const QRect& area) override;
-  std::optional<QImage> clipboardImage() override;
-  std::optional<QSize> clipboardImageSize() override;
+  std::optional<EncodedImage> clipboardImageBytes() override;
   void setClipboardImage(const QImage& image) override;
   void printImage(const QImage& image, double scale) override;
   void raisePriority() override;
   void restorePriority() override;
   std::optional<QCursor> loadCursorFile(const QString& fileName) override;
+
+ private:
+  QString programDirectory_;
 };
 
 }  // namespace huesift

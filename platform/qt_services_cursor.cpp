@@ -1,6 +1,9 @@
-// Tool cursors: Windows cursor files read from the working directory. Qt can draw a cursor
-// from a picture but knows nothing of the file's hotspot, so the file is read here, every
-// size and offset checked against its length before anything in it is trusted.
+// Tool cursors: Windows cursor files read from the working directory or from where the
+// program is installed. Qt can draw a cursor from a picture but knows nothing of the file's
+// hotspot, so the file is read here, every size and offset checked against its length before
+// anything in it is trusted.
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QPixmap>
@@ -11,8 +14,9 @@
 #include "platform/qt_services.h"
 
 namespace huesift {
+namespace {
 
-std::optional<QCursor> QtServices::loadCursorFile(const QString& fileName) {
+std::optional<QCursor> LoadCursorFrom(const QString& fileName) {
   std::error_code error;
   const std::filesystem::path path(fileName.toStdString());
   if (!std::filesystem::is_regular_file(path, error) || error) return std::nullopt;
@@ -36,6 +40,23 @@ std::optional<QCursor> QtServices::loadCursorFile(const QString& fileName) {
                   reinterpret_cast<std::uint32_t*>(image.scanLine(y)));
   }
   return QCursor(QPixmap::fromImage(image), cursor->hotspotX, cursor->hotspotY);
+}
+
+}  // namespace
+
+std::optional<QCursor> QtServices::loadCursorFile(const QString& fileName) {
+  // The working directory comes first, so cursors of one's own can stand in for the ones
+  // shipped. A menu launch starts the program in the home folder, so the program also looks
+  // beside itself (a build folder) and in its installed data folder, bin/../share/huesift.
+  if (auto cursor = LoadCursorFrom(fileName)) return cursor;
+  if (QDir::isAbsolutePath(fileName)) return std::nullopt;
+  const QString programDir =
+      programDirectory_.isEmpty() ? QCoreApplication::applicationDirPath() : programDirectory_;
+  if (programDir.isEmpty()) return std::nullopt;
+  for (const QString& dir : {programDir, programDir + QStringLiteral("/../share/huesift")}) {
+    if (auto cursor = LoadCursorFrom(QDir(dir).filePath(fileName))) return cursor;
+  }
+  return std::nullopt;
 }
 
 }  // namespace huesift

@@ -6,7 +6,6 @@
 #include <QBuffer>
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QImageReader>
 #include <QMimeData>
 #include <QPainter>
 #include <QPixmap>
@@ -16,40 +15,13 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "platform/clipboard_reader.h"
 #include "platform/print_geometry.h"
 #include "platform/qt_services.h"
 
 namespace huesift {
 
 namespace {
-
-const QMimeData* ClipboardContent() {
-  QClipboard* clipboard = QGuiApplication::clipboard();
-  const QMimeData* mime = clipboard ? clipboard->mimeData(QClipboard::Clipboard) : nullptr;
-  if (!mime) throw std::runtime_error("Cannot open clipboard");
-  return mime;
-}
-
-// The clipboard's image formats that Qt can decode, PNG and BMP first.
-QStringList DecodableImageFormats(const QMimeData& mime) {
-  const QList<QByteArray> readable = QImageReader::supportedMimeTypes();
-  QStringList found;
-  for (const QString& format : mime.formats()) {
-    if (format.startsWith("image/") && readable.contains(format.toLatin1())) found << format;
-  }
-  std::stable_sort(found.begin(), found.end(), [](const QString& a, const QString& b) {
-    auto rank = [](const QString& f) { return f == "image/png" ? 0 : f == "image/bmp" ? 1 : 2; };
-    return rank(a) < rank(b);
-  });
-  return found;
-}
-
-bool OffersImage(const QMimeData& mime) {
-  return mime.hasImage() || !DecodableImageFormats(mime).isEmpty();
-}
-
-// Big enough for the largest picture Paste takes; Qt's own default would refuse some of them.
-constexpr int kDecodeLimitMiB = 320;
 
 // The printer's own default resolution as the print server states it; 0 when it does not.
 int DefaultResolution(const QString& printerName) {
@@ -78,34 +50,14 @@ int g_savedNice = 0;
 
 }  // namespace
 
-std::optional<QSize> QtServices::clipboardImageSize() {
-  const QMimeData* mime = ClipboardContent();
-  for (const QString& format : DecodableImageFormats(*mime)) {
-    QByteArray data = mime->data(format);
-    QBuffer buffer(&data);
-    QImageReader reader(&buffer);
-    const QSize size = reader.size();
-    if (size.isValid()) return size;
-  }
-  if (!OffersImage(*mime)) return std::nullopt;
-  const QImage image = qvariant_cast<QImage>(mime->imageData());
-  return image.isNull() ? QSize() : image.size();
-}
-
-std::optional<QImage> QtServices::clipboardImage() {
-  const QMimeData* mime = ClipboardContent();
-  if (!OffersImage(*mime)) return std::nullopt;
-  for (const QString& format : DecodableImageFormats(*mime)) {
-    QByteArray data = mime->data(format);
-    QBuffer buffer(&data);
-    QImageReader reader(&buffer);
-    reader.setAllocationLimit(kDecodeLimitMiB);
-    QImage image = reader.read();
-    if (!image.isNull()) return image;
-  }
-  const QImage image = qvariant_cast<QImage>(mime->imageData());
-  if (image.isNull()) throw std::runtime_error("Unsupported clipboard format");
-  return image;
+std::optional<EncodedImage> QtServices::clipboardImageBytes() {
+  if (QGuiApplication::platformName() == "xcb") return ReadClipboardInReaderProcess(4500);
+  // Elsewhere the clipboard is the program's own (offscreen) or delivered by the compositor
+  // through a pipe that Qt gives up on by itself (Wayland).
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  const QMimeData* mime = clipboard ? clipboard->mimeData(QClipboard::Clipboard) : nullptr;
+  if (!mime) throw std::runtime_error("Cannot open clipboard");
+  return TakeImageBytes(*mime);
 }
 
 void QtServices::setClipboardImage(const QImage& image) {

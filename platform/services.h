@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QCursor>
 #include <QImage>
 #include <QRect>
@@ -13,6 +14,12 @@ class QWidget;
 class QDialog;
 
 namespace huesift {
+
+// An image file's bytes as the clipboard hands them over, with the format they are in.
+struct EncodedImage {
+  QString mimeType;
+  QByteArray bytes;
+};
 
 // Everything the program asks of the desktop goes through here, so tests can replace what
 // would block (modal dialogs, sleeps) or inject faults. QtServices is the real thing.
@@ -42,17 +49,10 @@ class Services {
   // reason ("the screenshot portal is not running") when the screen cannot be read.
   virtual QImage grabScreen(const QWidget* window, const QRect& area) = 0;
 
-  // The clipboard's image, or nothing when it holds none. Throws std::runtime_error with
-  // "Cannot open clipboard" when the clipboard cannot be reached.
-  virtual std::optional<QImage> clipboardImage() = 0;
-  // The size of the clipboard's image without decoding it (so a huge one can be refused
-  // cheaply): nothing when the clipboard offers no image, an invalid size when it offers one
-  // whose size cannot be told. Throws like clipboardImage().
-  virtual std::optional<QSize> clipboardImageSize() {
-    const std::optional<QImage> image = clipboardImage();
-    if (!image) return std::nullopt;
-    return image->size();
-  }
+  // The clipboard's picture as the bytes of one image format it offers (the one most
+  // likely to be exact), or nothing when it offers none. Throws std::runtime_error with a
+  // one-line text when the clipboard cannot be reached or its owner does not answer in time.
+  virtual std::optional<EncodedImage> clipboardImageBytes() = 0;
   virtual void setClipboardImage(const QImage& image) = 0;
 
   // Prints image on the default printer, each picture pixel scale printer pixels wide.
@@ -63,7 +63,8 @@ class Services {
   virtual void raisePriority() = 0;
   virtual void restorePriority() = 0;
 
-  // Loads a cursor file (Windows .cur) from the working directory; nothing when it fails.
+  // Loads a cursor file (Windows .cur) from the working directory, or else from beside the
+  // program or its ../share/huesift; nothing when none of them holds a valid one.
   virtual std::optional<QCursor> loadCursorFile(const QString& fileName) = 0;
 };
 

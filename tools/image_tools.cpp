@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <algorithm>
 
+#include "platform/outline_layer.h"
 #include "platform/picture_control.h"
 #include "platform/services.h"
 
@@ -16,7 +17,7 @@ ImageTools::ImageTools(const ToolContext& context, QObject* parent)
              context.SpeedButton1) {}
 
 void ImageTools::mouseDown(Qt::MouseButton button, int x, int y) {
-  if (c_.state.runState != 0) return;
+  if (c_.state.runState != 0 || c_.busy()) return;
   const bool right = button == Qt::RightButton;
   if (c_.SpeedButton1->isChecked()) {
     if (right) return switchCursor("boxb.cur", "boxo.cur");
@@ -71,13 +72,13 @@ void ImageTools::beginBand(int x, int y) {
 void ImageTools::toggleBandOutline() {
   const WorkingState& s = c_.state;
   if (s.bandStartX == s.bandEndX || s.bandStartY == s.bandEndY) return;
-  c_.Image1->toggleOutline(QRect(QPoint(s.bandStartX, s.bandStartY - kPictureTop),
-                                 QPoint(s.bandEndX, s.bandEndY - kPictureTop)));
+  c_.BandLayer->toggleOutline(QRect(QPoint(s.bandStartX, s.bandStartY - kPictureTop),
+                                    QPoint(s.bandEndX, s.bandEndY - kPictureTop)));
 }
 
 void ImageTools::mouseMove(Qt::MouseButtons buttons, int x, int y) {
-  if (c_.state.runState != 0 || c_.SpeedButton1->isChecked() || c_.SpeedButton4->isChecked() ||
-      !(buttons & Qt::LeftButton) || !bandPressed_)
+  if (c_.state.runState != 0 || c_.busy() || c_.SpeedButton1->isChecked() ||
+      c_.SpeedButton4->isChecked() || !(buttons & Qt::LeftButton) || !bandPressed_)
     return;
   toggleBandOutline();
   c_.state.bandEndX = x;
@@ -86,8 +87,8 @@ void ImageTools::mouseMove(Qt::MouseButtons buttons, int x, int y) {
 }
 
 void ImageTools::mouseUp() {
-  if (c_.state.runState != 0 || c_.SpeedButton1->isChecked() || c_.SpeedButton4->isChecked() ||
-      !bandPressed_)
+  if (c_.state.runState != 0 || c_.busy() || c_.SpeedButton1->isChecked() ||
+      c_.SpeedButton4->isChecked() || !bandPressed_)
     return;
   bandPressed_ = false;
   const WorkingState& s = c_.state;
@@ -102,7 +103,7 @@ void ImageTools::mouseUp() {
     for (int y = std::max(top, 0); y < std::min(bottom, picture.height()) && x0 < x1; ++y)
       std::fill(picture.row(y) + x0, picture.row(y) + x1, ToStored(kWhite));
   }
-  c_.Image1->clearOutlines();
+  c_.BandLayer->clearOutlines();
   c_.Image1->changed();
   c_.window->repaint();
   enableUndo();

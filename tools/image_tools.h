@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <functional>
 #include <string>
 
 #include "colours/colour_lists.h"
@@ -13,6 +14,7 @@ class QWidget;
 namespace huesift {
 
 class ColourBox;
+class OutlineLayer;
 class PictureControl;
 class RetainedColorList;
 class Services;
@@ -33,6 +35,9 @@ struct ToolContext {
   QMenu* PopupMenu1;         // picture: Copy
   QMenu* PopupMenu2;         // fill colour
   Colour& lastChosenColour;  // the colour chooser's memory, shared with the process colour
+  OutlineLayer* BandLayer;   // where the band's outline is drawn, over the whole window
+  // True while the toolbar's busy gate is closed (a run still on the stack after Stop).
+  std::function<bool()> busy;
 };
 
 // Pointer actions on the working picture (sampling, fill, cursor switching, the "Copy"

@@ -89,7 +89,7 @@ def encode_bmp(rows):
 
 
 def decode_png(data):
-    check(data[:8] == b"\x89PNG\r\n\x1a\n", "clipboard data is not a PNG")
+    check(data[:8] == b"\x89PNG\r\n\x1a\n", "data is not a PNG")
     pos, idat, palette = 8, b"", None
     while pos < len(data):
         length, kind = struct.unpack(">I4s", data[pos:pos + 8])
@@ -101,11 +101,12 @@ def decode_png(data):
         elif kind == b"IDAT":
             idat += body
         pos += 12 + length
-    check(depth == 8 and interlace == 0 and ctype in (2, 3, 6),
+    channels = {0: 1, 2: 3, 3: 1, 6: 4}.get(ctype)
+    check(channels and interlace == 0 and (depth == 8 or (depth < 8 and ctype in (0, 3))),
           "unexpected PNG layout depth=%d type=%d interlace=%d" % (depth, ctype, interlace))
-    bpp = {2: 3, 3: 1, 6: 4}[ctype]
+    bpp = max(1, channels * depth // 8)  # the byte distance the filters look back
     raw = zlib.decompress(idat)
-    stride = width * bpp
+    stride = (width * channels * depth + 7) // 8
     rows, previous, i = [], bytearray(stride), 0
     for _ in range(height):
         kind, line = raw[i], bytearray(raw[i + 1:i + 1 + stride])
@@ -125,8 +126,17 @@ def decode_png(data):
                 pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
                 line[k] = (line[k] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
         previous = line
+        if depth < 8:
+            per_byte, mask = 8 // depth, (1 << depth) - 1
+            samples = [(line[x // per_byte] >> (8 - depth * (x % per_byte + 1))) & mask
+                       for x in range(width)]
+        else:
+            samples = line
         if ctype == 3:
-            rows.append([palette[v] for v in line])
+            rows.append([palette[v] for v in samples[:width]])
+        elif ctype == 0:
+            scale = 255 // ((1 << depth) - 1)
+            rows.append([(v * scale,) * 3 for v in samples[:width]])
         else:
             rows.append([tuple(line[k:k + 3]) for k in range(0, stride, bpp)])
     return rows

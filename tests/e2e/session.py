@@ -13,10 +13,12 @@ SCREEN = (1024, 768)
 
 
 class Session:
-    def __init__(self, huesift, pattern=None, cups_server=None, screen=SCREEN, scale=None):
+    def __init__(self, huesift, pattern=None, cups_server=None, cwd=None, screen=SCREEN,
+                 scale=None):
         """scale: Qt's scale factor for huesift alone (QT_SCALE_FACTOR); the screen, the
         pattern window and every coordinate the session takes or gives are device pixels."""
         self.huesift = os.path.abspath(huesift)
+        self.cwd = cwd or os.path.dirname(self.huesift)
         self.pattern = pattern
         self.cups_server = cups_server
         self.screen = tuple(screen)
@@ -38,7 +40,7 @@ class Session:
             extra["CUPS_SERVER"] = self.cups_server
         self.log = os.path.join(self.home, "huesift.log")
         with open(self.log, "wb") as log:
-            self.app = self._spawn([self.huesift], cwd=os.path.dirname(self.huesift),
+            self.app = self._spawn([self.huesift], cwd=self.cwd,
                                    extra=extra, stderr=log)
         found = wait_for("the main window", lambda: self._visible(self.app.pid, "^Huesift$"))
         self.main = found[0]
@@ -193,6 +195,27 @@ class Session:
         return Screenshot(self.tool("xwd", "-root", "-silent").stdout)
 
     # ---- clipboard ----
+
+    def _children(self):
+        path = "/proc/%d/task/%d/children" % (self.app.pid, self.app.pid)
+        try:
+            with open(path) as f:
+                return f.read().split()
+        except OSError:
+            return []
+
+    def paste(self):
+        """Chooses "Paste" on the Capture button's menu and waits until the program has read
+        the clipboard (through a reader process of its own, its only child), so that what a
+        test puts on the clipboard next is not what gets pasted."""
+        from harness import CAPTURE_BUTTON
+        self.choose_from_menu(self.client_point(CAPTURE_BUTTON), "Capture")
+        self.wait_for_paste()
+
+    def wait_for_paste(self):
+        """Waits until a paste just asked for (menu or Ctrl+V) has read the clipboard."""
+        wait_for("the clipboard reader", self._children, timeout=1.0, interval=0.005, quiet=True)
+        wait_for("the clipboard reader to finish", lambda: not self._children(), timeout=15)
 
     def offer_clipboard(self, data, mime):
         """Another program owns the clipboard and offers data as mime."""

@@ -2,7 +2,7 @@
 Copy gives them back unchanged, run Process with black retained and check the result against
 the rule computed here: black stays, every other colour turns white."""
 
-from harness import (CAPTURE_BUTTON, PROCESS_BUTTON, arguments, check, decode_png,
+from harness import (PROCESS_BUTTON, arguments, check, decode_png,
                      encode_bmp, encode_png, first_difference)
 from session import Session
 
@@ -35,7 +35,7 @@ def copy(session):
 
 def paste_process_copy(session, rows, encoded, mime):
     session.offer_clipboard(encoded, mime)
-    session.choose_from_menu(session.client_point(CAPTURE_BUTTON), "Capture")
+    session.paste()
     problem = first_difference(copy(session), rows)
     check(problem is None, "%s pasted and copied back: %s" % (mime, problem))
 

@@ -8,7 +8,7 @@ import subprocess
 import tempfile
 
 from cups_server import CupsServer
-from harness import (CAPTURE_BUTTON, PRINT_BUTTON, arguments, check, decode_png, encode_png,
+from harness import (PRINT_BUTTON, arguments, check, decode_png, encode_png,
                      fail, first_difference, wait_for)
 from session import Session
 
@@ -24,7 +24,7 @@ def picture():
 
 def paste(session, rows):
     session.offer_clipboard(encode_png(rows), "image/png")
-    session.choose_from_menu(session.client_point(CAPTURE_BUTTON), "Capture")
+    session.paste()
 
 
 def dark_box(pgm):

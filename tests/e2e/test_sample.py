@@ -4,7 +4,7 @@ build drew are loaded on the way, and none of them may be refused."""
 
 import time
 
-from harness import (CAPTURE_BUTTON, PROCESS_BUTTON, arguments, check, decode_png,
+from harness import (PROCESS_BUTTON, arguments, check, decode_png,
                      encode_png, first_difference)
 from session import Session
 
@@ -40,7 +40,7 @@ def main():
     rows = source_picture()
     with Session(args.huesift) as session:
         session.offer_clipboard(encode_png(rows), "image/png")
-        session.choose_from_menu(session.client_point(CAPTURE_BUTTON), "Capture")
+        session.paste()
 
         # Each toggle loads its first cursor, a right click on the picture the other one.
         session.click(session.client_point(FILL_BUTTON))

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QStringList>
@@ -11,6 +12,15 @@
 #include "platform/services.h"
 
 namespace huesift::test {
+
+// An image file's bytes, as another program would offer them.
+inline QByteArray Encoded(const QImage& image, const char* format) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, format);
+  return bytes;
+}
 
 // Services for the UI tests: real event pumping, everything that would block or reach the
 // desktop recorded instead, faults injectable.
@@ -57,21 +67,30 @@ class FakeServices : public Services {
     dialog->hide();
   }
 
-  // The screen in device pixels at a ratio of 1; grabFailure makes the grab fail with it.
+  // The screen in device pixels at a ratio of 1 (a plain white desktop when none is set);
+  // grabFailure makes the grab fail with it.
   QImage screen;
   std::string grabFailure;
   std::vector<std::pair<const QWidget*, QRect>> grabs;
   QImage grabScreen(const QWidget* window, const QRect& area) override {
     grabs.emplace_back(window, area);
     if (!grabFailure.empty()) throw std::runtime_error(grabFailure);
+    if (screen.isNull()) {
+      QImage white(area.size(), QImage::Format_RGB32);
+      white.fill(Qt::white);
+      return white;
+    }
     return screen.copy(area);
   }
 
   bool clipboardFails = false;
-  std::optional<QImage> clipboard;
-  std::optional<QImage> clipboardImage() override {
+  std::optional<QImage> clipboard;             // what Copy put there; offered back as PNG
+  std::optional<EncodedImage> clipboardBytes;  // offered instead of clipboard when set
+  std::optional<EncodedImage> clipboardImageBytes() override {
     if (clipboardFails) throw std::runtime_error("Cannot open clipboard");
-    return clipboard;
+    if (clipboardBytes) return clipboardBytes;
+    if (!clipboard || clipboard->isNull()) return std::nullopt;
+    return EncodedImage{"image/png", Encoded(*clipboard, "PNG")};
   }
   void setClipboardImage(const QImage& image) override {
     if (clipboardFails) throw std::runtime_error("Cannot open clipboard");

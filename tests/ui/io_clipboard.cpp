@@ -1,21 +1,42 @@
 // Paste and Copy on the real windows: the state a paste leaves, its refusals and failures.
+#include <QBuffer>
+
 #include "io/clipboard_transfer.h"
+#include "platform/image_decode.h"
 #include "tests/ui/main_window_fixture.h"
 
 namespace huesift::test {
 namespace {
 
-// A clipboard that announces a picture of a given size and cannot deliver it.
-class AnnouncingServices : public FakeServices {
- public:
-  QSize announced;
-  int reads = 0;
-  std::optional<QSize> clipboardImageSize() override { return announced; }
-  std::optional<QImage> clipboardImage() override {
-    ++reads;
-    return QImage();
+QImage Stripes(int width, int height) {
+  QImage image(width, height, QImage::Format_RGB32);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) image.setPixel(x, y, qRgb(x * 7, y * 13, (x ^ y) & 255));
+  return image;
+}
+
+void PutBe32(QByteArray& bytes, int at, quint32 value) {
+  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (24 - 8 * i));
+}
+
+quint32 Crc32(const char* data, int size) {
+  quint32 crc = 0xFFFFFFFFu;
+  for (int i = 0; i < size; ++i) {
+    crc ^= static_cast<quint8>(data[i]);
+    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
   }
-};
+  return ~crc;
+}
+
+// A PNG whose (well-formed) header announces width x height and that holds no pixels:
+// the header and the start of the data chunk.
+QByteArray PngHeaderOnly(quint32 width, quint32 height) {
+  QByteArray png = Encoded(Stripes(3, 3), "PNG").left(33);
+  PutBe32(png, 16, width);
+  PutBe32(png, 20, height);
+  PutBe32(png, 29, Crc32(png.constData() + 12, 17));
+  return png + QByteArray("\0\0\0\x10IDAT", 8);
+}
 
 class ClipboardTest : public MainWindowTest {
  protected:
@@ -103,60 +124,117 @@ TEST_F(ClipboardTest, PasteWithoutPictureOrWhileProcessRunsChangesNothing) {
   EXPECT_EQ(form->state.pictureWidth, 20);
 }
 
-TEST_F(ClipboardTest, ClipboardThatCannotBeOpenedIsReportedAfterTheOldPictureWent) {
-  setUpEarlierPicture();
-  fake.clipboardFails = true;
-  paste();
-  EXPECT_EQ(fake.messages, QStringList{"Cannot open clipboard"});
-  EXPECT_FALSE(form->Image1->hasRaster());
-  EXPECT_EQ(form->state.runState, 0);
-  EXPECT_EQ(buttonsEnabled(), kAfterPaste);
-  EXPECT_EQ(form->state.pictureWidth, 0);
+// Everything of the program that a paste may change.
+struct Snapshot {
+  Picture picture, undo;
+  QSize control;
+  int width, height, runState;
+  std::vector<bool> enabled;
+  bool addColorDown, fillDown;
+  bool operator==(const Snapshot&) const = default;
+};
+
+struct FailedPaste {
+  const char* name;
+  std::function<void(FakeServices&)> offer;
+  const char* message;
+};
+
+void PrintTo(const FailedPaste& c, std::ostream* os) {
+  *os << c.name;
 }
 
-TEST(ClipboardUnsupported, AnnouncedPictureThatCannotBeReadIsReported) {
-  AnnouncingServices services;
-  services.announced = QSize(40, 30);
-  TForm1 form(services);
-  form.state.runState = 2;
-  EXPECT_THROW(
-      {
-        try {
-          form.Paste2Click();
-        } catch (const std::runtime_error& e) {
-          EXPECT_STREQ(e.what(), "Unsupported clipboard format");
-          throw;
-        }
-      },
-      std::runtime_error);
-  EXPECT_EQ(services.reads, 1);
-  EXPECT_FALSE(form.Image1->hasRaster());
-  EXPECT_EQ(form.state.runState, 0);
-  EXPECT_EQ(form.state.pictureWidth, 0);
-  EXPECT_EQ(form.Image1->displaySize(), QSize(0, 0));
-  EXPECT_TRUE(form.SpeedButton5->isEnabled());
-}
-
-TEST(ClipboardHuge, RefusedBeforeAnythingIsClearedWithItsSize) {
-  for (QSize size : {QSize(16385, 10), QSize(10, 20000), QSize(9000, 8000)}) {
-    AnnouncingServices services;
-    services.announced = size;
-    TForm1 form(services);
-    form.Image1->setPicture(Picture(4, 4, kBlack));
-    form.state.runState = 0;
-    form.Paste2Click();
-    EXPECT_EQ(services.reads, 0) << size.width();
-    EXPECT_EQ(services.messages,
-              QStringList{QString("The clipboard picture is %1 x %2 pixels, too large to paste.")
-                              .arg(size.width())
-                              .arg(size.height())});
-    EXPECT_EQ(form.Image1->picture(), Picture(4, 4, kBlack));
+class PasteFailure : public ClipboardTest, public ::testing::WithParamInterface<FailedPaste> {
+ protected:
+  Snapshot snapshot() const {
+    return {picture(),
+            form->Image5->picture(),
+            form->Image1->displaySize(),
+            form->state.pictureWidth,
+            form->state.pictureHeight,
+            form->state.runState,
+            buttonsEnabled(),
+            form->SpeedButton1->isChecked(),
+            form->SpeedButton4->isChecked()};
   }
-  // The limits themselves: 16384 on a side, 256 MiB as 32-bit pixels.
-  EXPECT_FALSE(TooLargeToPaste(QSize(16384, 4096)));
-  EXPECT_TRUE(TooLargeToPaste(QSize(16384, 4097)));
-  EXPECT_FALSE(TooLargeToPaste(QSize(8192, 8192)));
-  EXPECT_TRUE(TooLargeToPaste(QSize(8192, 8193)));
+};
+
+TEST_P(PasteFailure, ShowsOneMessageAndLeavesEverythingAsItWas) {
+  setUpEarlierPicture();
+  const Snapshot before = snapshot();
+  GetParam().offer(fake);
+  paste();
+  EXPECT_EQ(fake.messages, QStringList{GetParam().message});
+  EXPECT_TRUE(snapshot() == before);
+  EXPECT_EQ(picture(), Picture(20, 10, 0x00FF00));
+}
+
+const QImage kStripes = Stripes(61, 40);
+QByteArray BadCrc() {
+  QByteArray png = Encoded(kStripes, "PNG");
+  const qsizetype iend = png.indexOf("IEND");
+  png[iend - 1] = static_cast<char>(png[iend - 1] ^ 1);  // the last byte of IDAT's CRC
+  return png;
+}
+void Offer(FakeServices& f, const char* type, const QByteArray& bytes) {
+  f.clipboardBytes = EncodedImage{type, bytes};
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Clipboard, PasteFailure,
+    ::testing::Values(
+        FailedPaste{"CannotOpen", [](FakeServices& f) { f.clipboardFails = true; },
+                    "Cannot open clipboard"},
+        // The BMP reader hands back a picture for these, the missing rows made up.
+        FailedPaste{"BmpShortByOneRow",
+                    [](FakeServices& f) {
+                      const QByteArray bmp = Encoded(kStripes, "BMP");
+                      Offer(f, "image/bmp", bmp.left(bmp.size() - 61 * 3 - 1));
+                    },
+                    "Unsupported clipboard format"},
+        FailedPaste{"BmpShortByOneByte",
+                    [](FakeServices& f) {
+                      const QByteArray bmp = Encoded(kStripes, "BMP");
+                      Offer(f, "image/bmp", bmp.chopped(2));
+                    },
+                    "Unsupported clipboard format"},
+        FailedPaste{
+            "BmpHeaderOnly",
+            [](FakeServices& f) { Offer(f, "image/bmp", Encoded(kStripes, "BMP").left(60)); },
+            "Unsupported clipboard format"},
+        FailedPaste{"PngWithBadCrc", [](FakeServices& f) { Offer(f, "image/png", BadCrc()); },
+                    "Unsupported clipboard format"},
+        FailedPaste{
+            "PngCutShort",
+            [](FakeServices& f) { Offer(f, "image/png", Encoded(kStripes, "PNG").left(90)); },
+            "Unsupported clipboard format"},
+        FailedPaste{"NotAPicture", [](FakeServices& f) { Offer(f, "image/png", "not a picture"); },
+                    "Unsupported clipboard format"},
+        FailedPaste{"TooWide",
+                    [](FakeServices& f) { Offer(f, "image/png", PngHeaderOnly(32768, 10)); },
+                    "The clipboard picture is 32768 x 10 pixels, too large to paste."},
+        FailedPaste{"TooManyPixels",
+                    [](FakeServices& f) { Offer(f, "image/png", PngHeaderOnly(9000, 8000)); },
+                    "The clipboard picture is 9000 x 8000 pixels, too large to paste."}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ClipboardTest, WidePictureUpToTheSideLimitIsTaken) {
+  setUpEarlierPicture();
+  const QImage wide = Stripes(20000, 10);
+  fake.clipboardBytes = EncodedImage{"image/png", Encoded(wide, "PNG")};
+  paste();
+  EXPECT_TRUE(fake.messages.isEmpty()) << fake.messages.join("|").toStdString();
+  ASSERT_EQ(form->state.pictureWidth, 20000);
+  EXPECT_EQ(form->state.pictureHeight, 10);
+  EXPECT_EQ(picture().pixel(19999, 9),
+            (19999 * 7 & 255) | ((9 * 13) << 8) | ((19999 ^ 9) & 255) << 16);
+
+  // The limits themselves: 32767 on a side, 256 MiB as 32-bit pixels.
+  EXPECT_FALSE(TooLargeForPicture(QSize(32767, 2048)));
+  EXPECT_TRUE(TooLargeForPicture(QSize(32768, 1)));
+  EXPECT_TRUE(TooLargeForPicture(QSize(1, 32768)));
+  EXPECT_FALSE(TooLargeForPicture(QSize(8192, 8192)));
+  EXPECT_TRUE(TooLargeForPicture(QSize(8192, 8193)));
 }
 
 }  // namespace

@@ -163,6 +163,35 @@ TEST_F(MainWindowTest, ProcessClickDuringARunStartsNoSecondRun) {
   EXPECT_EQ(picture(), Filled(4, 120, kWhite));
 }
 
+TEST_F(MainWindowTest, ClicksHandledWithStopWaitUntilTheRunHasReturned) {
+  const Picture original = Filled(7, 160, kOrange);
+  givePicture(original);
+  fake.onPump = [&](int n) {
+    if (n != 2) return;
+    // Stop, then in the same batch a second Process and a band: the run is still on the
+    // stack although runState already says idle.
+    click(form->SpeedButton10);
+    click(form->SpeedButton5);
+    QTest::mousePress(form->Image1, Qt::LeftButton, {}, QPoint(1, 1));
+    QTest::mouseRelease(form->Image1, Qt::LeftButton, {}, QPoint(5, 5));
+    click(form->SpeedButton9);  // Reset
+  };
+  form->ComboBox1->appendColour(kBlue);
+  click(form->SpeedButton5);
+
+  for (int y = 0; y < 160; ++y) {
+    ASSERT_EQ(picture().pixel(6, y), y < 50 ? kWhite : kOrange) << "row " << y;
+  }
+  EXPECT_EQ(fake.sleeps.size(), 1u);             // one run, and it stopped
+  EXPECT_EQ(form->Image5->picture(), original);  // the undo copy is the run's
+  EXPECT_EQ(form->ComboBox1->count(), 2);        // Reset was refused
+  click(form->SpeedButton11);
+  EXPECT_EQ(picture(), original);
+  // Once the run has returned, the same clicks act again.
+  click(form->SpeedButton9);
+  EXPECT_EQ(form->ComboBox1->count(), 1);
+}
+
 TEST_F(MainWindowTest, EveryGatedButtonIsInertDuringARun) {
   givePicture(Filled(4, 120, kOrange));
   form->ComboBox1->appendColour(kBlue);

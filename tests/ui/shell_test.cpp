@@ -15,27 +15,29 @@ TEST_F(MainWindowTest, StartsWithOnlyCaptureListResetQuitAndHelpEnabled) {
   struct Expect {
     QWidget* control;
     int x;
-    const char* hint;
+    const char* name;     // what a screen reader says
+    const char* toolTip;  // the hint, with the button's key
     bool enabled;
   };
   const Expect toolbar[] = {
-      {form->SpeedButton2, 12, "Capture", true},
-      {form->SpeedButton5, 49, "Process", false},
-      {form->SpeedButton10, 86, "", false},
-      {form->SpeedButton1, 123, "Add Color", false},
-      {form->SpeedButton11, 160, "Undo", false},
-      {form->SpeedButton4, 197, "Fill", false},
-      {form->SpeedButton12, 234, "Reverse Process", false},
-      {form->SpeedButton3, 271, "Print", false},
-      {form->ComboBox1, 317, "Retained Colors", true},
-      {form->SpeedButton9, 466, "Reset", true},
-      {form->SpeedButton6, 719, "Quit", true},
-      {form->SpeedButton7, 756, "Help", true},
+      {form->SpeedButton2, 12, "Capture", "Capture", true},
+      {form->SpeedButton5, 49, "Process", "Process", false},
+      {form->SpeedButton10, 86, "Stop", "", false},
+      {form->SpeedButton1, 123, "Add Color", "Add Color", false},
+      {form->SpeedButton11, 160, "Undo", "Undo (Ctrl+Z)", false},
+      {form->SpeedButton4, 197, "Fill", "Fill", false},
+      {form->SpeedButton12, 234, "Reverse Process", "Reverse Process", false},
+      {form->SpeedButton3, 271, "Print", "Print (Ctrl+P)", false},
+      {form->ComboBox1, 317, "Retained Colors", "Retained Colors", true},
+      {form->SpeedButton9, 466, "Reset", "Reset", true},
+      {form->SpeedButton6, 719, "Quit", "Quit (Ctrl+Q)", true},
+      {form->SpeedButton7, 756, "Help", "Help (F1)", true},
   };
   for (const Expect& e : toolbar) {
     SCOPED_TRACE(e.control->objectName().toStdString());
     EXPECT_EQ(e.control->pos(), QPoint(e.x, 2));
-    EXPECT_EQ(e.control->toolTip(), QString(e.hint));
+    EXPECT_EQ(e.control->toolTip(), QString(e.toolTip));
+    EXPECT_EQ(e.control->accessibleName(), QString(e.name));
     EXPECT_EQ(e.control->isEnabled(), e.enabled);
     if (auto* b = qobject_cast<QToolButton*>(e.control)) {
       EXPECT_FALSE(b->isChecked());
@@ -141,9 +143,53 @@ TEST_F(MainWindowTest, HelpClosesTheColourBoxAndShowsTheHelpWindowModally) {
   EXPECT_EQ(form->state.candidateColors[0], kNoColour);
 }
 
-TEST_F(MainWindowTest, QuitClosesTheWindow) {
+TEST_F(MainWindowTest, QuitClosesTheWindowAndSaysSo) {
+  int closed = 0;
+  QObject::connect(form.get(), &TForm1::closed, [&] { ++closed; });
   click(form->SpeedButton6);
   EXPECT_FALSE(form->isVisible());
+  EXPECT_EQ(closed, 1);
+}
+
+TEST_F(MainWindowTest, ClicksQueuedBeforeACaptureOpenNothingInsideIt) {
+  givePicture(Picture(8, 8, kBlack));
+  int opened = 0;
+  fake.onModal = [&](QDialog* dialog) {
+    if (++opened > 1 || dialog != overlay.get()) return;
+    // The overlay has hidden the main window to take its still; the clicks that were
+    // waiting in the queue arrive now.
+    for (int i = 0; i < 20 && fake.sleeps.empty(); ++i) QCoreApplication::processEvents();
+    ASSERT_FALSE(form->isVisible());
+    for (QToolButton* b : {form->SpeedButton7, form->SpeedButton3, form->SpeedButton2,
+                           form->SpeedButton5, form->SpeedButton6}) {
+      b->click();
+    }
+    QTest::mousePress(form->SpeedButton2, Qt::RightButton);
+    EXPECT_FALSE(form->PopupMenu4->isVisible());
+    form->Paste2Click();
+    overlay->reject();
+  };
+  fake.clipboard = QImage(3, 3, QImage::Format_RGB32);
+  click(form->SpeedButton2);
+  EXPECT_EQ(fake.modals, std::vector<QDialog*>{overlay.get()});  // no help window inside
+  EXPECT_TRUE(fake.printed.empty());
+  EXPECT_EQ(picture(), Picture(8, 8, kBlack));  // neither paste nor Process ran
+  EXPECT_TRUE(form->isVisible());
+  // Afterwards the buttons act again.
+  click(form->SpeedButton7);
+  EXPECT_EQ(fake.modals.size(), 2u);
+}
+
+TEST_F(MainWindowTest, ErrorsEndTheirHandlerWithOneMessageAndNeverLeaveIt) {
+  givePicture(Picture(4, 4, 0x0080FF));
+  fake.clipboardFails = true;
+  fake.noPrinter = true;
+  EXPECT_NO_THROW(form->Paste2->trigger());
+  EXPECT_NO_THROW(form->Paste1->trigger());
+  EXPECT_NO_THROW(form->SpeedButton3->click());
+  EXPECT_EQ(fake.messages, (QStringList{"Cannot open clipboard", "Cannot open clipboard",
+                                        "There is no default printer currently selected"}));
+  EXPECT_EQ(picture(), Picture(4, 4, 0x0080FF));
 }
 
 // A control whose handler fails the way the clipboard or the printer can.

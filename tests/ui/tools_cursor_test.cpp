@@ -1,5 +1,5 @@
-// The tool cursors drawn at build time, read back through the real loader, and what the
-// loader refuses.
+// The tool cursors drawn at build time, read back through the real loader, what the loader
+// refuses and where it looks.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -14,10 +14,11 @@ namespace huesift::test {
 namespace {
 
 // Runs the loader with dir as the working directory, as the program reads its cursors.
-std::optional<QCursor> LoadIn(const QString& dir, const QString& name) {
+std::optional<QCursor> LoadIn(const QString& dir, const QString& name,
+                              const QString& programDir = {}) {
   const QString previous = QDir::currentPath();
   QDir::setCurrent(dir);
-  QtServices services;
+  QtServices services(programDir);
   auto cursor = services.loadCursorFile(name);
   QDir::setCurrent(previous);
   return cursor;
@@ -96,6 +97,71 @@ TEST(ToolCursorFiles, LoaderRefusesWhatIsNotAFittingRegularFile) {
   for (const char* name : {"missing.cur", "short.cur", "huge.cur", "folder.cur", "pipe.cur"})
     EXPECT_FALSE(LoadIn(dir.path(), name)) << name;
 }
+
+// Where one of the three folders the loader searches stands: a valid cursor (one of the
+// build's, to tell them apart), a truncated one, or none.
+struct Place {
+  const char* cursor;  // nullptr: no file
+  bool truncated = false;
+};
+struct SearchCase {
+  const char* name;
+  Place workingDir, programDir, shareDir;
+  const char* expected;  // the build's cursor that must come back, nullptr for none
+};
+void PrintTo(const SearchCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class CursorSearch : public ::testing::TestWithParam<SearchCase> {};
+
+TEST_P(CursorSearch, TakesTheFirstValidFileOfWorkingDirProgramDirAndShare) {
+  const SearchCase& c = GetParam();
+  QTemporaryDir root;
+  ASSERT_TRUE(root.isValid());
+  // An installed tree: prefix/bin holds the program, prefix/share/huesift its data.
+  const QString work = root.filePath("work"), bin = root.filePath("prefix/bin"),
+                share = root.filePath("prefix/share/huesift");
+  for (const QString& dir : {work, bin, share}) ASSERT_TRUE(QDir().mkpath(dir));
+  auto place = [&](const QString& dir, const Place& p) {
+    if (!p.cursor) return;
+    QFile source(BuildDir() + "/" + p.cursor);
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+    QByteArray bytes = source.readAll();
+    if (p.truncated) bytes.chop(1);
+    QFile target(dir + "/tool.cur");
+    ASSERT_TRUE(target.open(QIODevice::WriteOnly));
+    target.write(bytes);
+  };
+  place(work, c.workingDir);
+  place(bin, c.programDir);
+  place(share, c.shareDir);
+
+  const auto cursor = LoadIn(work, "tool.cur", bin);
+  if (!c.expected) {
+    EXPECT_FALSE(cursor);
+    return;
+  }
+  ASSERT_TRUE(cursor);
+  const auto expected = LoadIn(BuildDir(), c.expected);
+  ASSERT_TRUE(expected);
+  EXPECT_EQ(cursor->hotSpot(), expected->hotSpot());
+  EXPECT_EQ(cursor->pixmap().toImage(), expected->pixmap().toImage());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , CursorSearch,
+    ::testing::Values(
+        SearchCase{"WorkingDirFirst", {"boxb.cur"}, {"boxo.cur"}, {"syrblue.cur"}, "boxb.cur"},
+        SearchCase{"BesideTheProgramNext", {nullptr}, {"boxo.cur"}, {"syrblue.cur"}, "boxo.cur"},
+        SearchCase{"ShareWhenTheOthersAreBroken",
+                   {"boxb.cur", true},
+                   {"boxo.cur", true},
+                   {"syrblue.cur"},
+                   "syrblue.cur"},
+        SearchCase{"ShareAlone", {nullptr}, {nullptr}, {"syrred.cur"}, "syrred.cur"},
+        SearchCase{"NoneValid", {"boxb.cur", true}, {nullptr}, {"syrred.cur", true}, nullptr}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace huesift::test

@@ -41,12 +41,12 @@ TEST_F(BandTest, WhitensTheDraggedRectangleWithoutItsRightAndBottomEdges) {
   press(Qt::LeftButton, 10, 20);
   moveTo(12, 21);
   moveTo(13, 22);
-  EXPECT_EQ(form->Image1->outlines().size(), 1u);  // the earlier outline was taken away
-  EXPECT_EQ(picture(), before);                    // nothing erased while dragging
-  release(Qt::LeftButton, 30, 5);                  // where the release happens does not matter
+  EXPECT_EQ(form->BandLayer->outlines().size(), 1u);  // the earlier outline was taken away
+  EXPECT_EQ(picture(), before);                       // nothing erased while dragging
+  release(Qt::LeftButton, 30, 5);                     // where the release happens does not matter
   EXPECT_EQ(Changed(before, picture()), Block(10, 20, 13, 22));
   EXPECT_EQ(picture().pixel(11, 21), kWhite);
-  EXPECT_TRUE(form->Image1->outlines().empty());
+  EXPECT_TRUE(form->BandLayer->outlines().empty());
   EXPECT_TRUE(form->SpeedButton11->isEnabled());
 
   click(form->SpeedButton11);
@@ -64,6 +64,31 @@ TEST_F(BandTest, PastTheEdgeOnlyThePictureChanges) {
   drag({35, 25}, {90, 70}, {90, 70});
   EXPECT_EQ(Changed(before, picture()), Block(35, 25, 40, 30));
   EXPECT_EQ(picture().width(), 40);
+}
+
+// The outline's dots on the window surface in one row, from x0 to x1 (window coordinates).
+int DotsInRow(QWidget* window, int y, int x0, int x1) {
+  const QImage shot = window->grab().toImage();
+  const QRgb background = shot.pixel(x1 + 5, y);
+  int dots = 0;
+  for (int x = x0; x <= x1; ++x) dots += shot.pixel(x, y) != background;
+  return dots;
+}
+
+TEST_F(BandTest, OutlineShowsWholeOnTheWindowPastThePicturesEdge) {
+  // The picture is 40 x 30 at window (-1, 28); the band reaches well beyond it.
+  press(Qt::LeftButton, 35, 25);
+  moveTo(60, 50);
+  moveTo(90, 70);
+  const int bottom = 70 + 28, right = 90 - 1;
+  EXPECT_GE(DotsInRow(form.get(), bottom, 45, right), 20);  // the bottom edge, outside
+  const QImage shot = form->grab().toImage();
+  int rightEdge = 0;
+  for (int y = 60; y <= bottom; ++y) rightEdge += shot.pixel(right, y) != shot.pixel(right + 5, y);
+  EXPECT_GE(rightEdge, 15);
+
+  release(Qt::LeftButton, 90, 70);
+  EXPECT_EQ(DotsInRow(form.get(), bottom, 45, right), 0);  // the erase takes it away
 }
 
 TEST_F(BandTest, ReachesBeyondTheBlankPictureOnALargePicture) {
@@ -84,7 +109,7 @@ TEST_F(BandTest, ClickOrMiddleButtonErasesNothingButOffersUndo) {
   moveTo(20, 20, Qt::MiddleButton);  // only the left button drags
   release(Qt::MiddleButton, 20, 20);
   EXPECT_EQ(picture(), before);
-  EXPECT_TRUE(form->Image1->outlines().empty());
+  EXPECT_TRUE(form->BandLayer->outlines().empty());
   EXPECT_TRUE(form->SpeedButton11->isEnabled());
 }
 

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QImage>
+#include <cstdio>
+
+#include "app/command_line.h"
+#include "engine/picture.h"
+
+namespace huesift {
+
+// Processes every file of a batch command line as the Process button would, writing one PNG
+// per input. Failures are written to messages as "FILE: reason" lines, and a progress line
+// too when messages is a terminal and there is more than one file. Returns the exit status:
+// 0 when every picture was written, 1 when any failed.
+int RunBatch(const CommandLine& line, std::FILE* messages);
+
+// Runs the pass that the Process button would run with these options over the whole picture.
+void ProcessLikeTheWindow(Picture& picture, const CommandLine& options);
+
+// The smallest exact form of a picture for PNG: one bit per pixel for two colours, a palette
+// for up to 256, 32-bit colour beyond.
+QImage CompactImage(const Picture& picture);
+
+}  // namespace huesift

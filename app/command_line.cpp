@@ -1,0 +1,169 @@
+#include "app/command_line.h"
+
+#include <algorithm>
+
+namespace huesift {
+
+namespace {
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// Splits "a,b,c"; an empty text gives one empty item, so that "--keep ''" is reported.
+std::vector<std::string> SplitCommas(const std::string& text) {
+  std::vector<std::string> items;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = text.find(',', start);
+    items.push_back(text.substr(start, comma - start));
+    if (comma == std::string::npos) return items;
+    start = comma + 1;
+  }
+}
+
+CommandLine UsageError(std::string text) {
+  CommandLine line;
+  line.mode = CommandLine::Mode::UsageError;
+  line.error = std::move(text);
+  return line;
+}
+
+}  // namespace
+
+std::optional<Colour> ParseWebColour(const std::string& text) {
+  const std::string digits = !text.empty() && text[0] == '#' ? text.substr(1) : text;
+  if (digits.size() != 6) return std::nullopt;
+  std::uint32_t rgb = 0;
+  for (char c : digits) {
+    const int d = HexDigit(c);
+    if (d < 0) return std::nullopt;
+    rgb = rgb << 4 | static_cast<std::uint32_t>(d);
+  }
+  // Written red first, as web colours are; the program's colours keep red in the low byte.
+  return static_cast<Colour>((rgb >> 16 & 0xFF) | (rgb & 0xFF00) | (rgb & 0xFF) << 16);
+}
+
+std::string UsageText() {
+  return "Usage: huesift [FILE]\n"
+         "       huesift [--keep COLOURS] [--reverse] [--convert RRGGBB]\n"
+         "               (-o OUT | --out-dir DIR) FILE...\n"
+         "       huesift --white-to RRGGBB (-o OUT | --out-dir DIR) FILE...\n"
+         "\n"
+         "Without -o or --out-dir, opens the window (and FILE in it).\n"
+         "With them, processes every FILE without a window and writes PNG pictures:\n"
+         "  --keep COLOURS     colours to keep, comma-separated RRGGBB or #RRGGBB\n"
+         "                     (at most 64; default 000000, black)\n"
+         "  --reverse          whiten the kept colours instead of all others\n"
+         "  --convert RRGGBB   paint every surviving pixel in this colour\n"
+         "  --white-to RRGGBB  only turn white into this colour\n"
+         "  -o OUT             the output file (one FILE only)\n"
+         "  --out-dir DIR      write DIR/NAME.png for each FILE (DIR is created if needed)\n"
+         "  -h, --help         show this text\n"
+         "  --version          show the version\n"
+         "\n"
+         "Exit status: 0 when every picture was written, 1 when any failed, 2 for a usage error.\n";
+}
+
+CommandLine ParseCommandLine(const std::vector<std::string>& args) {
+  CommandLine line;
+  bool batchOption = false;
+  bool keepGiven = false;
+  bool endOfOptions = false;
+  std::vector<std::string> operands;
+
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string arg = args[i];
+    if (endOfOptions || arg.empty() || arg[0] != '-' || arg == "-") {
+      operands.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      endOfOptions = true;
+      continue;
+    }
+    if (arg == "-h" || arg == "--help") {
+      line.mode = CommandLine::Mode::Help;
+      return line;
+    }
+    if (arg == "--version") {
+      line.mode = CommandLine::Mode::Version;
+      return line;
+    }
+    std::string value;
+    bool inlineValue = false;
+    if (const std::size_t eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+      value = arg.substr(eq + 1);
+      arg.resize(eq);
+      inlineValue = true;
+    }
+    const bool takesValue = arg == "--keep" || arg == "--convert" || arg == "--white-to" ||
+                            arg == "-o" || arg == "--output" || arg == "--out-dir";
+    if (arg == "--reverse" && !inlineValue) {
+      line.reverse = batchOption = true;
+      continue;
+    }
+    if (!takesValue) {
+      // Qt's own options (-platform, -style, ...) are the window's business.
+      operands.push_back(args[i]);
+      continue;
+    }
+    batchOption = true;
+    if (!inlineValue) {
+      if (i + 1 >= args.size()) return UsageError(arg + " needs a value");
+      value = args[++i];
+    }
+    if (arg == "--keep") {
+      if (keepGiven) return UsageError("--keep given twice; list every colour in one --keep");
+      keepGiven = true;
+      line.keep.clear();
+      for (const std::string& item : SplitCommas(value)) {
+        const std::optional<Colour> c = ParseWebColour(item);
+        if (!c) return UsageError("--keep: '" + item + "' is not a colour like 1A2B3C or #1A2B3C");
+        // The list never holds a colour twice; a repeat adds nothing.
+        if (std::find(line.keep.begin(), line.keep.end(), *c) == line.keep.end())
+          line.keep.push_back(*c);
+      }
+      if (static_cast<int>(line.keep.size()) > kMaxColors)
+        return UsageError("--keep takes at most 64 colours");
+    } else if (arg == "--convert" || arg == "--white-to") {
+      const std::optional<Colour> c = ParseWebColour(value);
+      if (!c) return UsageError(arg + ": '" + value + "' is not a colour like 1A2B3C or #1A2B3C");
+      (arg == "--convert" ? line.convert : line.whiteTo) = c;
+    } else if (arg == "--out-dir") {
+      if (!line.outputDir.empty()) return UsageError("--out-dir given twice");
+      line.outputDir = value;
+    } else {
+      if (!line.output.empty()) return UsageError("-o given twice");
+      line.output = value;
+    }
+    if (value.empty()) return UsageError(arg + " needs a value");
+  }
+
+  if (!batchOption) {
+    line.files = std::move(operands);
+    return line;
+  }
+  for (const std::string& operand : operands) {
+    if (operand.size() > 1 && operand[0] == '-' && !endOfOptions)
+      return UsageError("unknown option " + operand);
+  }
+  line.mode = CommandLine::Mode::Batch;
+  line.files = std::move(operands);
+  if (line.output.empty() && line.outputDir.empty())
+    return UsageError("say where the results go: -o OUT or --out-dir DIR");
+  if (!line.output.empty() && !line.outputDir.empty())
+    return UsageError("-o and --out-dir exclude each other");
+  if (line.files.empty()) return UsageError("no input files");
+  if (!line.output.empty() && line.files.size() > 1)
+    return UsageError("-o takes one input file; use --out-dir for several");
+  // The white pass looks at white alone, so these would be silently ignored.
+  if (line.whiteTo && (keepGiven || line.reverse || line.convert))
+    return UsageError("--white-to cannot be combined with --keep, --reverse or --convert");
+  return line;
+}
+
+}  // namespace huesift

@@ -1,0 +1,209 @@
+"""The batch mode as a script uses it: the real huesift with no display at all, pictures in
+files, results checked against the pixel rules computed here and, when ImageMagick is
+installed, against its output for the same work."""
+
+import argparse
+import os
+import random
+import shutil
+import subprocess
+import sys
+import tempfile
+
+from harness import check, decode_png, encode_png, fail, first_difference
+
+WHITE = (255, 255, 255)
+
+
+def run(huesift, *args):
+    env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+    env["QT_QPA_PLATFORM"] = "xcb"  # would abort if anything tried to open a window
+    return subprocess.run([huesift, *args], env=env, capture_output=True, text=True, timeout=120)
+
+
+def hex_colour(rgb):
+    return "%02X%02X%02X" % rgb
+
+
+def expected(rows, keep, reverse=False, convert=None, white_to=None):
+    """The Process button's pixel rules, pixel by pixel."""
+    def rule(px):
+        if white_to is not None:
+            return white_to if px == WHITE else px
+        kept = px in keep
+        if reverse:
+            return WHITE if kept or px == WHITE else (convert or px)
+        return (convert or px) if kept else WHITE
+    return [[rule(px) for px in row] for row in rows]
+
+
+def screenshot_like(rng, width, height):
+    """Flat panels with soft-edged marks blended over them: a few large runs, many shades."""
+    rows = [[WHITE] * width for _ in range(height)]
+    for _ in range(6):
+        colour = rng.choice([(240, 240, 240), (43, 87, 154), (30, 30, 30), (255, 244, 206)])
+        x0, y0 = rng.randrange(width), rng.randrange(height)
+        for y in range(y0, min(height, y0 + rng.randrange(4, height // 2))):
+            for x in range(x0, min(width, x0 + rng.randrange(4, width // 2))):
+                rows[y][x] = colour
+    for _ in range(width * height // 40):
+        x, y = rng.randrange(width), rng.randrange(height)
+        ink = rng.choice([(0, 0, 0), (0, 0, 0), (196, 43, 28), (6, 69, 173)])
+        cover = rng.choice([255, 255, 255, 200, 128, 60])
+        for dx in range(rng.randrange(1, 6)):
+            if x + dx < width:
+                bg = rows[y][x + dx]
+                rows[y][x + dx] = tuple((b * (255 - cover) + f * cover + 127) // 255
+                                        for b, f in zip(bg, ink))
+    return rows
+
+
+def write(path, data):
+    with open(path, "wb") as f:
+        f.write(data)
+
+
+def read_png(path):
+    with open(path, "rb") as f:
+        return decode_png(f.read())
+
+
+def command_line_contract(huesift, work):
+    result = run(huesift, "--help")
+    check(result.returncode == 0 and "Usage:" in result.stdout, "--help: %r" % (result,))
+    result = run(huesift, "--version")
+    check(result.returncode == 0 and result.stdout.startswith("huesift "), "--version: %r" % (result,))
+
+    picture = os.path.join(work, "in.png")
+    write(picture, encode_png([[WHITE, (0, 0, 0)]]))
+    out = os.path.join(work, "usage-out.png")
+    for args in (["--keep", "12345G", "-o", out, picture],
+                 ["--keep", ",".join("%06X" % i for i in range(65)), "-o", out, picture],
+                 ["--out-dir", work],
+                 ["--keep", "000000", picture],
+                 ["-o", out, picture, picture],
+                 ["-o", out, "--out-dir", work, picture],
+                 ["--white-to", "FF0000", "--reverse", "-o", out, picture],
+                 ["--frobnicate", "-o", out, picture],
+                 ["--out-dir", os.path.join(work, "twice"), picture, os.path.join(work, "in.png")]):
+        result = run(huesift, *args)
+        check(result.returncode == 2, "%s: exit %d, expected 2" % (args, result.returncode))
+        check(result.stderr.startswith("huesift: ") and not os.path.exists(out),
+              "%s: stderr %r" % (args, result.stderr))
+
+
+def options_against_rules(huesift, work, rng):
+    """Random pictures through every option, all files of a case in one call."""
+    palette = [WHITE, (0, 0, 0), (255, 0, 0), (0, 0, 255), (18, 52, 86), (254, 255, 255),
+               (255, 255, 254), (1, 0, 0), (200, 200, 200), (0, 128, 0)]
+    pictures = []
+    for i in range(5):
+        width, height = rng.randrange(1, 45), rng.randrange(1, 30)
+        rows = [[rng.choice(palette) for _ in range(width)] for _ in range(height)]
+        path = os.path.join(work, "random-%d.png" % i)
+        write(path, encode_png(rows))
+        pictures.append((path, rows))
+    cases = [dict(keep=[(0, 0, 0)]),
+             dict(keep=[(255, 0, 0), (18, 52, 86)]),
+             dict(keep=[(0, 0, 255), WHITE, (1, 0, 0)], reverse=True),
+             dict(keep=[(255, 0, 0), (0, 128, 0)], convert=(0, 0, 255)),
+             dict(keep=[(200, 200, 200)], reverse=True, convert=(255, 0, 0)),
+             dict(keep=[(0, 0, 0)], white_to=(0, 128, 0))]
+    for n, case in enumerate(cases):
+        args = []
+        if "white_to" in case:
+            args += ["--white-to", "#" + hex_colour(case["white_to"]).lower()]
+        else:
+            args += ["--keep", ",".join(hex_colour(c) for c in case["keep"])]
+        if case.get("reverse"):
+            args.append("--reverse")
+        if case.get("convert"):
+            args += ["--convert", hex_colour(case["convert"])]
+        out_dir = os.path.join(work, "case-%d" % n)
+        result = run(huesift, *args, "--out-dir", out_dir, *[p for p, _ in pictures])
+        check(result.returncode == 0 and result.stderr == "", "%s: %r" % (args, result))
+        for path, rows in pictures:
+            name = os.path.basename(path)
+            problem = first_difference(read_png(os.path.join(out_dir, name)),
+                                       expected(rows, **case))
+            check(problem is None, "%s on %s: %s" % (args, name, problem))
+
+
+def failures_are_reported_and_the_rest_done(huesift, work):
+    good = [[(0, 0, 0), (10, 20, 30)], [WHITE, (0, 0, 0)]]
+    data = encode_png(good)
+    names = {"a.png": data, "b.png": data[:len(data) // 2], "d.png": data}
+    for name, content in names.items():
+        write(os.path.join(work, name), content)
+    out_dir = os.path.join(work, "out")
+    os.makedirs(out_dir)
+    write(os.path.join(out_dir, "b.png"), b"earlier result")
+    inputs = [os.path.join(work, n) for n in ("a.png", "b.png", "c.png", "d.png")]
+    result = run(huesift, "--out-dir", out_dir, *inputs)
+    check(result.returncode == 1, "one bad file: exit %d, expected 1" % result.returncode)
+    lines = sorted(result.stderr.splitlines())
+    check(len(lines) == 2 and lines[0].startswith(inputs[1] + ": ") and
+          lines[1].startswith(inputs[2] + ": "), "failure lines: %r" % result.stderr)
+    check(sorted(os.listdir(out_dir)) == ["a.png", "b.png", "d.png"],
+          "output folder holds %s" % os.listdir(out_dir))
+    with open(os.path.join(out_dir, "b.png"), "rb") as f:
+        check(f.read() == b"earlier result", "a failed input replaced the earlier output")
+    for name in ("a.png", "d.png"):
+        check(read_png(os.path.join(out_dir, name)) == expected(good, [(0, 0, 0)]),
+              name + " is not the processed picture")
+
+    blocked = os.path.join(work, "a.png", "x.png")  # its folder is a file
+    result = run(huesift, "-o", blocked, inputs[0])
+    check(result.returncode == 1 and result.stderr.startswith(inputs[0] + ": cannot write"),
+          "unwritable output: %r" % (result,))
+
+
+def same_pixels_as_imagemagick(huesift, work, rng):
+    magick = shutil.which("convert-im6.q16") or shutil.which("convert-im7.q16")
+    if not magick:
+        print("ImageMagick is not installed: its comparison is left out")
+        return
+    pictures = []
+    for i in range(3):
+        path = os.path.join(work, "shot-%d.png" % i)
+        write(path, encode_png(screenshot_like(rng, 160, 100)))
+        pictures.append(path)
+    cases = [(["--keep", "000000"], ["-fill", "white", "+opaque", "#000000"]),
+             (["--keep", "C42B1C"], ["-fill", "white", "+opaque", "#C42B1C"]),
+             (["--keep", "0645AD", "--reverse"], ["-fill", "white", "-opaque", "#0645AD"]),
+             (["--keep", "000000", "--convert", "0645AD"],
+              ["-fill", "white", "+opaque", "#000000", "-fill", "#0645AD", "-opaque", "#000000"]),
+             (["--white-to", "FFF4CE"], ["-fill", "#FFF4CE", "-opaque", "#FFFFFF"])]
+    for n, (ours, theirs) in enumerate(cases):
+        out_dir = os.path.join(work, "magick-%d" % n)
+        os.makedirs(out_dir)
+        result = run(huesift, *ours, "--out-dir", out_dir, *pictures)
+        check(result.returncode == 0, "%s: %r" % (ours, result))
+        for path in pictures:
+            reference = os.path.join(out_dir, "reference.png")
+            subprocess.run([magick, path, *theirs, reference], check=True)
+            problem = first_difference(read_png(os.path.join(out_dir, os.path.basename(path))),
+                                       read_png(reference))
+            check(problem is None, "%s differs from ImageMagick %s on %s: %s"
+                  % (ours, theirs, os.path.basename(path), problem))
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--huesift", required=True)
+    args = parser.parse_args()
+    rng = random.Random(20261208)
+    with tempfile.TemporaryDirectory() as work:
+        for part in (command_line_contract, options_against_rules,
+                     failures_are_reported_and_the_rest_done, same_pixels_as_imagemagick):
+            folder = os.path.join(work, part.__name__)
+            os.makedirs(folder)
+            if part in (options_against_rules, same_pixels_as_imagemagick):
+                part(args.huesift, folder, rng)
+            else:
+                part(args.huesift, folder)
+    print("PASS")
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,163 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The keyboard: each key acts exactly when its button or menu item would, refused while
+// Process runs but for Escape, which stops the run; Tab walks the toolbar and the menu key
+// opens a button's menu.
+#include <QContextMenuEvent>
+#include <functional>
+
+#include "tests/ui/main_window_fixture.h"
+
+namespace huesift::test {
+namespace {
+
+constexpr Colour kOrange = 0x0080FF;
+
+// The window must be the active one for its keys, as on a desktop.
+void Press(TForm1& form, QKeyCombination key) {
+  form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  QTest::keyClick(&form, key.key(), key.keyboardModifiers());
+}
+
+struct KeyCase {
+  const char* name;
+  QKeyCombination key;
+  std::function<void(MainWindowTest&)> arrange;  // the key's control can act
+  std::function<bool(MainWindowTest&)> acted;
+  std::function<void(MainWindowTest&)> disable;  // nullptr: the control is never disabled
+};
+
+const KeyCase kKeys[] = {
+    {"CtrlZUndoes", Qt::CTRL | Qt::Key_Z,
+     [](MainWindowTest& t) {
+       t.givePicture(Picture(5, 4, kOrange));
+       t.form->Image5->setPicture(Picture(5, 4, kWhite));
+       t.form->SpeedButton11->setEnabled(true);
+     },
+     [](MainWindowTest& t) { return t.picture() == Picture(5, 4, kWhite); },
+     [](MainWindowTest& t) { t.form->SpeedButton11->setEnabled(false); }},
+    {"CtrlPPrints", Qt::CTRL | Qt::Key_P,
+     [](MainWindowTest& t) { t.givePicture(Picture(5, 4, kOrange)); },
+     [](MainWindowTest& t) { return !t.fake.printed.empty(); },
+     [](MainWindowTest& t) { t.form->SpeedButton3->setEnabled(false); }},
+    {"CtrlCCopies", Qt::CTRL | Qt::Key_C,
+     [](MainWindowTest& t) {
+       t.givePicture(Picture(5, 4, kOrange));
+       t.form->state.pictureWidth = 5;
+       t.form->state.pictureHeight = 4;
+     },
+     [](MainWindowTest& t) {
+       return t.fake.clipboard && t.fake.clipboard->size() == QSize(5, 4) &&
+              t.fake.clipboard->pixelColor(4, 3) == QColor(0xFF, 0x80, 0);
+     },
+     // Without a picture the picture's menu does not open; the key must not empty the
+     // clipboard either.
+     [](MainWindowTest& t) { t.form->state.runState = 2; }},
+    {"CtrlVPastes", Qt::CTRL | Qt::Key_V,
+     [](MainWindowTest& t) {
+       QImage image(7, 3, QImage::Format_RGB32);
+       image.fill(QColor(0xFF, 0x80, 0));
+       t.fake.clipboard = image;
+     },
+     [](MainWindowTest& t) { return t.picture() == Picture(7, 3, kOrange); }, nullptr},
+    {"F1OpensHelp", Qt::Key_F1, [](MainWindowTest&) {},
+     [](MainWindowTest& t) { return t.fake.modals == std::vector<QDialog*>{&t.help}; }, nullptr},
+    {"CtrlQQuits", Qt::CTRL | Qt::Key_Q, [](MainWindowTest&) {},
+     [](MainWindowTest& t) { return !t.form->isVisible(); }, nullptr},
+    // Stop is enabled only during a run (below); at rest the key finds it disabled.
+    {"EscapeStops", Qt::Key_Escape,
+     [](MainWindowTest& t) { t.givePicture(Picture(5, 4, kOrange)); },
+     [](MainWindowTest& t) {
+       return t.form->SpeedButton10->isChecked() || t.form->state.stopRequested != 0;
+     },
+     [](MainWindowTest& t) { t.form->SpeedButton10->setEnabled(false); }},
+};
+
+struct KeyParam {
+  const KeyCase* c;
+  bool enabled;
+};
+void PrintTo(const KeyParam& p, std::ostream* os) {
+  *os << p.c->name << (p.enabled ? "" : "WhenDisabled");
+}
+
+class Keys : public MainWindowTest, public ::testing::WithParamInterface<KeyParam> {};
+
+TEST_P(Keys, ActExactlyWhenTheirControlIsEnabled) {
+  const KeyCase& c = *GetParam().c;
+  c.arrange(*this);
+  if (!GetParam().enabled) c.disable(*this);
+  ASSERT_FALSE(c.acted(*this));
+  Press(*form, c.key);
+  EXPECT_EQ(c.acted(*this), GetParam().enabled);
+}
+
+std::vector<KeyParam> KeyParams() {
+  std::vector<KeyParam> params;
+  for (const KeyCase& c : kKeys) {
+    if (std::string(c.name) != "EscapeStops") params.push_back({&c, true});
+    if (c.disable) params.push_back({&c, false});
+  }
+  return params;
+}
+
+INSTANTIATE_TEST_SUITE_P(, Keys, ::testing::ValuesIn(KeyParams()), [](const auto& info) {
+  return std::string(info.param.c->name) + (info.param.enabled ? "" : "WhenDisabled");
+});
+
+TEST_F(MainWindowTest, DuringARunEscapeStopsItAndEveryOtherKeyIsRefused) {
+  const Picture original(4, 120, kOrange);
+  givePicture(original);
+  form->state.pictureWidth = 4;
+  form->state.pictureHeight = 120;
+  fake.onPump = [&](int n) {
+    if (n != 2) return;
+    form->SpeedButton11->setEnabled(true);  // nothing enables it in a run; let the key in
+    for (QKeyCombination key : {Qt::CTRL | Qt::Key_Z, Qt::CTRL | Qt::Key_P, Qt::CTRL | Qt::Key_C,
+                                QKeyCombination(Qt::Key_F1), Qt::CTRL | Qt::Key_Q}) {
+      Press(*form, key);
+    }
+    Press(*form, Qt::Key_Escape);
+  };
+  QTest::mouseClick(form->SpeedButton5, Qt::LeftButton);
+
+  for (int y = 0; y < 120; ++y) {  // stopped after rows 0 to 49, and not undone
+    ASSERT_EQ(picture().pixel(3, y), y < 50 ? kWhite : kOrange) << "row " << y;
+  }
+  EXPECT_EQ(fake.pumps, 3);
+  EXPECT_TRUE(fake.printed.empty());
+  EXPECT_FALSE(fake.clipboard);
+  EXPECT_TRUE(fake.modals.empty());
+  EXPECT_TRUE(form->isVisible());
+}
+
+TEST_F(MainWindowTest, TabWalksTheToolbarLeftToRightAndTheMenuKeyOpensTheButtonsMenu) {
+  givePicture(Picture(5, 4, kOrange));
+  for (QToolButton* b : {form->SpeedButton10, form->SpeedButton11}) b->setEnabled(true);
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  form->SpeedButton2->setFocus(Qt::TabFocusReason);
+  const std::vector<QWidget*> expected = {
+      form->SpeedButton2,  form->SpeedButton5, form->SpeedButton10, form->SpeedButton1,
+      form->SpeedButton11, form->SpeedButton4, form->SpeedButton12, form->SpeedButton3,
+      form->ComboBox1,     form->SpeedButton9, form->SpeedButton6,  form->SpeedButton7};
+  std::vector<QWidget*> seen = {QApplication::focusWidget()};
+  while (seen.size() < expected.size()) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    seen.push_back(QApplication::focusWidget());
+  }
+  EXPECT_EQ(seen, expected);
+
+  // What the window system makes of the menu key: a keyboard context menu event for the
+  // widget with the focus.
+  form->SpeedButton5->setFocus(Qt::TabFocusReason);
+  QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(17, 11),
+                            form->SpeedButton5->mapToGlobal(QPoint(17, 11)));
+  QApplication::sendEvent(QApplication::focusWidget(), &menuKey);
+  ASSERT_TRUE(form->PopupMenu3->isVisible());
+  EXPECT_EQ(form->PopupMenu3->pos(), QPoint(kWorkArea.x() + 49 - 35, kWorkArea.y() + 2 + 41));
+  form->PopupMenu3->close();
+}
+
+}  // namespace
+}  // namespace huesift::test
