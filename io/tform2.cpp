@@ -70,21 +70,22 @@ void TForm2::FormActivate() {
   QGuiApplication::sync();
   services_.sleepMs(300);
 
-  QImage screen;
+  // Whatever goes wrong from here on ends the showing with the message: the windows are off
+  // the screen, and a failure left to the event loop would leave them there.
   try {
-    screen = services_.grabScreen(main, area);
+    const QImage screen = services_.grabScreen(main, area);
     if (screen.isNull()) throw std::runtime_error("the screen cannot be read");
+    // One still pixel per screen pixel, lined up with the screen: the pixel under the
+    // pointer is the pixel taken, wherever the work area begins and whatever the scale.
+    Image1->move(0, 0);
+    Image1->setPicture(PictureFromImage(screen));
+    Image1->setDisplaySize(screen.size());
   } catch (const std::exception& error) {
     failure_ =
         QStringLiteral("Screen capture is not available: ") + QString::fromUtf8(error.what());
     endUnshown();
     return;
   }
-  // One still pixel per screen pixel, lined up with the screen: the pixel under the pointer
-  // is the pixel taken, wherever the work area begins and whatever the scale factor.
-  Image1->move(0, 0);
-  Image1->setPicture(PictureFromImage(screen));
-  Image1->setDisplaySize(screen.size());
 
   // Where the desktop places windows itself, the overlay asks to cover the screen instead.
   if (fullScreen) {
