@@ -34,6 +34,7 @@ void TForm2::beginCapture() {
   activated_ = false;
   dragging_ = false;
   taken_ = false;
+  stillShown_ = false;
   failure_.clear();
   Image1->clearOutlines();
   // The modal showing begins off the screen: the overlay has nothing to show until the still
@@ -58,8 +59,9 @@ void TForm2::FormActivate() {
   QWidget* main = targets_.mainWindow;
   // The still comes from the screen that holds the main window, which the overlay covers.
   const QRect area = services_.workArea(main);
-  const bool fullScreen = services_.placesWindowsItself();
-  if (!fullScreen) setGeometry(area);
+  fullScreen_ = services_.placesWindowsItself();
+  fullScreenAskedAgain_ = false;
+  if (!fullScreen_) setGeometry(area);
 
   // QDialog::setVisible(false) would end the modal showing; only the window goes away here,
   // to come back on the screen with the still.
@@ -88,12 +90,13 @@ void TForm2::FormActivate() {
   }
 
   // Where the desktop places windows itself, the overlay asks to cover the screen instead.
-  if (fullScreen) {
+  if (fullScreen_) {
     if (main && windowHandle()) windowHandle()->setScreen(main->screen());
     setWindowState(windowState() | Qt::WindowFullScreen);
   }
   setAttribute(Qt::WA_DontShowOnScreen, false);
   QWidget::setVisible(true);
+  stillShown_ = true;
   raise();
   activateWindow();
   if (!crossHair_) QApplication::setOverrideCursor(Qt::CrossCursor);
@@ -107,6 +110,18 @@ void TForm2::endUnshown() {
   QWidget::setVisible(true);
   reject();
   setAttribute(Qt::WA_DontShowOnScreen, false);
+}
+
+void TForm2::changeEvent(QEvent* event) {
+  QDialog::changeEvent(event);
+  // A window manager may map the overlay without the full-screen state it was shown with
+  // (sway's, for X11 programs, now and then); asked once more on the shown window, it takes
+  // it. Once only: a window manager that refuses is not asked forever.
+  if (event->type() == QEvent::WindowStateChange && fullScreen_ && stillShown_ &&
+      !fullScreenAskedAgain_ && !(windowState() & Qt::WindowFullScreen)) {
+    fullScreenAskedAgain_ = true;
+    setWindowState(windowState() | Qt::WindowFullScreen);
+  }
 }
 
 QRect TForm2::band() const {
@@ -136,6 +151,9 @@ void TForm2::Image1MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers, in
 }
 
 void TForm2::endDrag() {
+  // The showing is ending: the main window comes back, and the desktop may take the overlay
+  // out of full screen for it.
+  stillShown_ = false;
   if (dragging_) {
     services_.restorePriority();
     if (band().topLeft() != band().bottomRight()) Image1->toggleOutline(band());

@@ -46,6 +46,7 @@ class TForm2 : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   QRect band() const;
@@ -61,6 +62,9 @@ class TForm2 : public QDialog {
   bool taken_ = false;
   bool crossHair_ = false;  // our override cursor is set
   QString failure_;
+  bool fullScreen_ = false;  // this showing covers the screen, not the work area
+  bool stillShown_ = false;  // on the screen with the still, until the showing ends
+  bool fullScreenAskedAgain_ = false;
 };
 
 }  // namespace huesift

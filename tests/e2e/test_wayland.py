@@ -422,10 +422,22 @@ class Huesift:
 
     def capture(self, start=(LEFT, TOP), end=(RIGHT, BOTTOM)):
         desktop = self.desktop
-        self.pointer.click(self.at(CAPTURE_BUTTON))
+        # A click that comes before a newly shown window takes the pointer is lost; it is
+        # repeated while the main window stays (a capture hides it at once).
+        for _ in range(5):
+            self.pointer.click(self.at(CAPTURE_BUTTON))
+            if wait_for("the capture to begin", lambda: not desktop.window("Huesift", "con"),
+                        timeout=3, quiet=True):
+                break
+        def covering(w):
+            # sway's window manager for XWayland now and then maps an X11 window that asks to
+            # be full-screen as a floating window of the screen's size at its corner: the
+            # same screen pixels. A Wayland window must be full-screen.
+            return w.get("fullscreen_mode") or (self.display and w["rect"] == dict(
+                x=0, y=0, width=OUTPUT[0], height=OUTPUT[1]))
         overlay = wait_for("the overlay full-screen", lambda: next(
             (w for w in desktop.windows()
-             if w.get("name") == "Huesift capture" and w.get("fullscreen_mode")), None))
+             if w.get("name") == "Huesift capture" and covering(w)), None))
         check(overlay["rect"]["width"] == OUTPUT[0] and overlay["rect"]["height"] == OUTPUT[1],
               "the overlay does not cover the screen: %s" % overlay["rect"])
         # The overlay shows the still one pixel per screen pixel, lined up with the screen
