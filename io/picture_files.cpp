@@ -71,24 +71,21 @@ std::optional<Picture> ReadPictureFile(const QString& path, QString& reason) {
   // Read in pieces up to the limit rather than all at once: a pipe or a device has no size
   // to check beforehand.
   QByteArray bytes;
-  if (file.size() > 0) bytes.reserve(std::min(file.size(), kMaxPictureFileBytes + 1));
-  constexpr qint64 kPiece = 4 * 1024 * 1024;
+  if (file.size() > 0) bytes.reserve(std::min(file.size(), kMaxPictureFileBytes));
+  QByteArray piece(1 << 20, Qt::Uninitialized);
   for (;;) {
-    const qint64 room = kMaxPictureFileBytes + 1 - bytes.size();
-    if (room <= 0) {
-      reason = QStringLiteral("the file is larger than %1 MiB, too large for a picture")
-                   .arg(kMaxPictureFileBytes >> 20);
-      return std::nullopt;
-    }
-    const qsizetype at = bytes.size();
-    bytes.resize(at + std::min(kPiece, room));
-    const qint64 got = file.read(bytes.data() + at, bytes.size() - at);
+    const qint64 got = file.read(piece.data(), piece.size());
     if (got < 0) {
       reason = file.errorString();
       return std::nullopt;
     }
-    bytes.resize(at + got);
     if (got == 0) break;
+    if (bytes.size() + got > kMaxPictureFileBytes) {
+      reason = QStringLiteral("the file is larger than %1 MiB, too large for a picture")
+                   .arg(kMaxPictureFileBytes >> 20);
+      return std::nullopt;
+    }
+    bytes.append(piece.constData(), got);
   }
 
   const DecodedImage decoded = DecodeImageCompletely(bytes);
