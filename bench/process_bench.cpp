@@ -184,6 +184,8 @@ const bool registered = [] {
       ->Repetitions(kRepetitions)
       ->ReportAggregatesOnly();
   benchmark::RegisterBenchmark("process_strip_avx2", Capped<ProcessKernel::Avx2>)
+      ->Arg(1)
+      ->Arg(8)
       ->Arg(64)
       ->Unit(kMillisecond)
       ->UseRealTime()
@@ -191,6 +193,7 @@ const bool registered = [] {
       ->ReportAggregatesOnly();
   benchmark::RegisterBenchmark("process_strip_portable", Capped<ProcessKernel::Portable>)
       ->Arg(1)
+      ->Arg(8)
       ->Arg(64)
       ->Unit(kMillisecond)
       ->UseRealTime()
@@ -212,6 +215,9 @@ const bool registered = [] {
 #endif
   AddRatioCheck("process_strip/64", "memcpy", 1.0, false);
   AddRatioCheck("process_strip/1", "memcpy", 0.8, false);
+  AddRatioCheck("process_strip_avx2/64", "memcpy", 1.0, false);
+  AddRatioCheck("process_strip_portable/64", "memcpy", 2.5, false);
+  AddRatioCheck("process_strip_portable/1", "memcpy", 2.0, false);
   AddRatioCheck("magick_opaque/1", "process_strip/1", 25, true);
   AddRatioCheck("reference_strip/64", "process_strip/64", 30, true);
   return true;

@@ -52,10 +52,15 @@ struct RetainedSet {
 // allowHash false keeps the one-by-one search, the path taken when no hash is found.
 RetainedSet CompileRetainedSet(const ColourTable& table, bool allowHash = true);
 
-// The AVX2 kernel compares up to this many colours directly and gathers from the hash
-// beyond; the 512-bit kernel's table lookup beats comparing from this many colours on.
+// The portable kernel compares up to kMaxCompared colours directly and looks larger sets up
+// in the hash; the AVX2 kernel's gather already beats comparing beyond kMaxComparedAvx2.
+// The 512-bit kernel's table lookup beats comparing from kMinDisplaced colours on.
 inline constexpr int kMaxCompared = 8;
+inline constexpr int kMaxComparedAvx2 = 4;
 inline constexpr int kMinDisplaced = 3;
+
+// How far ahead of the pixels being processed the kernels ask for memory.
+inline constexpr int kPrefetchBytes = 8192;
 
 struct RowJob {
   ProcessPass pass = ProcessPass::Strip;
@@ -65,14 +70,18 @@ struct RowJob {
 };
 
 // Applies the pass's pixel rule to the first n words of a row, left to right.
-void ProcessRowScalar(std::uint32_t* row, int n, const RowJob& job);
+using RowKernel = void (*)(std::uint32_t* row, int n, const RowJob& job);
+// The kernel of that kind, or nullptr where it is not built (the x86 ones elsewhere).
+RowKernel RowKernelOf(ProcessKernel kind);
+
+void ProcessRowPortable(std::uint32_t* row, int n, const RowJob& job);
 
 bool Avx2Supported();
-// Requires Avx2Supported() and, for more than kMaxCompared colours, a hashed set.
+// Requires Avx2Supported() and, for more than kMaxComparedAvx2 colours, a hashed set.
 void ProcessRowAvx2(std::uint32_t* row, int n, const RowJob& job);
 
 bool Avx512Supported();
-// Requires Avx512Supported() and a displaced set.
+// Requires Avx512Supported() and, but for the white pass, a displaced set.
 void ProcessRowAvx512(std::uint32_t* row, int n, const RowJob& job);
 
 // The rule for one word; both kernels and their tails agree with it.
