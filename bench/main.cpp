@@ -85,6 +85,14 @@ class RecordingReporter : public benchmark::BenchmarkReporter {
 
 int main(int argc, char** argv) {
   const std::string format = FormatFlag(argc, argv);
+  // Repetitions of all benchmarks in random order rather than each benchmark's in a row, so
+  // a stretch of load from elsewhere on the machine spreads over every median instead of
+  // landing on one side of a ratio. --benchmark_enable_random_interleaving=false undoes it.
+  std::string interleave = "--benchmark_enable_random_interleaving=true";
+  std::vector<char*> args(argv, argv + argc + 1);  // with the closing null pointer
+  args.insert(args.begin() + 1, interleave.data());
+  argc += 1;
+  argv = args.data();
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   RecordingReporter reporter(ReporterFor(format));
