@@ -84,7 +84,7 @@ bool Avx512Supported();
 // Requires Avx512Supported() and, but for the white pass, a displaced set.
 void ProcessRowAvx512(std::uint32_t* row, int n, const RowJob& job);
 
-// The rule for one word; both kernels and their tails agree with it.
+// The rule for one word; every kernel and its tail agree with it.
 inline std::uint32_t ApplyRule(std::uint32_t word, const RowJob& job) {
   const std::uint32_t m = word | kAlphaBits;
   switch (job.pass) {
