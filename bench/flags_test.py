@@ -18,12 +18,12 @@ with tempfile.TemporaryDirectory() as folder:
     shown = json.loads(run.stdout)  # nothing but JSON on standard output
     with open(saved_path) as f:
         saved = json.load(f)
-names = {b["run_name"] for b in shown["benchmarks"]}
-assert names == {"memcpy/repeats:5/real_time", "process_strip/1/repeats:5/real_time"}, names
-assert {b["run_name"] for b in saved["benchmarks"]} == names
+names = {b["run_name"].split("/repeats")[0] for b in shown["benchmarks"]}
+assert names == {"memcpy", "process_strip/1"}, names
+assert {b["run_name"].split("/repeats")[0] for b in saved["benchmarks"]} == names
 assert "Ratios in this run" in run.stderr and "process_strip/1 " in run.stderr, run.stderr
 
 console = subprocess.run(args, capture_output=True, text=True, check=True)
 assert "Ratios in this run" in console.stdout, console.stdout
-assert "process_strip/1/repeats:5/real_time_median" in console.stdout
+assert "process_strip/1/repeats:" in console.stdout and "_median" in console.stdout
 print("benchmark flags work")
