@@ -148,7 +148,7 @@ ProcessKernel ChooseKernel(ProcessPass pass, const detail::RetainedSet& set) {
   const bool tableless = pass == ProcessPass::White || set.count == 0;
   if (widest >= ProcessKernel::Avx512 && !tableless && set.displaced) return ProcessKernel::Avx512;
   if (widest >= ProcessKernel::Avx2 &&
-      (tableless || set.count <= detail::kMaxComparedAvx2 || set.multiplier != 0))
+      (tableless || set.count <= detail::kMaxCompared || set.multiplier != 0))
     return ProcessKernel::Avx2;
   return ProcessKernel::Portable;
 }

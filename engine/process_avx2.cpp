@@ -10,7 +10,7 @@ namespace huesift::detail {
 
 namespace {
 
-// Up to kMaxComparedAvx2 colours, padded by repeating the first so every compare is real work.
+// Up to kMaxCompared colours, padded by repeating the first so every compare is real work.
 template <int K>
 struct SmallSet {
   __m256i colour[K];
@@ -30,9 +30,9 @@ struct EmptySet {
   HUESIFT_AVX2 __m256i contains(__m256i) const { return _mm256_setzero_si256(); }
 };
 
-// More colours are looked up in the hash with a gather. Measured on a screenshot, this beats
-// comparing eight colours, and a table held in registers (the displaced hash of the 512-bit
-// kernel takes twelve permutes and ten blends per eight pixels in AVX2) is three times slower.
+// More colours are looked up in the hash with a gather. A table held in registers instead (the
+// 512-bit kernel's displaced hash takes twelve permutes and ten blends per eight pixels in
+// AVX2) measured three times slower.
 struct HashedSet {
   const int* slots;
   __m256i multiplier;
@@ -158,7 +158,7 @@ HUESIFT_AVX2 void Dispatch(std::uint32_t* row, int n, const RowJob& job) {
   if (P == ProcessPass::White || set.count == 0) return RowLoop<P>(row, n, job, EmptySet{});
   if (set.count == 1) return RowLoop<P>(row, n, job, SmallSet<1>(set));
   if (set.count == 2) return RowLoop<P>(row, n, job, SmallSet<2>(set));
-  if (set.count <= kMaxComparedAvx2) return RowLoop<P>(row, n, job, SmallSet<4>(set));
+  if (set.count <= kMaxCompared) return RowLoop<P>(row, n, job, SmallSet<kMaxCompared>(set));
   return RowLoop<P>(row, n, job, HashedSet(set));
 }
 

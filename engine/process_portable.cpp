@@ -161,7 +161,6 @@ void Dispatch(std::uint32_t* row, int n, const RowJob& job) {
   if (P == ProcessPass::White || set.count == 0) return RowLoop<P>(row, n, job, EmptySet{});
   if (set.count == 1) return RowLoop<P>(row, n, job, ComparedSet<1>(set));
   if (set.count == 2) return RowLoop<P>(row, n, job, ComparedSet<2>(set));
-  if (set.count <= 4) return RowLoop<P>(row, n, job, ComparedSet<4>(set));
   if (set.count <= kMaxCompared) return RowLoop<P>(row, n, job, ComparedSet<kMaxCompared>(set));
   if (set.multiplier != 0) return RowLoop<P>(row, n, job, HashedSet(set));
   return RowLoop<P>(row, n, job, ListedSet{&set});

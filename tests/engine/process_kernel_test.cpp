@@ -66,7 +66,7 @@ TEST_P(RowKernel, EveryColourSetMatchesThePixelRule) {
         colours.push_back(i == 3 ? kWhite : static_cast<Colour>(rng() & 0xFFFFFF));
       const detail::RetainedSet set = detail::CompileRetainedSet(Table(colours), hashed);
       // Each kernel's precondition on the sets it is given.
-      if (GetParam() == ProcessKernel::Avx2 && set.count > detail::kMaxComparedAvx2 &&
+      if (GetParam() == ProcessKernel::Avx2 && set.count > detail::kMaxCompared &&
           set.multiplier == 0)
         continue;
       if (GetParam() == ProcessKernel::Avx512 && !set.displaced) continue;
