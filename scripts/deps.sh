@@ -17,3 +17,5 @@ HUESIFT_BUILD_PACKAGES=(build-essential cmake pkg-config qt6-base-dev qt6-qpa-pl
 HUESIFT_TEST_PACKAGES=(xvfb xauth xdotool xclip x11-utils cups cups-client cups-bsd
   printer-driver-cups-pdf poppler-utils python3 imagemagick libmagick++-dev libopencv-imgproc-dev
   fonts-dejavu-core desktop-file-utils appstream binutils dpkg-dev file clang libclang-rt-14-dev)
+# For the engine's tests on aarch64: a cross compiler, GoogleTest's sources and qemu to run them.
+HUESIFT_CROSS_PACKAGES=(g++-aarch64-linux-gnu googletest qemu-user)
