@@ -18,8 +18,7 @@
 
 #include "engine/process.h"
 #include "engine/working_state.h"
-#include "io/image_convert.h"
-#include "platform/image_decode.h"
+#include "io/picture_files.h"
 
 namespace huesift {
 
@@ -29,43 +28,6 @@ struct Job {
   QString input;
   QString output;
 };
-
-// Reads a picture file completely, by the rules a pasted picture follows, or says why not.
-std::optional<Picture> LoadPicture(const QString& path, QString& reason) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) {
-    reason = file.errorString();
-    return std::nullopt;
-  }
-  const DecodedImage decoded = DecodeImageCompletely(file.readAll());
-  switch (decoded.result) {
-    case DecodedImage::Result::Complete:
-      return PictureFromImage(decoded.image);
-    case DecodedImage::Result::TooLarge:
-      reason = QString("the picture is %1 x %2 pixels, too large")
-                   .arg(decoded.size.width())
-                   .arg(decoded.size.height());
-      return std::nullopt;
-    case DecodedImage::Result::Refused:
-      break;
-  }
-  reason = "not a picture in a format Huesift reads, or damaged";
-  return std::nullopt;
-}
-
-QString WritePng(const QImage& image, const QString& path) {
-  // Written beside the target and renamed over it only when complete, so an interrupted run
-  // never leaves a half-written picture under the final name.
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return file.errorString();
-  QImageWriter writer(&file, "png");
-  if (!writer.write(image)) {
-    file.cancelWriting();
-    return writer.errorString();
-  }
-  if (!file.commit()) return file.errorString();
-  return {};
-}
 
 // One line per failure and, on a terminal, a progress line kept below them.
 class Reporter {
@@ -129,84 +91,6 @@ void ProcessLikeTheWindow(Picture& picture, const CommandLine& options) {
   RunProcessPass(pass, height, height - 1, state.retainedColors, hooks);
 }
 
-QImage CompactImage(const Picture& picture) {
-  if (picture.empty()) return {};
-  const int w = picture.width();
-  const int h = picture.height();
-
-  // Distinct colours, up to one more than a palette holds, in a small open-addressed table.
-  constexpr std::size_t kSlots = 1024;
-  std::array<std::uint32_t, kSlots> keys{};
-  std::array<std::uint8_t, kSlots> index{};
-  std::vector<QRgb> palette;
-  auto slotOf = [&](std::uint32_t word) {
-    std::size_t s = (word * 0x9E3779B1u) >> 22;
-    while (keys[s] != 0 && keys[s] != word) s = (s + 1) & (kSlots - 1);
-    return s;
-  };
-  for (int y = 0; y < h && palette.size() <= 256; ++y) {
-    const std::uint32_t* row = picture.row(y);
-    std::uint32_t last = 0;
-    for (int x = 0; x < w; ++x) {
-      const std::uint32_t word = row[x] | 0xFF000000u;  // never 0, the free-slot mark
-      if (word == last) continue;
-      last = word;
-      const std::size_t s = slotOf(word);
-      if (keys[s] == 0) {
-        if (palette.size() == 256) {
-          palette.push_back(word);
-          break;
-        }
-        keys[s] = word;
-        index[s] = static_cast<std::uint8_t>(palette.size());
-        palette.push_back(word);
-      }
-    }
-  }
-
-  if (palette.size() > 256) {
-    QImage image(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y) {
-      const std::uint32_t* from = picture.row(y);
-      auto* to = reinterpret_cast<std::uint32_t*>(image.scanLine(y));
-      for (int x = 0; x < w; ++x) to[x] = from[x] | 0xFF000000u;
-    }
-    return image;
-  }
-
-  const bool mono = palette.size() <= 2;
-  QImage image(w, h, mono ? QImage::Format_Mono : QImage::Format_Indexed8);
-  QList<QRgb> table(palette.begin(), palette.end());
-  if (mono && table.size() < 2) table.push_back(table.front());
-  image.setColorTable(table);
-  for (int y = 0; y < h; ++y) {
-    const std::uint32_t* from = picture.row(y);
-    uchar* to = image.scanLine(y);
-    if (mono) {
-      // Two colours: a bit is set where the second one is, eight pixels to a byte.
-      const std::uint32_t second = palette.size() > 1 ? palette[1] : 0;
-      for (int x0 = 0; x0 < w; x0 += 8) {
-        unsigned bits = 0;
-        const int n = std::min(8, w - x0);
-        for (int i = 0; i < n; ++i) bits |= ((from[x0 + i] | 0xFF000000u) == second) << (7 - i);
-        to[x0 >> 3] = static_cast<uchar>(bits);
-      }
-      continue;
-    }
-    std::uint32_t last = 0;
-    std::uint8_t lastIndex = 0;
-    for (int x = 0; x < w; ++x) {
-      const std::uint32_t word = from[x] | 0xFF000000u;
-      if (word != last) {
-        last = word;
-        lastIndex = index[slotOf(word)];
-      }
-      to[x] = lastIndex;
-    }
-  }
-  return image;
-}
-
 int RunBatch(const CommandLine& line, std::FILE* messages) {
   std::vector<Job> jobs;
   for (const std::string& file : line.files) {
@@ -246,9 +130,11 @@ int RunBatch(const CommandLine& line, std::FILE* messages) {
     for (std::size_t i = next++; i < jobs.size(); i = next++) {
       const Job& job = jobs[i];
       QString reason;
-      if (std::optional<Picture> picture = LoadPicture(job.input, reason)) {
+      if (std::optional<Picture> picture = ReadPictureFile(job.input, reason)) {
         ProcessLikeTheWindow(*picture, line);
-        reason = WritePng(CompactImage(*picture), job.output);
+        // Written beside the target and renamed over it only when complete, so an
+        // interrupted run never leaves a half-written picture under the final name.
+        reason = WritePictureFile(CompactImage(*picture), job.output, "png");
         if (!reason.isEmpty()) reason = "cannot write " + job.output + ": " + reason;
       }
       if (!reason.isEmpty()) {

@@ -5,6 +5,7 @@
 
 #include "app/command_line.h"
 #include "engine/picture.h"
+#include "io/picture_files.h"  // CompactImage
 
 namespace huesift {
 
@@ -16,9 +17,5 @@ int RunBatch(const CommandLine& line, std::FILE* messages);
 
 // Runs the pass that the Process button would run with these options over the whole picture.
 void ProcessLikeTheWindow(Picture& picture, const CommandLine& options);
-
-// The smallest exact form of a picture for PNG: one bit per pixel for two colours, a palette
-// for up to 256, 32-bit colour beyond.
-QImage CompactImage(const Picture& picture);
 
 }  // namespace huesift

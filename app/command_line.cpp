@@ -74,6 +74,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   bool keepGiven = false;
   bool endOfOptions = false;
   std::vector<std::string> operands;
+  std::size_t optionsEnd = args.size();  // operands from here on came after "--"
 
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string arg = args[i];
@@ -83,6 +84,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     }
     if (arg == "--") {
       endOfOptions = true;
+      optionsEnd = operands.size();
       continue;
     }
     if (arg == "-h" || arg == "--help") {
@@ -144,7 +146,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   }
 
   if (!batchOption) {
-    line.files = std::move(operands);
+    for (std::size_t i = 0; i < operands.size(); ++i) {
+      const bool option = i < optionsEnd && operands[i].size() > 1 && operands[i][0] == '-';
+      (option ? line.unknownOptions : line.files).push_back(operands[i]);
+    }
     return line;
   }
   for (const std::string& operand : operands) {

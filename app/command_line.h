@@ -15,6 +15,9 @@ struct CommandLine {
   Mode mode = Mode::Window;
 
   std::vector<std::string> files;
+  // Window: options that are neither ours nor taken out by Qt (which takes its own, such as
+  // -platform, out of the arguments when the application starts).
+  std::vector<std::string> unknownOptions;
   // Batch: the retained colours as the window's list would hold them, black alone by default.
   std::vector<Colour> keep{kBlack};
   bool reverse = false;

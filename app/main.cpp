@@ -19,6 +19,22 @@
 
 namespace {
 
+// The picture file named on the command line, opened once the window is up. Read from what
+// Qt has left of the arguments, without its own options (-platform xcb, -display :1, ...).
+void OpenFileOfCommandLine(huesift::TForm1& form, const QStringList& arguments) {
+  std::vector<std::string> args;
+  for (const QString& a : arguments.mid(1)) args.push_back(a.toLocal8Bit().toStdString());
+  const huesift::CommandLine line = huesift::ParseCommandLine(args);
+  for (const std::string& option : line.unknownOptions)
+    std::fprintf(stderr, "huesift: unknown option %s ignored\n", option.c_str());
+  if (line.files.empty()) return;
+  // The window holds one picture; the first is opened and the others are said to be left.
+  if (line.files.size() > 1)
+    std::fprintf(stderr, "huesift: opening %s only; the window holds one picture at a time\n",
+                 line.files.front().c_str());
+  form.openPictureFileLater(QString::fromLocal8Bit(line.files.front().c_str()));
+}
+
 int RunWindow(int argc, char** argv) {
   huesift::HoldStartupMessages();
   huesift::HuesiftApplication app(argc, argv);
@@ -37,6 +53,7 @@ int RunWindow(int argc, char** argv) {
   // The program ends with its main window and only then.
   QObject::connect(&form1, &huesift::TForm1::closed, &app, [] { QCoreApplication::exit(0); });
   form1.show();
+  OpenFileOfCommandLine(form1, app.arguments());
   return app.exec();
 }
 

@@ -42,13 +42,20 @@ void ProcessController::run() {
   ReloadRetainedColors(state_, c_.retainedList->entries());
   c_.gauge->setMaxValue(height - 1);
 
-  if (c_.convertWhite->isChecked()) {
-    runPass(ProcessPass::White, height);
-  } else {
-    // The toggle is asked again after the strip pass; it cannot go down during a run, so
-    // exactly one of the two passes runs.
-    if (!c_.reverse->isChecked()) runPass(ProcessPass::Strip, height);
-    if (c_.reverse->isChecked()) runPass(ProcessPass::Reverse, height);
+  try {
+    if (c_.convertWhite->isChecked()) {
+      runPass(ProcessPass::White, height);
+    } else {
+      // The toggle is asked again after the strip pass; it cannot go down during a run, so
+      // exactly one of the two passes runs.
+      if (!c_.reverse->isChecked()) runPass(ProcessPass::Strip, height);
+      if (c_.reverse->isChecked()) runPass(ProcessPass::Reverse, height);
+    }
+  } catch (...) {
+    // The error is reported by whoever catches it; the window must not be left busy for
+    // good, with the picture beyond reach. Undo brings back the picture the run started from.
+    becomeIdle();
+    throw;
   }
   finish();
 }
@@ -77,6 +84,10 @@ void ProcessController::finish() {
   services_.pumpEvents();
   // The gauge keeps showing where the run got to for a moment.
   services_.sleepMs(500);
+  becomeIdle();
+}
+
+void ProcessController::becomeIdle() {
   c_.gauge->setProgress(0);
   c_.convertWhite->setChecked(false);
   c_.stop->setChecked(false);

@@ -48,6 +48,8 @@ class ProcessController {
 
  private:
   void finish();
+  // Stop up and disabled, Undo and the list enabled, the gauge at 0, runState 0.
+  void becomeIdle();
   void runPass(ProcessPass pass, int height);
 
   WorkingState& state_;

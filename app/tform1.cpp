@@ -204,6 +204,8 @@ void TForm1::connectSignals() {
   connectHandler(Black1, &QAction::triggered, &TForm1::Black1Click);
   connectHandler(Paste2, &QAction::triggered, &TForm1::Paste2Click);
   connectHandler(Paste1, &QAction::triggered, &TForm1::Paste1Click);
+  connectHandler(OpenPicture1, &QAction::triggered, &TForm1::OpenPicture1Click);
+  connectHandler(SavePictureAs1, &QAction::triggered, &TForm1::SavePictureAs1Click);
 
   connectHandler(Image1, &PictureControl::mouseDown, &TForm1::Image1MouseDown);
   connectHandler(Image1, &PictureControl::mouseMove, &TForm1::Image1MouseMove);

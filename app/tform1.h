@@ -82,10 +82,14 @@ class TForm1 : public QWidget {
   QAction* ConverttoColor1 = nullptr;
   QAction* Paste2 = nullptr;  // "Paste" on the Capture button's menu
   QAction* Print13Size1 = nullptr;
+  QAction* OpenPicture1 = nullptr;    // "Open Picture..." on the Capture button's menu
+  QAction* SavePictureAs1 = nullptr;  // "Save Picture As..." on the picture's menu
 
   // The colour chooser shared by "Process Color..." and the fill colour remembers the last
   // colour confirmed in it.
   Colour lastChosenColour = kBlack;
+  // The file dialogs start beside the last picture file opened or saved in this session.
+  QString lastPictureFile;
 
  public slots:
   void FormCreate();
@@ -117,6 +121,11 @@ class TForm1 : public QWidget {
   void Paste2Click();  // Paste
   void Paste1Click();  // Copy
   void Print13Size1Click();
+  void OpenPicture1Click();
+  void SavePictureAs1Click();
+  // A picture file named on the command line or dropped on the window: opened as soon as the
+  // event loop is free, refused while busy, failures shown in one message box.
+  void openPictureFileLater(const QString& path);
 
   void Image1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
   void Image1MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x, int y);
@@ -150,6 +159,8 @@ class TForm1 : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   bool event(QEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void buildLayout();

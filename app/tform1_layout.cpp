@@ -64,6 +64,7 @@ void TForm1::buildLayout() {
 
   PopupMenu1 = new QMenu(this);
   Paste1 = MakeItem(PopupMenu1, "Paste1", "Copy");
+  SavePictureAs1 = MakeItem(PopupMenu1, "SavePictureAs1", "Save Picture As...");
   PopupMenu2 = new QMenu(this);
   Colors1 = MakeItem(PopupMenu2, "Colors1", "Color...");
   White1 = MakeItem(PopupMenu2, "White1", "White");
@@ -75,6 +76,7 @@ void TForm1::buildLayout() {
   ConverttoColor1 = MakeItem(PopupMenu3, "ConverttoColor1", "Convert to Color", true);
   PopupMenu4 = new QMenu(this);
   Paste2 = MakeItem(PopupMenu4, "Paste2", "Paste");
+  OpenPicture1 = MakeItem(PopupMenu4, "OpenPicture1", "Open Picture...");
   PopupMenu5 = new QMenu(this);
   Print13Size1 = MakeItem(PopupMenu5, "Print13Size1", "Print 1/3 Size", true);
   for (QMenu* menu : {PopupMenu1, PopupMenu2, PopupMenu3, PopupMenu4, PopupMenu5}) {
@@ -83,8 +85,12 @@ void TForm1::buildLayout() {
   // Their keys work in the whole window, not only while their menus are open.
   Paste1->setShortcut(QKeySequence::Copy);
   Paste2->setShortcut(QKeySequence::Paste);
-  addAction(Paste1);
-  addAction(Paste2);
+  OpenPicture1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+  // There is no plain "Save": every save asks where, so both keys ask.
+  SavePictureAs1->setShortcuts(
+      {QKeySequence(Qt::CTRL | Qt::Key_S), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)});
+  addActions({Paste1, Paste2, OpenPicture1, SavePictureAs1});
+  setAcceptDrops(true);
 }
 
 void TForm1::fitToWorkArea() {

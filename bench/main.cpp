@@ -1,9 +1,11 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,11 +18,38 @@ struct Times {
   double cpu = 0;
 };
 
-// Passes everything on to the console and keeps each benchmark's times per iteration, the
-// median when it ran in repetitions, so the ratios use the numbers just printed.
-class RecordingReporter : public benchmark::ConsoleReporter {
+// The library keeps its flags to itself, and a program that brings its own reporter gets
+// none of --benchmark_format's choice; so the value is read here the way the library reads
+// it (the last --benchmark_format=... on the command line, else $BENCHMARK_FORMAT).
+std::string FormatFlag(int argc, char** argv) {
+  const char* env = std::getenv("BENCHMARK_FORMAT");
+  std::string format = env != nullptr ? env : "console";
+  const std::string prefix = "--benchmark_format=";
+  for (int i = 1; i < argc; ++i)
+    if (std::strncmp(argv[i], prefix.c_str(), prefix.size()) == 0) format = argv[i] + prefix.size();
+  return format;
+}
+
+std::unique_ptr<benchmark::BenchmarkReporter> ReporterFor(const std::string& format) {
+  if (format == "json") return std::make_unique<benchmark::JSONReporter>();
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  if (format == "csv") return std::make_unique<benchmark::CSVReporter>();
+#pragma GCC diagnostic pop
+  return std::make_unique<benchmark::ConsoleReporter>(
+      isatty(STDOUT_FILENO) ? benchmark::ConsoleReporter::OO_ColorTabular
+                            : benchmark::ConsoleReporter::OO_Tabular);
+}
+
+// Passes everything on to the reporter the format asks for and keeps each benchmark's times
+// per iteration, the median when it ran in repetitions, so the ratios use the numbers just
+// reported.
+class RecordingReporter : public benchmark::BenchmarkReporter {
  public:
-  explicit RecordingReporter(OutputOptions options) : ConsoleReporter(options) {}
+  explicit RecordingReporter(std::unique_ptr<BenchmarkReporter> shown) : shown_(std::move(shown)) {}
+
+  bool ReportContext(const Context& context) override { return shown_->ReportContext(context); }
+  void Finalize() override { shown_->Finalize(); }
 
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
@@ -36,7 +65,7 @@ class RecordingReporter : public benchmark::ConsoleReporter {
         medianSeen_[name] = median;
       }
     }
-    ConsoleReporter::ReportRuns(runs);
+    shown_->ReportRuns(runs);
   }
 
   bool Get(const std::string& name, Times& out) const {
@@ -47,6 +76,7 @@ class RecordingReporter : public benchmark::ConsoleReporter {
   }
 
  private:
+  std::unique_ptr<BenchmarkReporter> shown_;
   std::map<std::string, Times> times_;
   std::map<std::string, bool> medianSeen_;
 };
@@ -54,11 +84,25 @@ class RecordingReporter : public benchmark::ConsoleReporter {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const std::string format = FormatFlag(argc, argv);
+  // Repetitions of all benchmarks in random order rather than each benchmark's in a row, so
+  // a stretch of load from elsewhere on the machine spreads over every median instead of
+  // landing on one side of a ratio. --benchmark_enable_random_interleaving=false undoes it.
+  std::string interleave = "--benchmark_enable_random_interleaving=true";
+  std::vector<char*> args(argv, argv + argc + 1);  // with the closing null pointer
+  args.insert(args.begin() + 1, interleave.data());
+  argc += 1;
+  argv = args.data();
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RecordingReporter reporter(isatty(STDOUT_FILENO) ? benchmark::ConsoleReporter::OO_ColorTabular
-                                                   : benchmark::ConsoleReporter::OO_Tabular);
+  RecordingReporter reporter(ReporterFor(format));
+  // --benchmark_out=FILE is served by the library itself, beside this reporter.
   benchmark::RunSpecifiedBenchmarks(&reporter);
+
+  // The table goes with the console output, and out of the way of JSON or CSV on standard
+  // output, which tools read.
+  std::FILE* table = format == "console" ? stdout : stderr;
+  std::fflush(stdout);
 
   // Wall time decides the targets. CPU time is shown beside it because this machine may be
   // shared: time spent waiting for the processor counts only in the wall time (and the
@@ -72,17 +116,17 @@ int main(int argc, char** argv) {
         fast.cpu <= 0)
       continue;
     if (!printedHeader) {
-      std::printf("\nRatios in this run (wall time; CPU time in brackets):\n");
+      std::fprintf(table, "\nRatios in this run (wall time; CPU time in brackets):\n");
       printedHeader = true;
     }
     const double ratio = slow.wall / fast.wall;
     const bool ok = check.atLeast ? ratio >= check.limit : ratio <= check.limit;
     missed += ok ? 0 : 1;
-    std::printf("  %-20s / %-20s = %8.3f  (%8.3f)   target %s %g   %s\n", check.slower.c_str(),
-                check.faster.c_str(), ratio, slow.cpu / fast.cpu,
-                check.atLeast ? ">=" : "<=", check.limit, ok ? "met" : "MISSED");
+    std::fprintf(table, "  %-26s / %-16s = %7.3f  (%7.3f)   target %s %-4g  %s\n",
+                 check.slower.c_str(), check.faster.c_str(), ratio, slow.cpu / fast.cpu,
+                 check.atLeast ? ">=" : "<=", check.limit, ok ? "met" : "MISSED");
   }
-  if (printedHeader) std::printf("  %d target(s) missed\n", missed);
+  if (printedHeader) std::fprintf(table, "  %d target(s) missed\n", missed);
   benchmark::Shutdown();
   return 0;
 }

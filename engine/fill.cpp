@@ -66,7 +66,11 @@ const __m128i* const kLanes = reinterpret_cast<const __m128i*>(kLaneBits);
 
 void PaintFillBitsPortable(std::uint32_t* row, int width, const FillWord* bits, int first, int last,
                            std::uint32_t value) {
+#if defined(__SSE2__)
   const int full = width / 64;
+#else
+  (void)width;
+#endif
   for (int w = first; w <= last; ++w) {
     FillWord b = bits[w];
     std::uint32_t* p = row + 64 * w;
@@ -106,8 +110,12 @@ struct Kernels {
 };
 
 Kernels KernelsFor(bool avx512) {
-  return avx512 ? Kernels{detail::BuildFillMaskAvx512, detail::PaintFillBitsAvx512}
-                : Kernels{detail::BuildFillMaskPortable, detail::PaintFillBitsPortable};
+#ifdef HUESIFT_X86_KERNELS
+  if (avx512) return Kernels{detail::BuildFillMaskAvx512, detail::PaintFillBitsAvx512};
+#else
+  (void)avx512;
+#endif
+  return Kernels{detail::BuildFillMaskPortable, detail::PaintFillBitsPortable};
 }
 
 Kernels& ChosenKernels() {
@@ -165,6 +173,16 @@ struct Scratch {
 };
 
 }  // namespace
+
+// Elsewhere than on x86 the AVX-512 kernels are not built.
+bool detail::FillAvx512Supported() {
+#ifdef HUESIFT_X86_KERNELS
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx512f");
+#else
+  return false;
+#endif
+}
 
 void detail::UseFillAvx512(bool wanted) {
   ChosenKernels() = KernelsFor(wanted && FillAvx512Supported());

@@ -9,11 +9,6 @@
 
 namespace huesift::detail {
 
-bool FillAvx512Supported() {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("avx512f");
-}
-
 HUESIFT_AVX512 void BuildFillMaskAvx512(const std::uint32_t* row, int width, std::uint32_t old,
                                         FillWord* mask) {
   const __m512i vo = _mm512_set1_epi32(static_cast<int>(old));

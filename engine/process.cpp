@@ -103,23 +103,54 @@ RetainedSet CompileRetainedSet(const ColourTable& table, bool allowHash) {
   return set;
 }
 
+// Elsewhere than on x86 the x86 kernels are not even built; the portable one is all there is.
+bool Avx2Supported() {
+#ifdef HUESIFT_X86_KERNELS
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2");
+#else
+  return false;
+#endif
+}
+
+bool Avx512Supported() {
+#ifdef HUESIFT_X86_KERNELS
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx512f");
+#else
+  return false;
+#endif
+}
+
+RowKernel RowKernelOf(ProcessKernel kind) {
+  switch (kind) {
+    case ProcessKernel::Portable:
+      return ProcessRowPortable;
+#ifdef HUESIFT_X86_KERNELS
+    case ProcessKernel::Avx2:
+      return ProcessRowAvx2;
+    case ProcessKernel::Avx512:
+      return ProcessRowAvx512;
+#endif
+    default:
+      return nullptr;
+  }
+}
+
 }  // namespace detail
 
 namespace {
 
 ProcessKernel kernelLimit = ProcessKernel::Avx512;
 
-using RowKernel = void (*)(std::uint32_t*, int, const detail::RowJob&);
-
-RowKernel ChooseKernel(ProcessPass pass, const detail::RetainedSet& set) {
+ProcessKernel ChooseKernel(ProcessPass pass, const detail::RetainedSet& set) {
   const ProcessKernel widest = std::min(kernelLimit, WidestProcessKernel());
   const bool tableless = pass == ProcessPass::White || set.count == 0;
-  if (widest >= ProcessKernel::Avx512 && !tableless && set.displaced)
-    return detail::ProcessRowAvx512;
+  if (widest >= ProcessKernel::Avx512 && !tableless && set.displaced) return ProcessKernel::Avx512;
   if (widest >= ProcessKernel::Avx2 &&
       (tableless || set.count <= detail::kMaxCompared || set.multiplier != 0))
-    return detail::ProcessRowAvx2;
-  return detail::ProcessRowScalar;
+    return ProcessKernel::Avx2;
+  return ProcessKernel::Portable;
 }
 
 }  // namespace
@@ -138,7 +169,7 @@ void LimitProcessKernel(ProcessKernel widest) {
 int RunProcessPass(ProcessPass pass, int height, int gaugeMax, const ColourTable& retained,
                    const ProcessHooks& hooks) {
   const detail::RetainedSet set = detail::CompileRetainedSet(retained);
-  const RowKernel kernel = ChooseKernel(pass, set);
+  const detail::RowKernel kernel = detail::RowKernelOf(ChooseKernel(pass, set));
   detail::RowJob job;
   job.pass = pass;
   job.set = &set;

@@ -11,11 +11,6 @@
 
 namespace huesift::detail {
 
-bool Avx512Supported() {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("avx512f");
-}
-
 namespace {
 
 // The displaced table lives in registers: two permutes pick each lane's displacement and
@@ -59,6 +54,13 @@ HUESIFT_AVX512 inline __m512i Apply(__m512i v, const Pens& k, const DisplacedSet
   return _mm512_mask_mov_epi32(kept, gone, k.white);
 }
 
+// As in the AVX2 kernel: the hardware's own prefetching stops at page boundaries.
+HUESIFT_AVX512 inline void PrefetchBlockAhead(const std::uint32_t* at) {
+  const std::uintptr_t ahead = reinterpret_cast<std::uintptr_t>(at) + kPrefetchBytes;
+  for (int line = 0; line < 256; line += 64)
+    _mm_prefetch(reinterpret_cast<const char*>(ahead + line), _MM_HINT_T0);
+}
+
 template <ProcessPass P>
 HUESIFT_AVX512 void RowLoop(std::uint32_t* row, int n, const RowJob& job) {
   const DisplacedSet set(*job.set);
@@ -76,6 +78,7 @@ HUESIFT_AVX512 void RowLoop(std::uint32_t* row, int n, const RowJob& job) {
   int i = 0;
   for (; i + 64 <= n; i += 64) {
     std::uint32_t* at = row + i;
+    PrefetchBlockAhead(at);
     const __m512i v0 = _mm512_loadu_si512(at);
     const __m512i v1 = _mm512_loadu_si512(at + 16);
     const __m512i v2 = _mm512_loadu_si512(at + 32);
@@ -114,8 +117,9 @@ HUESIFT_AVX512 void RowLoop(std::uint32_t* row, int n, const RowJob& job) {
 
 }  // namespace
 
-// The white pass needs no table and is left to the AVX2 kernel.
+// The white pass needs no table and is left to the AVX2 kernel (every AVX-512 CPU has AVX2).
 HUESIFT_AVX512 void ProcessRowAvx512(std::uint32_t* row, int n, const RowJob& job) {
+  if (job.pass == ProcessPass::White) return ProcessRowAvx2(row, n, job);
   if (job.pass == ProcessPass::Reverse) return RowLoop<ProcessPass::Reverse>(row, n, job);
   return RowLoop<ProcessPass::Strip>(row, n, job);
 }

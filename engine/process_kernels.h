@@ -52,10 +52,15 @@ struct RetainedSet {
 // allowHash false keeps the one-by-one search, the path taken when no hash is found.
 RetainedSet CompileRetainedSet(const ColourTable& table, bool allowHash = true);
 
-// The AVX2 kernel compares up to this many colours directly and gathers from the hash
-// beyond; the 512-bit kernel's table lookup beats comparing from this many colours on.
-inline constexpr int kMaxCompared = 8;
+// The kernels compare up to kMaxCompared colours directly and look larger sets up in the
+// hash: on a screenshot the lookup already beat comparing eight colours, both with AVX2's
+// gather and with the portable kernel's load per pixel. The 512-bit kernel's table lookup
+// beats comparing from kMinDisplaced colours on.
+inline constexpr int kMaxCompared = 4;
 inline constexpr int kMinDisplaced = 3;
+
+// How far ahead of the pixels being processed the kernels ask for memory.
+inline constexpr int kPrefetchBytes = 8192;
 
 struct RowJob {
   ProcessPass pass = ProcessPass::Strip;
@@ -65,17 +70,21 @@ struct RowJob {
 };
 
 // Applies the pass's pixel rule to the first n words of a row, left to right.
-void ProcessRowScalar(std::uint32_t* row, int n, const RowJob& job);
+using RowKernel = void (*)(std::uint32_t* row, int n, const RowJob& job);
+// The kernel of that kind, or nullptr where it is not built (the x86 ones elsewhere).
+RowKernel RowKernelOf(ProcessKernel kind);
+
+void ProcessRowPortable(std::uint32_t* row, int n, const RowJob& job);
 
 bool Avx2Supported();
 // Requires Avx2Supported() and, for more than kMaxCompared colours, a hashed set.
 void ProcessRowAvx2(std::uint32_t* row, int n, const RowJob& job);
 
 bool Avx512Supported();
-// Requires Avx512Supported() and a displaced set.
+// Requires Avx512Supported() and, but for the white pass, a displaced set.
 void ProcessRowAvx512(std::uint32_t* row, int n, const RowJob& job);
 
-// The rule for one word; both kernels and their tails agree with it.
+// The rule for one word; every kernel and its tail agree with it.
 inline std::uint32_t ApplyRule(std::uint32_t word, const RowJob& job) {
   const std::uint32_t m = word | kAlphaBits;
   switch (job.pass) {

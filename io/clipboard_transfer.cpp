@@ -46,19 +46,27 @@ void Paste::click() {
   }
   if (decoded.result != DecodedImage::Result::Complete)
     throw std::runtime_error("Unsupported clipboard format");
-  Picture loaded = PictureFromImage(decoded.image);
+  take(PictureFromImage(decoded.image));
+}
 
+void Paste::take(Picture loaded) {
   clearForNewPicture();
   record(loaded.width(), loaded.height());
   parts_.picture->setPicture(std::move(loaded));
 }
 
+Picture RecordedArea(const WorkingState& state, const Picture& picture) {
+  if (state.pictureWidth <= 0 || state.pictureHeight <= 0) return {};
+  Picture area(state.pictureWidth, state.pictureHeight, kWhite);
+  area.copyRect(picture, 0, 0, state.pictureWidth, state.pictureHeight, 0, 0);
+  return area;
+}
+
 void Copy::click() {
   scratch_.clear();
   scratch_.setDisplaySize(state_.pictureWidth, state_.pictureHeight);
-  Picture& raster = scratch_.canvas();
-  raster.copyRect(picture_.picture(), 0, 0, state_.pictureWidth, state_.pictureHeight, 0, 0);
-  services_.setClipboardImage(ImageFromPicture(raster));
+  scratch_.setPicture(RecordedArea(state_, picture_.picture()));
+  services_.setClipboardImage(ImageFromPicture(scratch_.picture()));
 }
 
 }  // namespace huesift

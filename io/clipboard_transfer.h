@@ -35,6 +35,11 @@ class Paste {
   // completely; the program is then exactly as before.
   void click();
 
+  // Makes a picture that was decoded completely the working picture, leaving exactly the
+  // state a paste leaves. Every new picture but a capture comes in through here (the
+  // clipboard, a file).
+  void take(Picture loaded);
+
  private:
   void clearForNewPicture();
   void record(int width, int height);
@@ -43,6 +48,10 @@ class Paste {
   Services& services_;
   Parts parts_;
 };
+
+// The area Copy puts on the clipboard and Save writes: the recorded size, with the picture's
+// pixels where it has them and white where the recorded area reaches past its raster.
+Picture RecordedArea(const WorkingState& state, const Picture& picture);
 
 // "Copy": the recorded area of the working picture goes to the clipboard; outside the raster
 // it is white.

@@ -20,6 +20,11 @@ class QtServices : public Services {
   void showMessage(QWidget* parent, const QString& text) override;
   std::optional<Colour> chooseColour(QWidget* parent, Colour initial) override;
   void execModal(QDialog* dialog) override;
+  std::optional<QString> chooseFileToOpen(QWidget* parent, const QString& folder,
+                                          const QStringList& filters) override;
+  std::optional<std::pair<QString, QString>> chooseFileToSave(QWidget* parent,
+                                                              const QString& suggested,
+                                                              const QStringList& filters) override;
   bool placesWindowsItself() override;
   QImage grabScreen(const QWidget* window, const QRect& area) override;
   std::optional<EncodedImage> clipboardImageBytes() override;

@@ -5,8 +5,10 @@
 #include <QImage>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "engine/colour.h"
 
@@ -40,6 +42,13 @@ class Services {
   virtual std::optional<Colour> chooseColour(QWidget* parent, Colour initial) = 0;
   // Shows a window modally and returns when it closes.
   virtual void execModal(QDialog* dialog) = 0;
+  // Modal file choosers, opened in folder (Open) or on the suggested path (Save); filters
+  // as QFileDialog takes them. Save answers with the path and the filter chosen, and has
+  // asked before replacing a file. Nothing when cancelled.
+  virtual std::optional<QString> chooseFileToOpen(QWidget* parent, const QString& folder,
+                                                  const QStringList& filters) = 0;
+  virtual std::optional<std::pair<QString, QString>> chooseFileToSave(
+      QWidget* parent, const QString& suggested, const QStringList& filters) = 0;
 
   // True where the desktop, not the program, places windows (Wayland): the capture overlay is
   // then shown full-screen and covers the whole screen rather than the work area.

@@ -13,11 +13,15 @@ SCREEN = (1024, 768)
 
 
 class Session:
-    def __init__(self, huesift, pattern=None, cups_server=None, cwd=None, screen=SCREEN,
-                 scale=None):
-        """scale: Qt's scale factor for huesift alone (QT_SCALE_FACTOR); the screen, the
-        pattern window and every coordinate the session takes or gives are device pixels."""
+    def __init__(self, huesift, pattern=None, cups_server=None, cwd=None, args=(), launcher=(),
+                 screen=SCREEN, scale=None):
+        """args follow the program on its command line; launcher goes before it (a command
+        that ends by executing the rest of its arguments, so the process stays the program).
+        scale: Qt's scale factor for huesift alone (QT_SCALE_FACTOR); the screen, the pattern
+        window and every coordinate the session takes or gives are device pixels."""
         self.huesift = os.path.abspath(huesift)
+        self.args = list(args)
+        self.launcher = list(launcher)
         self.cwd = cwd or os.path.dirname(self.huesift)
         self.pattern = pattern
         self.cups_server = cups_server
@@ -40,7 +44,7 @@ class Session:
             extra["CUPS_SERVER"] = self.cups_server
         self.log = os.path.join(self.home, "huesift.log")
         with open(self.log, "wb") as log:
-            self.app = self._spawn([self.huesift], cwd=self.cwd,
+            self.app = self._spawn(self.launcher + [self.huesift] + self.args, cwd=self.cwd,
                                    extra=extra, stderr=log)
         found = wait_for("the main window", lambda: self._visible(self.app.pid, "^Huesift$"))
         self.main = found[0]

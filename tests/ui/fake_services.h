@@ -67,6 +67,24 @@ class FakeServices : public Services {
     dialog->hide();
   }
 
+  // The file dialogs: what each opened on, and the answer (nothing: cancelled).
+  QStringList openRequests, saveRequests;
+  QStringList openFilters, saveFilters;
+  std::optional<QString> openAnswer;
+  std::optional<std::pair<QString, QString>> saveAnswer;  // path, filter
+  std::optional<QString> chooseFileToOpen(QWidget*, const QString& folder,
+                                          const QStringList& filters) override {
+    openRequests << folder;
+    openFilters = filters;
+    return openAnswer;
+  }
+  std::optional<std::pair<QString, QString>> chooseFileToSave(QWidget*, const QString& suggested,
+                                                              const QStringList& filters) override {
+    saveRequests << suggested;
+    saveFilters = filters;
+    return saveAnswer;
+  }
+
   // The screen in device pixels at a ratio of 1 (a plain white desktop when none is set);
   // grabFailure makes the grab fail with it.
   QImage screen;

@@ -1,9 +1,12 @@
 // Paste and Copy on the real windows: the state a paste leaves, its refusals and failures.
 #include <QBuffer>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 
 #include "io/clipboard_transfer.h"
 #include "platform/image_decode.h"
-#include "tests/ui/main_window_fixture.h"
+#include "tests/ui/clipboard_fixture.h"
 
 namespace huesift::test {
 namespace {
@@ -37,35 +40,6 @@ QByteArray PngHeaderOnly(quint32 width, quint32 height) {
   PutBe32(png, 29, Crc32(png.constData() + 12, 17));
   return png + QByteArray("\0\0\0\x10IDAT", 8);
 }
-
-class ClipboardTest : public MainWindowTest {
- protected:
-  // Paste as the user chooses it: right press on "Capture", then the menu's only item.
-  void paste() {
-    QTest::mousePress(form->SpeedButton2, Qt::RightButton);
-    QTest::mouseRelease(form->SpeedButton2, Qt::RightButton);
-    ASSERT_TRUE(form->PopupMenu4->isVisible());
-    QTest::keyClick(form->PopupMenu4, Qt::Key_Down);
-    QTest::keyClick(form->PopupMenu4, Qt::Key_Return);
-  }
-
-  std::vector<bool> buttonsEnabled() const {
-    return {form->SpeedButton12->isEnabled(), form->SpeedButton1->isEnabled(),
-            form->SpeedButton3->isEnabled(),  form->SpeedButton4->isEnabled(),
-            form->SpeedButton5->isEnabled(),  form->SpeedButton11->isEnabled()};
-  }
-  const std::vector<bool> kAfterPaste{true, true, true, true, true, false};
-
-  // A picture and tool state that a paste must replace (or, when refused, keep).
-  void setUpEarlierPicture() {
-    givePicture(Picture(20, 10, 0x00FF00));
-    form->state.pictureWidth = 20;
-    form->state.pictureHeight = 10;
-    form->SpeedButton1->setChecked(true);
-    form->SpeedButton11->setEnabled(true);
-    form->Image5->setPicture(Picture(20, 10, 0x0000FF));
-  }
-};
 
 TEST_F(ClipboardTest, PasteTakesEveryPixelOpaqueAndSetsTheState) {
   setUpEarlierPicture();
@@ -124,16 +98,6 @@ TEST_F(ClipboardTest, PasteWithoutPictureOrWhileProcessRunsChangesNothing) {
   EXPECT_EQ(form->state.pictureWidth, 20);
 }
 
-// Everything of the program that a paste may change.
-struct Snapshot {
-  Picture picture, undo;
-  QSize control;
-  int width, height, runState;
-  std::vector<bool> enabled;
-  bool addColorDown, fillDown;
-  bool operator==(const Snapshot&) const = default;
-};
-
 struct FailedPaste {
   const char* name;
   std::function<void(FakeServices&)> offer;
@@ -144,20 +108,7 @@ void PrintTo(const FailedPaste& c, std::ostream* os) {
   *os << c.name;
 }
 
-class PasteFailure : public ClipboardTest, public ::testing::WithParamInterface<FailedPaste> {
- protected:
-  Snapshot snapshot() const {
-    return {picture(),
-            form->Image5->picture(),
-            form->Image1->displaySize(),
-            form->state.pictureWidth,
-            form->state.pictureHeight,
-            form->state.runState,
-            buttonsEnabled(),
-            form->SpeedButton1->isChecked(),
-            form->SpeedButton4->isChecked()};
-  }
-};
+class PasteFailure : public ClipboardTest, public ::testing::WithParamInterface<FailedPaste> {};
 
 TEST_P(PasteFailure, ShowsOneMessageAndLeavesEverythingAsItWas) {
   setUpEarlierPicture();
@@ -167,6 +118,37 @@ TEST_P(PasteFailure, ShowsOneMessageAndLeavesEverythingAsItWas) {
   EXPECT_EQ(fake.messages, QStringList{GetParam().message});
   EXPECT_TRUE(snapshot() == before);
   EXPECT_EQ(picture(), Picture(20, 10, 0x00FF00));
+}
+
+// What the clipboard's message becomes for a file holding the same bytes.
+QString FileReason(const QString& clipboardMessage) {
+  if (clipboardMessage == "Cannot open clipboard") return "No such file or directory";
+  if (clipboardMessage == "Unsupported clipboard format")
+    return "not a picture in a format Huesift reads, or damaged";
+  static const QRegularExpression size("(\\d+ x \\d+) pixels");
+  return "the picture is " + size.match(clipboardMessage).captured(1) + " pixels, too large";
+}
+
+// The same bytes in a file chosen with "Open Picture...": refused the same way, with the
+// file named; a clipboard that cannot be opened stands for a file that is not there.
+TEST_P(PasteFailure, OpenedAsAFileTheyShowOneMessageAndLeaveEverythingAsItWas) {
+  setUpEarlierPicture();
+  const Snapshot before = snapshot();
+  GetParam().offer(fake);
+  QTemporaryDir dir;
+  const QString path = dir.filePath("picture");
+  if (fake.clipboardBytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(fake.clipboardBytes->bytes);
+  }
+  fake.clipboardFails = false;
+  fake.clipboardBytes.reset();
+  fake.openAnswer = path;
+  openByMenu();
+  EXPECT_EQ(fake.messages,
+            QStringList{"Cannot open " + path + ": " + FileReason(GetParam().message)});
+  EXPECT_TRUE(snapshot() == before);
 }
 
 const QImage kStripes = Stripes(61, 40);

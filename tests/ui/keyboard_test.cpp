@@ -60,6 +60,17 @@ const KeyCase kKeys[] = {
        t.fake.clipboard = image;
      },
      [](MainWindowTest& t) { return t.picture() == Picture(7, 3, kOrange); }, nullptr},
+    // The file dialogs, answered by cancelling; what matters is that the key asked.
+    {"CtrlOOpens", Qt::CTRL | Qt::Key_O, [](MainWindowTest&) {},
+     [](MainWindowTest& t) { return t.fake.openRequests.size() == 1; }, nullptr},
+    {"CtrlSSaves", Qt::CTRL | Qt::Key_S,
+     [](MainWindowTest& t) { t.givePicture(Picture(5, 4, kOrange)); },
+     [](MainWindowTest& t) { return t.fake.saveRequests.size() == 1; },
+     [](MainWindowTest& t) { t.form->state.runState = 2; }},
+    {"CtrlShiftSSaves", Qt::CTRL | Qt::SHIFT | Qt::Key_S,
+     [](MainWindowTest& t) { t.givePicture(Picture(5, 4, kOrange)); },
+     [](MainWindowTest& t) { return t.fake.saveRequests.size() == 1; },
+     [](MainWindowTest& t) { t.form->state.runState = 2; }},
     {"F1OpensHelp", Qt::Key_F1, [](MainWindowTest&) {},
      [](MainWindowTest& t) { return t.fake.modals == std::vector<QDialog*>{&t.help}; }, nullptr},
     {"CtrlQQuits", Qt::CTRL | Qt::Key_Q, [](MainWindowTest&) {},
@@ -113,8 +124,9 @@ TEST_F(MainWindowTest, DuringARunEscapeStopsItAndEveryOtherKeyIsRefused) {
   fake.onPump = [&](int n) {
     if (n != 2) return;
     form->SpeedButton11->setEnabled(true);  // nothing enables it in a run; let the key in
-    for (QKeyCombination key : {Qt::CTRL | Qt::Key_Z, Qt::CTRL | Qt::Key_P, Qt::CTRL | Qt::Key_C,
-                                QKeyCombination(Qt::Key_F1), Qt::CTRL | Qt::Key_Q}) {
+    for (QKeyCombination key :
+         {Qt::CTRL | Qt::Key_Z, Qt::CTRL | Qt::Key_P, Qt::CTRL | Qt::Key_C, Qt::CTRL | Qt::Key_O,
+          Qt::CTRL | Qt::Key_S, QKeyCombination(Qt::Key_F1), Qt::CTRL | Qt::Key_Q}) {
       Press(*form, key);
     }
     Press(*form, Qt::Key_Escape);
@@ -128,6 +140,8 @@ TEST_F(MainWindowTest, DuringARunEscapeStopsItAndEveryOtherKeyIsRefused) {
   EXPECT_TRUE(fake.printed.empty());
   EXPECT_FALSE(fake.clipboard);
   EXPECT_TRUE(fake.modals.empty());
+  EXPECT_TRUE(fake.openRequests.empty());
+  EXPECT_TRUE(fake.saveRequests.empty());
   EXPECT_TRUE(form->isVisible());
 }
 

@@ -1,4 +1,6 @@
 // Process, Stop, the gauge and the busy gate, driven through the toolbar.
+#include <stdexcept>
+
 #include "app/gauge.h"
 #include "colours/retained_color_list.h"
 #include "tests/ui/main_window_fixture.h"
@@ -251,6 +253,26 @@ TEST_F(MainWindowTest, PictureWithoutRowsLeavesTheToolbarIdle) {
   EXPECT_EQ(form->state.runState, 0);
   EXPECT_EQ(form->Image5->picture(), Filled(10, 3, kOrange));
   EXPECT_EQ(fake.pumps, 0);
+}
+
+TEST_F(MainWindowTest, AnErrorInsideARunIsReportedAndLeavesTheWindowUsable) {
+  const Picture original = Filled(7, 120, kOrange);
+  givePicture(original);
+  fake.onPump = [](int n) {
+    if (n == 2) throw std::runtime_error("Out of memory");
+  };
+  click(form->SpeedButton5);
+  fake.onPump = nullptr;
+
+  EXPECT_EQ(fake.messages, QStringList{"Out of memory"});
+  EXPECT_EQ(form->state.runState, 0);
+  EXPECT_FALSE(form->SpeedButton10->isEnabled());
+  EXPECT_TRUE(form->ComboBox1->isEnabled());
+  ASSERT_TRUE(form->SpeedButton11->isEnabled());
+  click(form->SpeedButton11);
+  EXPECT_EQ(picture(), original);
+  click(form->SpeedButton5);  // and the next run goes through
+  EXPECT_EQ(picture().pixel(0, 119), kWhite);
 }
 
 }  // namespace

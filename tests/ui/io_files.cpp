@@ -1,0 +1,287 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Picture files on the real windows: every way a file comes in leaves exactly what a paste of
+// the same picture leaves; Save writes the recorded area in the format asked for, pixel for
+// pixel; what cannot be saved or dropped is refused with one message and changes nothing.
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QImageReader>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <functional>
+#include <random>
+
+#include "io/picture_files.h"
+#include "tests/ui/clipboard_fixture.h"
+
+namespace huesift::test {
+namespace {
+
+// Random colours with random transparency: a picture keeps the colour channels, opaque.
+QImage RandomImage(int width, int height, unsigned seed) {
+  std::mt19937 rng(seed);
+  QImage image(width, height, QImage::Format_ARGB32);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) image.setPixel(x, y, rng());
+  return image;
+}
+
+Colour ColourOf(QRgb rgb) {
+  return qRed(rgb) | qGreen(rgb) << 8 | qBlue(rgb) << 16;
+}
+
+bool WriteFile(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+void Drop(QWidget* target, const QList<QUrl>& urls, bool* entered = nullptr,
+          bool* dropped = nullptr) {
+  QMimeData mime;
+  mime.setUrls(urls);
+  const QPoint at(200, 200);
+  QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(target, &enter);
+  if (entered) *entered = enter.isAccepted();
+  QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(target, &drop);
+  if (dropped) *dropped = drop.isAccepted();
+}
+
+class FilesTest : public ClipboardTest {
+ public:
+  QString file(const QString& name) const { return dir.filePath(name); }
+  // Lets queued work (a drop, the command line's file) run.
+  void settle() {
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+  }
+  QTemporaryDir dir;
+};
+
+// ---- every way in leaves what a paste leaves ----
+
+struct Route {
+  const char* name;
+  std::function<void(FilesTest&, const QString& path)> take;
+};
+void PrintTo(const Route& r, std::ostream* os) {
+  *os << r.name;
+}
+
+class NewPicture : public FilesTest, public ::testing::WithParamInterface<Route> {};
+
+TEST_P(NewPicture, FromAFileLeavesExactlyTheStateAPasteLeaves) {
+  // Larger than the window, with partly transparent pixels.
+  const QImage image = RandomImage(1100, 760, 11);
+  const QByteArray png = Encoded(image, "PNG");
+  const QString path = file("shot.png");
+  ASSERT_TRUE(WriteFile(path, png));
+
+  setUpEarlierPicture();
+  GetParam().take(*this, path);
+  settle();
+  EXPECT_TRUE(fake.messages.isEmpty()) << fake.messages.join("|").toStdString();
+  const Snapshot opened = snapshot();
+  EXPECT_EQ(form->lastPictureFile, path);
+  ASSERT_EQ(QSize(picture().width(), picture().height()), image.size());
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      ASSERT_EQ(picture().pixel(x, y), ColourOf(image.pixel(x, y))) << x << "," << y;
+
+  setUpEarlierPicture();
+  fake.clipboardBytes = EncodedImage{"image/png", png};
+  paste();
+  EXPECT_TRUE(opened == snapshot());
+  EXPECT_EQ(opened.enabled, kAfterPaste);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, NewPicture,
+                         ::testing::Values(Route{"OpenPictureMenu",
+                                                 [](FilesTest& t, const QString& path) {
+                                                   t.fake.openAnswer = path;
+                                                   t.openByMenu();
+                                                 }},
+                                           Route{"DroppedFile",
+                                                 [](FilesTest& t, const QString& path) {
+                                                   // Only the first file: the window holds one
+                                                   // picture.
+                                                   Drop(t.form.get(),
+                                                        {QUrl("https://example.org/a.png"),
+                                                         QUrl::fromLocalFile(path),
+                                                         QUrl::fromLocalFile(t.file("other.png"))});
+                                                 }},
+                                           Route{"CommandLine",
+                                                 [](FilesTest& t, const QString& path) {
+                                                   t.form->openPictureFileLater(path);
+                                                 }}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---- Save ----
+
+struct SaveCase {
+  const char* name;
+  const char* file;
+  const char* filter;  // the filter chosen in the dialog
+  const char* format;  // what the file must be
+};
+void PrintTo(const SaveCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class Save : public FilesTest, public ::testing::WithParamInterface<SaveCase> {};
+
+// Pictures of 2, about 200 and thousands of colours (stored differently), with recorded areas
+// inside the raster and reaching past it, checked against the picture read pixel by pixel.
+TEST_P(Save, WritesTheRecordedAreaPixelForPixelInTheFormatAskedFor) {
+  std::mt19937 rng(5);
+  for (const int colours : {2, 200, 1 << 24}) {
+    for (const bool pastTheRaster : {false, true}) {
+      const int width = 40 + static_cast<int>(rng() % 60);
+      const int height = 30 + static_cast<int>(rng() % 50);
+      Picture raster(width, height);
+      for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+          raster.setPixel(x, y, static_cast<Colour>((rng() % colours) * 0x10101 % 0x1000000));
+      givePicture(raster);
+      form->state.pictureWidth = pastTheRaster ? width + 7 : width - 5;
+      form->state.pictureHeight = pastTheRaster ? height + 3 : height - 2;
+
+      const QString path = file(GetParam().file);
+      fake.saveAnswer = std::make_pair(path, QString(GetParam().filter));
+      form->SavePictureAs1->trigger();
+      ASSERT_TRUE(fake.messages.isEmpty()) << fake.messages.join("|").toStdString();
+
+      QImageReader reader(path);
+      EXPECT_EQ(reader.format(), QByteArray(GetParam().format));
+      const QImage saved = reader.read();
+      ASSERT_EQ(saved.size(), QSize(form->state.pictureWidth, form->state.pictureHeight));
+      for (int y = 0; y < saved.height(); ++y) {
+        for (int x = 0; x < saved.width(); ++x) {
+          const Colour want = x < width && y < height ? raster.pixel(x, y) : kWhite;
+          ASSERT_EQ(ColourOf(saved.pixel(x, y)), want)
+              << colours << " colours, (" << x << ", " << y << ")";
+          ASSERT_EQ(qAlpha(saved.pixel(x, y)), 255);
+        }
+      }
+    }
+  }
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{GetParam().file});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, Save,
+    ::testing::Values(SaveCase{"Png", "out.png", "PNG picture (*.png)", "png"},
+                      SaveCase{"Bmp", "out.bmp", "PNG picture (*.png)", "bmp"},
+                      SaveCase{"Ppm", "out.ppm", "PNG picture (*.png)", "ppm"},
+                      SaveCase{"UpperCaseExtension", "OUT.BMP", "PNG picture (*.png)", "bmp"},
+                      SaveCase{"NoExtensionTakesTheFilter", "out", "BMP picture (*.bmp)", "bmp"},
+                      SaveCase{"OtherExtensionTakesTheFilter", "out.v2", "PPM picture (*.ppm)",
+                               "ppm"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct Refusal {
+  const char* name;
+  std::function<QString(FilesTest&)> target;  // where to save; arranges what it needs
+  const char* reason;                         // the start of what the message says
+};
+void PrintTo(const Refusal& r, std::ostream* os) {
+  *os << r.name;
+}
+
+class SaveRefused : public FilesTest, public ::testing::WithParamInterface<Refusal> {};
+
+TEST_P(SaveRefused, ShowsOneMessageNamingTheFileAndWritesNothing) {
+  setUpEarlierPicture();
+  const QString path = GetParam().target(*this);
+  const QStringList filesBefore =
+      QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+  const Snapshot before = snapshot();
+  fake.saveAnswer = std::make_pair(path, QStringLiteral("PNG picture (*.png)"));
+  form->SavePictureAs1->trigger();
+  ASSERT_EQ(fake.messages.size(), 1);
+  EXPECT_TRUE(fake.messages[0].startsWith("Cannot save " + path + ": " + GetParam().reason))
+      << fake.messages[0].toStdString();
+  EXPECT_TRUE(snapshot() == before);
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
+            filesBefore);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, SaveRefused,
+    ::testing::Values(Refusal{"Jpeg", [](FilesTest& t) { return t.file("out.jpg"); },
+                              "JPEG pictures do not keep every colour exactly; save as PNG, BMP"},
+                      Refusal{"Gif", [](FilesTest& t) { return t.file("out.gif"); },
+                              "Huesift cannot write GIF pictures; save as PNG, BMP"},
+                      Refusal{"NoSuchFolder",
+                              [](FilesTest& t) { return t.file("missing/out.png"); },
+                              "No such file or directory"},
+                      Refusal{"AFolder",
+                              [](FilesTest& t) {
+                                QDir(t.dir.path()).mkdir("sub.png");
+                                return t.file("sub.png");
+                              },
+                              "it is a folder"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// ---- the dialogs, drops ----
+
+TEST_F(FilesTest, DialogsStartBesideTheLastPictureFileOpenedOrSaved) {
+  QDir(dir.path()).mkdir("a");
+  QDir(dir.path()).mkdir("b");
+  const QString first = file("a/scan.jpg");
+  ASSERT_TRUE(WriteFile(first, Encoded(RandomImage(9, 7, 1), "JPEG")));
+
+  fake.openAnswer = first;
+  openByMenu();
+  ASSERT_EQ(form->state.pictureWidth, 9);
+  form->SavePictureAs1->trigger();  // cancelled: no answer
+  // Named after the opened file, in a format that keeps its colours.
+  EXPECT_EQ(fake.saveRequests, QStringList{file("a/scan.png")});
+
+  fake.saveAnswer = std::make_pair(file("b/clean.bmp"), QStringLiteral("PNG picture (*.png)"));
+  form->SavePictureAs1->trigger();
+  fake.openAnswer.reset();
+  fake.saveAnswer.reset();
+  form->OpenPicture1->trigger();
+  form->SavePictureAs1->trigger();
+  EXPECT_EQ(fake.openRequests.last(), file("b"));
+  EXPECT_EQ(fake.saveRequests.last(), file("b/clean.bmp"));
+  EXPECT_TRUE(fake.messages.isEmpty()) << fake.messages.join("|").toStdString();
+}
+
+TEST_F(FilesTest, DropsAreRefusedWhileBusyAndFromAnywhereButThisComputer) {
+  setUpEarlierPicture();
+  const QString path = file("shot.png");
+  ASSERT_TRUE(WriteFile(path, Encoded(RandomImage(30, 20, 3), "PNG")));
+  const Snapshot before = snapshot();
+
+  // During a run the drop is not even offered to the window.
+  form->state.runState = 1;
+  bool entered = true, dropped = true;
+  Drop(form.get(), {QUrl::fromLocalFile(path)}, &entered, &dropped);
+  settle();
+  EXPECT_FALSE(entered);
+  EXPECT_FALSE(dropped);
+  form->state.runState = 0;
+  EXPECT_TRUE(snapshot() == before);
+
+  // Nor is a file dropped just before a run starts, when its turn comes during the run.
+  Drop(form.get(), {QUrl::fromLocalFile(path)}, &entered, &dropped);
+  EXPECT_TRUE(entered);
+  EXPECT_TRUE(dropped);
+  form->state.runState = 1;
+  settle();
+  form->state.runState = 0;
+  EXPECT_TRUE(snapshot() == before);
+
+  Drop(form.get(), {QUrl("https://example.org/shot.png")});
+  settle();
+  EXPECT_EQ(fake.messages, QStringList{"Cannot open https://example.org/shot.png: only files on "
+                                       "this computer can be opened"});
+  EXPECT_TRUE(snapshot() == before);
+}
+
+}  // namespace
+}  // namespace huesift::test
