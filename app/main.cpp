@@ -10,6 +10,7 @@
 #include "app/batch_mode.h"
 #include "app/command_line.h"
 #include "app/huesift_application.h"
+#include "app/startup_messages.h"
 #include "app/tform1.h"
 #include "app/thelp.h"
 #include "io/tform2.h"
@@ -35,7 +36,9 @@ void OpenFileOfCommandLine(huesift::TForm1& form, const QStringList& arguments) 
 }
 
 int RunWindow(int argc, char** argv) {
+  huesift::HoldStartupMessages();
   huesift::HuesiftApplication app(argc, argv);
+  huesift::ReleaseStartupMessages();
   huesift::QtServices services;
   app.setErrorServices(&services);
 

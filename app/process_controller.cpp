@@ -31,7 +31,7 @@ void ProcessController::run() {
   while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
   c_.window->setCursor(Qt::ArrowCursor);
 
-  const int height = c_.picture->height();
+  const int height = c_.picture->displayHeight();
   if (height < 1) {
     // Nothing to walk: leave the toolbar idle rather than stuck in the running state.
     c_.stop->setEnabled(false);
@@ -69,7 +69,7 @@ void ProcessController::runPass(ProcessPass pass, int height) {
   hooks.stopRequested = [this] { return state_.stopRequested == 1; };
   // Paste may replace the picture while the run waits in a pump.
   hooks.picture = [this] { return &c_.picture->canvas(); };
-  hooks.displayedWidth = [this] { return c_.picture->width(); };
+  hooks.displayedWidth = [this] { return c_.picture->displayWidth(); };
   hooks.convertToColor = [this] { return c_.convertToColor->isChecked(); };
   hooks.processColor = [this] { return state_.processColor; };
   hooks.progress = [this] { return c_.gauge->progress(); };

@@ -11,7 +11,8 @@ PictureControl* MakePicture(QWidget* parent, const char* name, const QRect& geom
                             bool visible) {
   auto* picture = new PictureControl(parent);
   picture->setObjectName(name);
-  picture->setGeometry(geometry);
+  picture->move(geometry.topLeft());
+  picture->setDisplaySize(geometry.size());
   picture->setVisible(visible);
   return picture;
 }
@@ -49,7 +50,9 @@ void TForm1::buildLayout() {
   BandLayer = new OutlineLayer(this);
   BandLayer->setObjectName("BandLayer");
   BandLayer->setGeometry(rect());
-  BandLayer->setMapping([this](const QRect& r) { return r.translated(Image1->pos()); });
+  BandLayer->setMapping([this](QPoint pixel) {
+    return BandLayer->mapFrom(this, Image1->mapTo(this, Image1->positionOf(pixel)));
+  });
 
   BuildToolbar(*this);
   Panel2 = MakeStrip(this, "Panel2", {-3, 27, 798, 2});
@@ -91,16 +94,18 @@ void TForm1::buildLayout() {
 }
 
 void TForm1::fitToWorkArea() {
-  const QRect area = services.workArea();
+  const QRect area = services.workArea(this);
   fitFrameTo(area);
   // A window manager frames the window only after it is first shown; until then the frame
   // is unknown, and the first fit is finished when it arrives.
   if (frameGeometry() == geometry()) frameFitPending_ = area;
 
-  state.workAreaWidth = area.width();
-  state.workAreaHeight = area.height();
+  // Pictures are counted in screen pixels, so the work area's size is recorded in them.
+  const QSize pixels = Image1->pixelSizeOf(area.size());
+  state.workAreaWidth = pixels.width();
+  state.workAreaHeight = pixels.height();
   // Sizing the controls leaves the pictures they hold as they are.
-  for (PictureControl* picture : {Image1, Image5, Image3}) picture->resize(area.size());
+  for (PictureControl* picture : {Image1, Image5, Image3}) picture->setDisplaySize(pixels);
   Panel2->resize(area.width(), Panel2->height());
   Panel7->resize(area.width(), Panel7->height());
   Panel12->move(area.width() / 2 - Panel12->width() / 2, area.top() + 30);

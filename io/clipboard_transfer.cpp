@@ -23,7 +23,7 @@ void Paste::clearForNewPicture() {
 }
 
 void Paste::record(int width, int height) {
-  parts_.picture->resize(width, height);
+  parts_.picture->setDisplaySize(width, height);
   state_.pictureWidth = width;
   state_.pictureHeight = height;
 }
@@ -64,7 +64,7 @@ Picture RecordedArea(const WorkingState& state, const Picture& picture) {
 
 void Copy::click() {
   scratch_.clear();
-  scratch_.resize(state_.pictureWidth, state_.pictureHeight);
+  scratch_.setDisplaySize(state_.pictureWidth, state_.pictureHeight);
   scratch_.setPicture(RecordedArea(state_, picture_.picture()));
   services_.setClipboardImage(ImageFromPicture(scratch_.picture()));
 }

@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QShowEvent>
 #include <QTimer>
+#include <QWindow>
+#include <stdexcept>
 #include <utility>
 
 #include "io/image_convert.h"
@@ -32,7 +34,13 @@ void TForm2::beginCapture() {
   activated_ = false;
   dragging_ = false;
   taken_ = false;
+  stillShown_ = false;
+  failure_.clear();
   Image1->clearOutlines();
+  // The modal showing begins off the screen: the overlay has nothing to show until the still
+  // is taken, and a window shown and at once hidden again races the window manager, which
+  // may map it after all.
+  setAttribute(Qt::WA_DontShowOnScreen, true);
 }
 
 void TForm2::showEvent(QShowEvent* event) {
@@ -48,30 +56,72 @@ void TForm2::showEvent(QShowEvent* event) {
 
 void TForm2::FormActivate() {
   if (!armed_ || !isVisible()) return;
-  const QRect area = services_.workArea();
-  setGeometry(area);
-  Image1->setGeometry(0, 0, area.width(), area.height());
+  QWidget* main = targets_.mainWindow;
+  // The still comes from the screen that holds the main window, which the overlay covers.
+  const QRect area = services_.workArea(main);
+  fullScreen_ = services_.placesWindowsItself();
+  fullScreenAskedAgain_ = false;
+  if (!fullScreen_) setGeometry(area);
 
-  // QDialog::setVisible(false) would end the modal showing; only the window goes away here.
+  // QDialog::setVisible(false) would end the modal showing; only the window goes away here,
+  // to come back on the screen with the still.
   QWidget::setVisible(false);
-  if (targets_.mainWindow) targets_.mainWindow->hide();
-  // Let the display server take both windows off before the pause, so the windows below
+  if (main) main->hide();
+  // Let the display server take the main window off before the pause, so the windows below
   // have the pause to repaint.
   QGuiApplication::sync();
   services_.sleepMs(300);
 
-  // The still is aligned with the screen: the pixel under the pointer is the pixel taken,
-  // wherever the work area begins.
-  const Picture screen = PictureFromImage(services_.grabScreen());
-  Image1->canvas().copyRect(screen, area.left(), area.top(), Image1->width(), Image1->height(), 0,
-                            0);
-  Image1->changed();
+  // Whatever goes wrong from here on ends the showing with the message: the windows are off
+  // the screen, and a failure left to the event loop would leave them there.
+  try {
+    const QImage screen = services_.grabScreen(main, area);
+    if (screen.isNull()) throw std::runtime_error("the screen cannot be read");
+    // One still pixel per screen pixel, lined up with the screen: the pixel under the
+    // pointer is the pixel taken, wherever the work area begins and whatever the scale.
+    Image1->move(0, 0);
+    Image1->setPicture(PictureFromImage(screen));
+    Image1->setDisplaySize(screen.size());
+  } catch (const std::exception& error) {
+    failure_ =
+        QStringLiteral("Screen capture is not available: ") + QString::fromUtf8(error.what());
+    endUnshown();
+    return;
+  }
 
+  // Where the desktop places windows itself, the overlay asks to cover the screen instead.
+  if (fullScreen_) {
+    if (main && windowHandle()) windowHandle()->setScreen(main->screen());
+    setWindowState(windowState() | Qt::WindowFullScreen);
+  }
+  setAttribute(Qt::WA_DontShowOnScreen, false);
   QWidget::setVisible(true);
+  stillShown_ = true;
   raise();
   activateWindow();
   if (!crossHair_) QApplication::setOverrideCursor(Qt::CrossCursor);
   crossHair_ = true;
+}
+
+// QDialog ends its modal showing only when it goes from shown to hidden, and the overlay is
+// hidden while the still is taken: it is shown again, still off the screen, to be closed.
+void TForm2::endUnshown() {
+  setAttribute(Qt::WA_DontShowOnScreen, true);
+  QWidget::setVisible(true);
+  reject();
+  setAttribute(Qt::WA_DontShowOnScreen, false);
+}
+
+void TForm2::changeEvent(QEvent* event) {
+  QDialog::changeEvent(event);
+  // A window manager may map the overlay without the full-screen state it was shown with
+  // (sway's, for X11 programs, now and then); asked once more on the shown window, it takes
+  // it. Once only: a window manager that refuses is not asked forever.
+  if (event->type() == QEvent::WindowStateChange && fullScreen_ && stillShown_ &&
+      !fullScreenAskedAgain_ && !(windowState() & Qt::WindowFullScreen)) {
+    fullScreenAskedAgain_ = true;
+    setWindowState(windowState() | Qt::WindowFullScreen);
+  }
 }
 
 QRect TForm2::band() const {
@@ -101,6 +151,9 @@ void TForm2::Image1MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers, in
 }
 
 void TForm2::endDrag() {
+  // The showing is ending: the main window comes back, and the desktop may take the overlay
+  // out of full screen for it.
+  stillShown_ = false;
   if (dragging_) {
     services_.restorePriority();
     if (band().topLeft() != band().bottomRight()) Image1->toggleOutline(band());
@@ -122,11 +175,11 @@ void TForm2::Image1MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
   PictureControl* picture = targets_.picture;
   picture->canvas().copyRect(Image1->picture(), state_.bandStartX, state_.bandStartY, width, height,
                              0, 0);
-  picture->resize(width, height);
+  picture->setDisplaySize(width, height);
   picture->changed();
 
   endDrag();
-  const bool hasRows = picture->height() > 0;
+  const bool hasRows = picture->displayHeight() > 0;
   for (QAbstractButton* b : {targets_.addColor, targets_.print, targets_.fill, targets_.process})
     if (b) b->setEnabled(hasRows);
   taken_ = true;

@@ -30,9 +30,11 @@ class TForm2 : public QDialog {
   PictureControl* Image1 = nullptr;  // the still
 
   // Arms the overlay for one modal showing; captureTaken() tells afterwards whether a
-  // rectangle was taken (false after Escape or a close command).
+  // rectangle was taken (false after Escape, a close command or a failed screen grab).
   void beginCapture();
   bool captureTaken() const { return taken_; }
+  // Why the screen could not be taken, as the message to show; empty when it could.
+  const QString& failure() const { return failure_; }
 
  public slots:
   void FormActivate();
@@ -44,10 +46,12 @@ class TForm2 : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   QRect band() const;
   void endDrag();
+  void endUnshown();
 
   Services& services_;
   WorkingState& state_;
@@ -57,6 +61,10 @@ class TForm2 : public QDialog {
   bool dragging_ = false;   // a press anchored the band and no release came yet
   bool taken_ = false;
   bool crossHair_ = false;  // our override cursor is set
+  QString failure_;
+  bool fullScreen_ = false;  // this showing covers the screen, not the work area
+  bool stillShown_ = false;  // on the screen with the still, until the showing ends
+  bool fullScreenAskedAgain_ = false;
 };
 
 }  // namespace huesift

@@ -27,13 +27,18 @@ OutlineLayer::OutlineLayer(QWidget* parent) : QWidget(parent) {
   setFocusPolicy(Qt::NoFocus);
 }
 
-void OutlineLayer::setMapping(std::function<QRect(const QRect&)> pictureToLayer) {
+void OutlineLayer::setMapping(std::function<QPointF(QPoint)> pictureToLayer) {
   map_ = std::move(pictureToLayer);
   update();
 }
 
-QRect OutlineLayer::onLayer(const QRect& pictureRect) const {
-  return map_ ? map_(pictureRect) : pictureRect;
+QPointF OutlineLayer::onLayer(QPoint pixel) const {
+  return map_ ? map_(pixel) : QPointF(pixel) / devicePixelRatioF();
+}
+
+QRect OutlineLayer::widgetRect(const QRect& pictureRect) const {
+  return QRectF(onLayer(pictureRect.topLeft()), onLayer(pictureRect.bottomRight() + QPoint(1, 1)))
+      .toAlignedRect();
 }
 
 void OutlineLayer::toggleOutline(const QRect& pictureRect) {
@@ -47,7 +52,7 @@ void OutlineLayer::toggleOutline(const QRect& pictureRect) {
   } else {
     outlines_.push_back(r);
   }
-  update(onLayer(r).adjusted(-1, -1, 1, 1));
+  update(widgetRect(r).adjusted(-1, -1, 1, 1));
 }
 
 void OutlineLayer::clearOutlines() {
@@ -59,9 +64,15 @@ void OutlineLayer::clearOutlines() {
 void OutlineLayer::paintEvent(QPaintEvent*) {
   if (outlines_.empty()) return;
   QPainter painter(this);
+  // The dots go on screen pixels, one per picture pixel, lined up with the picture: the
+  // painter works in device pixels from the picture's corner.
+  const qreal ratio = devicePixelRatioF();
+  const QPointF corner = onLayer(QPoint(0, 0)) * ratio;
+  painter.setWorldTransform(QTransform::fromTranslate(corner.x(), corner.y()) *
+                            QTransform::fromScale(1 / ratio, 1 / ratio));
   painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
   painter.setPen(QPen(Qt::white, 0));
-  for (const QRect& r : outlines_) painter.drawPoints(DottedOutline(onLayer(r)));
+  for (const QRect& r : outlines_) painter.drawPoints(DottedOutline(r));
 }
 
 }  // namespace huesift

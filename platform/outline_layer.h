@@ -21,8 +21,9 @@ class OutlineLayer : public QWidget {
  public:
   explicit OutlineLayer(QWidget* parent);
 
-  // Outlines are given in picture pixels; this maps such a rectangle onto the layer.
-  void setMapping(std::function<QRect(const QRect&)> pictureToLayer);
+  // Outlines are given in picture pixels, which are screen pixels; this tells where a picture
+  // pixel's top-left corner lies on the layer (PictureControl::positionOf, carried over).
+  void setMapping(std::function<QPointF(QPoint)> pictureToLayer);
 
   void toggleOutline(const QRect& pictureRect);
   void clearOutlines();
@@ -33,9 +34,10 @@ class OutlineLayer : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  QRect onLayer(const QRect& pictureRect) const;
+  QPointF onLayer(QPoint pixel) const;
+  QRect widgetRect(const QRect& pictureRect) const;
 
-  std::function<QRect(const QRect&)> map_;
+  std::function<QPointF(QPoint)> map_;
   std::vector<QRect> outlines_;
 };
 

@@ -6,7 +6,6 @@
 #include <QGuiApplication>
 #include <QLoggingCategory>
 #include <QMessageBox>
-#include <QScreen>
 #include <QThread>
 
 namespace huesift {
@@ -14,11 +13,6 @@ namespace huesift {
 // Off unless switched on (QT_LOGGING_RULES="huesift.messages.debug=true"): lets the
 // end-to-end tests read the text of a message box they can only see as a window.
 Q_LOGGING_CATEGORY(lcMessages, "huesift.messages", QtInfoMsg)
-
-QRect QtServices::workArea() {
-  QScreen* screen = QGuiApplication::primaryScreen();
-  return screen ? screen->availableGeometry() : QRect(0, 0, 800, 600);
-}
 
 void QtServices::pumpEvents() {
   QCoreApplication::processEvents(QEventLoop::AllEvents);

@@ -14,7 +14,7 @@ class QtServices : public Services {
   explicit QtServices(QString programDirectory = {})
       : programDirectory_(std::move(programDirectory)) {}
 
-  QRect workArea() override;
+  QRect workArea(const QWidget* window) override;
   void pumpEvents() override;
   void sleepMs(int ms) override;
   void showMessage(QWidget* parent, const QString& text) override;
@@ -25,7 +25,8 @@ class QtServices : public Services {
   std::optional<std::pair<QString, QString>> chooseFileToSave(QWidget* parent,
                                                               const QString& suggested,
                                                               const QStringList& filters) override;
-  QImage grabScreen() override;
+  bool placesWindowsItself() override;
+  QImage grabScreen(const QWidget* window, const QRect& area) override;
   std::optional<EncodedImage> clipboardImageBytes() override;
   void setClipboardImage(const QImage& image) override;
   void printImage(const QImage& image, double scale) override;

@@ -1,4 +1,4 @@
-// Screen, clipboard, printer and scheduling priority for the capture, paste, copy and print
+// Clipboard, printer and scheduling priority for the capture, paste, copy and print
 // actions.
 #include <cups/cups.h>
 #include <sys/resource.h>
@@ -11,7 +11,6 @@
 #include <QPixmap>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QScreen>
 #include <cerrno>
 #include <cmath>
 #include <stdexcept>
@@ -50,14 +49,6 @@ bool g_priorityRaised = false;
 int g_savedNice = 0;
 
 }  // namespace
-
-QImage QtServices::grabScreen() {
-  QScreen* screen = QGuiApplication::primaryScreen();
-  if (!screen) return {};
-  QImage image = screen->grabWindow(0).toImage();
-  image.setDevicePixelRatio(1);
-  return image;
-}
 
 std::optional<EncodedImage> QtServices::clipboardImageBytes() {
   if (QGuiApplication::platformName() == "xcb") return ReadClipboardInReaderProcess(4500);

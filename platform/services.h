@@ -29,8 +29,9 @@ class Services {
  public:
   virtual ~Services() = default;
 
-  // The desktop's work area: the screen rectangle not covered by panels and docks.
-  virtual QRect workArea() = 0;
+  // The work area of the screen that holds window: the screen rectangle not covered by panels
+  // and docks, in Qt's logical coordinates.
+  virtual QRect workArea(const QWidget* window) = 0;
   // Let pending user-interface events run (used from inside long handlers).
   virtual void pumpEvents() = 0;
   virtual void sleepMs(int ms) = 0;
@@ -49,8 +50,13 @@ class Services {
   virtual std::optional<std::pair<QString, QString>> chooseFileToSave(
       QWidget* parent, const QString& suggested, const QStringList& filters) = 0;
 
-  // The whole screen as it is now, in its own pixels (device pixel ratio 1).
-  virtual QImage grabScreen() = 0;
+  // True where the desktop, not the program, places windows (Wayland): the capture overlay is
+  // then shown full-screen and covers the whole screen rather than the work area.
+  virtual bool placesWindowsItself() { return false; }
+  // What the screen that holds window shows under area (Qt's logical coordinates, as from
+  // workArea), one image pixel per device pixel. Throws std::runtime_error with a short
+  // reason ("the screenshot portal is not running") when the screen cannot be read.
+  virtual QImage grabScreen(const QWidget* window, const QRect& area) = 0;
 
   // The clipboard's picture as the bytes of one image format it offers (the one most
   // likely to be exact), or nothing when it offers none. Throws std::runtime_error with a

@@ -28,7 +28,7 @@ void ImageTools::mouseDown(Qt::MouseButton button, int x, int y) {
     return fillAt(x, y);
   }
   if (right) {
-    const QPoint pointer = c_.Image1->mapToGlobal(QPoint(x, y));
+    const QPoint pointer = c_.Image1->mapToGlobal(c_.Image1->positionOf(QPoint(x, y))).toPoint();
     c_.PopupMenu1->popup(pointer - QPoint(25, 23));
     return;
   }

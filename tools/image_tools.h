@@ -79,8 +79,9 @@ class ImageTools : public QObject {
   bool bandPressed_ = false;
 };
 
-// Window coordinates of the band are picture coordinates moved down by the picture
-// control's top in the main window.
+// The band's corners are kept as picture pixels, moved down by the picture control's top in
+// the main window. Picture pixels are screen pixels, so whatever draws over the window maps
+// them through the picture control (PictureControl::positionOf, widgetRect).
 inline constexpr int kPictureTop = 28;
 
 }  // namespace huesift

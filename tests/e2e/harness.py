@@ -45,12 +45,12 @@ def wait_for(what, predicate, timeout=20.0, interval=0.05, quiet=False):
         time.sleep(interval)
 
 
-def arguments():
+def arguments(tools=()):
     parser = argparse.ArgumentParser()
     parser.add_argument("--huesift", required=True)
     parser.add_argument("--pattern", required=True)
     args = parser.parse_args()
-    for tool in ("Xvfb", "xdotool", "xclip", "xwininfo"):
+    for tool in ("Xvfb", "xdotool", "xclip", "xwininfo") + tuple(tools):
         if not shutil.which(tool):
             print("SKIP: %s is not installed" % tool)
             sys.exit(SKIP)
@@ -140,6 +140,31 @@ def decode_png(data):
         else:
             rows.append([tuple(line[k:k + 3]) for k in range(0, stride, bpp)])
     return rows
+
+
+class Screenshot:
+    """An X window dump (xwd) of the root window, read on demand: 32-bit pixels only."""
+
+    def __init__(self, data):
+        fields = struct.unpack(">25I", data[:100])
+        header_size, version, pixmap_format = fields[0], fields[1], fields[2]
+        self.width, self.height = fields[4], fields[5]
+        byte_order, bits_per_pixel, self.stride = fields[7], fields[11], fields[12]
+        masks = fields[14:17]
+        colours = fields[19]
+        check(version == 7 and pixmap_format == 2 and bits_per_pixel == 32 and
+              masks == (0xFF0000, 0xFF00, 0xFF), "unexpected xwd layout %s" % (fields,))
+        self.little = byte_order == 0
+        self.data = data[header_size + 12 * colours:]
+
+    def pixel(self, x, y):
+        i = y * self.stride + 4 * x
+        b0, b1, b2, b3 = self.data[i:i + 4]
+        return (b2, b1, b0) if self.little else (b1, b2, b3)
+
+    def rows(self, left, top, right, bottom):
+        """The pixels of a rectangle, right and bottom exclusive, as rows of (r, g, b)."""
+        return [[self.pixel(x, y) for x in range(left, right)] for y in range(top, bottom)]
 
 
 def first_difference(actual, expected):

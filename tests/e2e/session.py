@@ -7,21 +7,26 @@ import subprocess
 import tempfile
 import time
 
-from harness import check, fail, wait_for
+from harness import Screenshot, check, fail, wait_for
 
 SCREEN = (1024, 768)
 
 
 class Session:
-    def __init__(self, huesift, pattern=None, cups_server=None, cwd=None, args=(), launcher=()):
+    def __init__(self, huesift, pattern=None, cups_server=None, cwd=None, args=(), launcher=(),
+                 screen=SCREEN, scale=None):
         """args follow the program on its command line; launcher goes before it (a command
-        that ends by executing the rest of its arguments, so the process stays the program)."""
+        that ends by executing the rest of its arguments, so the process stays the program).
+        scale: Qt's scale factor for huesift alone (QT_SCALE_FACTOR); the screen, the pattern
+        window and every coordinate the session takes or gives are device pixels."""
         self.huesift = os.path.abspath(huesift)
         self.args = list(args)
         self.launcher = list(launcher)
         self.cwd = cwd or os.path.dirname(self.huesift)
         self.pattern = pattern
         self.cups_server = cups_server
+        self.screen = tuple(screen)
+        self.scale = scale
         self.processes = []
         self.home = tempfile.mkdtemp(prefix="huesift-e2e-home.")
 
@@ -33,6 +38,8 @@ class Session:
             pattern = self._spawn([self.pattern])
             wait_for("the pattern window", lambda: self._visible(pattern.pid))
         extra = {"QT_LOGGING_RULES": "huesift.messages.debug=true"}
+        if self.scale:
+            extra["QT_SCALE_FACTOR"] = str(self.scale)
         if self.cups_server:
             extra["CUPS_SERVER"] = self.cups_server
         self.log = os.path.join(self.home, "huesift.log")
@@ -42,8 +49,11 @@ class Session:
         found = wait_for("the main window", lambda: self._visible(self.app.pid, "^Huesift$"))
         self.main = found[0]
         # The window fits itself to the work area when first shown; let that settle.
+        # At a fractional scale the logical work area is rounded and scaled back, which can
+        # give one screen pixel more (1707 logical pixels at 1.5 are 2560.5).
         wait_for("the main window at the work area",
-                 lambda: self.geometry(self.main)[2:] == SCREEN)
+                 lambda: all(0 <= got - want <= (1 if self.scale else 0) for got, want
+                             in zip(self.geometry(self.main)[2:], self.screen)))
         return self
 
     def __exit__(self, *exc):
@@ -61,7 +71,7 @@ class Session:
     def _start_display(self):
         read_end, write_end = os.pipe()
         xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "%dx%dx24" % SCREEN,
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "%dx%dx24" % self.screen,
              "-nolisten", "tcp", "-noreset"], pass_fds=(write_end,),
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.processes.append(xvfb)
@@ -71,7 +81,8 @@ class Session:
         check(number.isdigit(), "Xvfb did not report its display")
         self.env = dict(os.environ, DISPLAY=":" + number, HOME=self.home,
                         XDG_RUNTIME_DIR=self.home, QT_QPA_PLATFORM="xcb")
-        for name in ("CUPS_SERVER", "XAUTHORITY", "WAYLAND_DISPLAY", "QT_SCALE_FACTOR"):
+        for name in ("CUPS_SERVER", "XAUTHORITY", "WAYLAND_DISPLAY", "QT_SCALE_FACTOR",
+                     "QT_SCREEN_SCALE_FACTORS", "QT_ENABLE_HIGHDPI_SCALING", "XDG_SESSION_TYPE"):
             self.env.pop(name, None)
 
     def _spawn(self, argv, cwd=None, extra=None, stderr=None):
@@ -132,8 +143,11 @@ class Session:
     # ---- input ----
 
     def client_point(self, point):
+        """A point given in the main window's logical coordinates (as the toolbar's layout
+        is), on the screen."""
         x, y, _, _ = self.geometry(self.main)
-        return x + point[0], y + point[1]
+        scale = self.scale or 1
+        return x + round(point[0] * scale), y + round(point[1] * scale)
 
     def picture_point(self, px, py):
         return self.client_point((px - 1, py + 28))
@@ -179,6 +193,10 @@ class Session:
         menu = opened[0]
         self.key("Down", "Return")
         wait_for("the %s menu to close" % what, lambda: not self.viewable(menu))
+
+    def screenshot(self):
+        """What the screen shows now, read by the X server's own dump (xwd)."""
+        return Screenshot(self.tool("xwd", "-root", "-silent").stdout)
 
     # ---- clipboard ----
 

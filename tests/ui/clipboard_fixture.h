@@ -69,7 +69,7 @@ class ClipboardTest : public MainWindowTest {
   Snapshot snapshot() const {
     return {picture(),
             form->Image5->picture(),
-            form->Image1->size(),
+            form->Image1->displaySize(),
             form->state.pictureWidth,
             form->state.pictureHeight,
             form->state.runState,

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <functional>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "platform/services.h"
@@ -26,7 +27,11 @@ inline QByteArray Encoded(const QImage& image, const char* format) {
 class FakeServices : public Services {
  public:
   QRect workAreaRect{0, 0, 1024, 700};
-  QRect workArea() override { return workAreaRect; }
+  std::vector<const QWidget*> workAreaAskedFor;  // the window each query named
+  QRect workArea(const QWidget* window) override {
+    workAreaAskedFor.push_back(window);
+    return workAreaRect;
+  }
 
   int pumps = 0;
   std::function<void(int)> onPump;  // called with the pump's number, 1 for the first
@@ -80,8 +85,21 @@ class FakeServices : public Services {
     return saveAnswer;
   }
 
+  // The screen in device pixels at a ratio of 1 (a plain white desktop when none is set);
+  // grabFailure makes the grab fail with it.
   QImage screen;
-  QImage grabScreen() override { return screen; }
+  std::string grabFailure;
+  std::vector<std::pair<const QWidget*, QRect>> grabs;
+  QImage grabScreen(const QWidget* window, const QRect& area) override {
+    grabs.emplace_back(window, area);
+    if (!grabFailure.empty()) throw std::runtime_error(grabFailure);
+    if (screen.isNull()) {
+      QImage white(area.size(), QImage::Format_RGB32);
+      white.fill(Qt::white);
+      return white;
+    }
+    return screen.copy(area);
+  }
 
   bool clipboardFails = false;
   std::optional<QImage> clipboard;             // what Copy put there; offered back as PNG

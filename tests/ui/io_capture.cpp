@@ -80,7 +80,7 @@ TEST_F(CaptureTest, DraggedRectangleOfTheScreenBecomesThePicture) {
   EXPECT_TRUE(overlay->Image1->outlines().empty());
 
   // The still is aligned with the screen although the work area starts at (60, 40).
-  ASSERT_EQ(form->Image1->size(), QSize(180, 110));
+  ASSERT_EQ(form->Image1->displaySize(), QSize(180, 110));
   EXPECT_EQ(form->state.pictureWidth, 180);
   EXPECT_EQ(form->state.pictureHeight, 110);
   EXPECT_EQ(QRect(QPoint(form->state.bandStartX, form->state.bandStartY),
@@ -100,7 +100,7 @@ TEST_F(CaptureTest, DraggedRectangleOfTheScreenBecomesThePicture) {
   EXPECT_FALSE(form->SpeedButton11->isEnabled());
   EXPECT_FALSE(form->SpeedButton4->isChecked());
   EXPECT_FALSE(form->Image5->hasRaster());
-  EXPECT_EQ(form->Image5->size(), QSize(180, 110));
+  EXPECT_EQ(form->Image5->displaySize(), QSize(180, 110));
 }
 
 TEST_F(CaptureTest, ClickOrRightDragGivesAnEmptyPictureWithTheToolsOff) {
@@ -115,7 +115,7 @@ TEST_F(CaptureTest, ClickOrRightDragGivesAnEmptyPictureWithTheToolsOff) {
       EXPECT_TRUE(overlay->Image1->outlines().empty());
       release(end, button);
     });
-    EXPECT_EQ(form->Image1->size(), QSize(0, 0)) << button;
+    EXPECT_EQ(form->Image1->displaySize(), QSize(0, 0)) << button;
     EXPECT_EQ(form->state.pictureWidth, 0);
     EXPECT_EQ(form->state.pictureHeight, 0);
     EXPECT_EQ(form->state.runState, 0);
@@ -164,7 +164,7 @@ TEST_F(CaptureTest, EscapeOrCloseRestoresThePictureAndRunState) {
       Picture before(40, 30, kBlack);
       before.setPixel(3, 4, 0x123456);
       givePicture(before);
-      form->Image1->resize(50, 35);
+      form->Image1->setDisplaySize(50, 35);
       form->state.pictureWidth = 50;
       form->state.pictureHeight = 35;
       capture([&] {
@@ -177,7 +177,7 @@ TEST_F(CaptureTest, EscapeOrCloseRestoresThePictureAndRunState) {
       });
       EXPECT_TRUE(form->isVisible());
       EXPECT_EQ(picture(), before);
-      EXPECT_EQ(form->Image1->size(), QSize(50, 35));
+      EXPECT_EQ(form->Image1->displaySize(), QSize(50, 35));
       EXPECT_EQ(form->state.pictureWidth, 50);
       EXPECT_EQ(form->state.pictureHeight, 35);
       EXPECT_EQ(form->state.runState, 0);
@@ -188,12 +188,61 @@ TEST_F(CaptureTest, EscapeOrCloseRestoresThePictureAndRunState) {
   }
 }
 
+// A screen that cannot be read (no screenshot portal on Wayland, say): one message, and the
+// picture, its sizes, the tools and runState are as they were; the next capture works.
+TEST_F(CaptureTest, ScreenThatCannotBeReadShowsOneMessageAndChangesNothing) {
+  Picture before(40, 30, kBlack);
+  before.setPixel(3, 4, 0x123456);
+  givePicture(before);
+  form->Image1->setDisplaySize(50, 35);
+  form->state.pictureWidth = 50;
+  form->state.pictureHeight = 35;
+  click(form->SpeedButton1);  // "Add Color" down, with its cursor
+  form->SpeedButton11->setEnabled(true);
+  const QCursor toolCursor = form->cursor();
+  fake.grabFailure = "the screenshot portal is not running";
+  fake.onModal = [&](QDialog*) {
+    for (int i = 0; i < 20 && fake.grabs.empty(); ++i) QCoreApplication::processEvents();
+  };
+  click(form->SpeedButton2);
+
+  EXPECT_EQ(fake.messages,
+            QStringList{"Screen capture is not available: the screenshot portal is not running"});
+  // Asked of the screen that holds the main window, for its work area.
+  ASSERT_EQ(fake.grabs.size(), 1u);
+  EXPECT_EQ(fake.grabs[0], std::make_pair(static_cast<const QWidget*>(form.get()), kWorkArea));
+  EXPECT_EQ(fake.workAreaAskedFor.back(), form.get());
+  EXPECT_TRUE(form->isVisible());
+  EXPECT_FALSE(overlay->isVisible());
+  EXPECT_EQ(picture(), before);
+  EXPECT_EQ(form->Image1->displaySize(), QSize(50, 35));
+  EXPECT_EQ(form->state.pictureWidth, 50);
+  EXPECT_EQ(form->state.pictureHeight, 35);
+  EXPECT_EQ(form->state.runState, 0);
+  EXPECT_TRUE(form->SpeedButton1->isChecked());
+  EXPECT_TRUE(form->SpeedButton11->isEnabled());
+  EXPECT_EQ(toolsEnabled(), std::vector<bool>(4, true));
+  EXPECT_EQ(form->cursor().shape(), toolCursor.shape());
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+  fake.grabFailure.clear();
+  fake.sleeps.clear();
+  capture([&] {
+    press({10, 10});
+    move({30, 25});
+    release({30, 25});
+  });
+  EXPECT_EQ(form->Image1->displaySize(), QSize(20, 15));
+  EXPECT_EQ(picture().pixel(0, 0), AsColour(ScreenColour(60 + 10, 40 + 10)));
+  EXPECT_EQ(fake.messages.size(), 1);
+}
+
 TEST_F(CaptureTest, CancelBeforeAnyPictureLeavesNoPicture) {
-  const QSize empty = form->Image1->size();
+  const QSize empty = form->Image1->displaySize();
   capture([&] { QTest::keyClick(overlay.get(), Qt::Key_Escape); });
   EXPECT_EQ(form->state.runState, 2);
   EXPECT_FALSE(form->Image1->hasRaster());
-  EXPECT_EQ(form->Image1->size(), empty);
+  EXPECT_EQ(form->Image1->displaySize(), empty);
   EXPECT_FALSE(form->SpeedButton5->isEnabled());
 }
 

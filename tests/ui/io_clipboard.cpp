@@ -54,7 +54,7 @@ TEST_F(ClipboardTest, PasteTakesEveryPixelOpaqueAndSetsTheState) {
   paste();
   EXPECT_TRUE(fake.messages.isEmpty()) << fake.messages.join("|").toStdString();
   ASSERT_EQ(QSize(picture().width(), picture().height()), QSize(1500, 900));
-  EXPECT_EQ(form->Image1->size(), QSize(1500, 900));
+  EXPECT_EQ(form->Image1->displaySize(), QSize(1500, 900));
   EXPECT_EQ(form->state.pictureWidth, 1500);
   EXPECT_EQ(form->state.pictureHeight, 900);
   for (int y = 0; y < 900; y += 7) {

@@ -26,7 +26,7 @@ class PrintTest : public ::testing::Test {
     Picture raster(100, 50, kBlack);
     raster.setPixel(99, 49, 0x336699);
     form.Image1->setPicture(raster);
-    form.Image1->resize(60, 40);  // printing takes the raster, not the displayed part
+    form.Image1->setDisplaySize(60, 40);  // printing takes the raster, not the displayed part
     form.state.runState = 0;
     form.SpeedButton3->setEnabled(true);
   }

@@ -38,7 +38,7 @@ class MainWindowTest : public ::testing::Test {
   // a picture present and the tools that need one enabled.
   void givePicture(const Picture& picture) {
     form->Image1->setPicture(picture);
-    form->Image1->resize(picture.width(), picture.height());
+    form->Image1->setDisplaySize(picture.width(), picture.height());
     form->state.runState = 0;
     for (QToolButton* b : {form->SpeedButton1, form->SpeedButton3, form->SpeedButton4,
                            form->SpeedButton5, form->SpeedButton12}) {

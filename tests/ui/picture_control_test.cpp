@@ -3,15 +3,24 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <QtMath>
+#include <optional>
+#include <random>
+#include <vector>
+
+#include "platform/outline_layer.h"
+
 namespace huesift::test {
 namespace {
 
 TEST(PictureControl, FirstDrawingAccessCreatesAWhiteRasterOfTheControlSize) {
   PictureControl control;
-  control.resize(13, 7);
+  control.setDisplaySize(13, 7);
   EXPECT_FALSE(control.hasRaster());
   EXPECT_EQ(control.canvas(), Picture(13, 7, kWhite));
-  control.resize(30, 30);
+  control.setDisplaySize(30, 30);
   EXPECT_EQ(control.canvas().width(), 13);  // sizing the control leaves the raster alone
 }
 
@@ -22,7 +31,7 @@ TEST(PictureControl, PaintsTheRasterUnscaledWithTheBackgroundBeyondIt) {
   window.setPalette(pal);
   window.setAutoFillBackground(true);
   auto* control = new PictureControl(&window);
-  control->setGeometry(0, 0, 20, 10);
+  control->setDisplaySize(20, 10);
   Picture picture(4, 3, kWhite);
   picture.setPixel(3, 2, 0x0000FF);  // red in the program's colour layout
   control->setPicture(picture);
@@ -36,7 +45,7 @@ TEST(PictureControl, PaintsTheRasterUnscaledWithTheBackgroundBeyondIt) {
 
 TEST(PictureControl, OutlineDrawnTwiceRestoresThePicture) {
   PictureControl control;
-  control.resize(12, 12);
+  control.setDisplaySize(12, 12);
   control.setPicture(Picture(12, 12, kBlack));
   const QImage before = control.grab().toImage();
 
@@ -52,6 +61,101 @@ TEST(PictureControl, OutlineDrawnTwiceRestoresThePicture) {
   control.toggleOutline(QRect(QPoint(9, 7), QPoint(2, 2)));  // same outline, other corners
   EXPECT_TRUE(control.outlines().empty());
   EXPECT_EQ(control.grab().toImage(), before);
+}
+
+// Runs at the scale factor the test run was started with; ctest runs it at 1 and at 1.5,
+// where a logical pixel is one and a half screen pixels and the control's corner, at a
+// logical (-1, 28) as in the main window, falls between screen pixels.
+TEST(PictureControl, ShowsOnePicturePixelPerScreenPixelAndPointsAtThePixelShown) {
+  QWidget window;
+  window.resize(120, 110);
+  auto* control = new PictureControl(&window);
+  control->move(-1, 28);
+  control->setDisplaySize(90, 70);
+  std::mt19937 random(7);
+  Picture picture(100, 80);  // larger than the displayed part
+  for (int y = 0; y < picture.height(); ++y)
+    for (int x = 0; x < picture.width(); ++x) picture.setPixel(x, y, random() & 0xFFFFFF);
+  control->setPicture(picture);
+  window.show();
+
+  const qreal ratio = window.devicePixelRatioF();
+  const QImage shot = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
+  // Where the picture's corner landed, found by matching what is shown against the picture
+  // one for one, near the control's corner in screen pixels.
+  auto shownAt = [&](QPoint origin) {
+    for (int y = 0; y < 70; ++y)
+      for (int x = 0; x < 90; ++x) {
+        const QPoint d = origin + QPoint(x, y);
+        if (!shot.rect().contains(d)) continue;
+        const QRgb c = shot.pixel(d);
+        if ((qRed(c) | qGreen(c) << 8 | qBlue(c) << 16) != picture.pixel(x, y)) return false;
+      }
+    return true;
+  };
+  const QPoint corner(qFloor(-1 * ratio), qFloor(28 * ratio));
+  std::optional<QPoint> origin;
+  for (int dy = -1; dy <= 1 && !origin; ++dy)
+    for (int dx = -1; dx <= 1 && !origin; ++dx)
+      if (shownAt(corner + QPoint(dx, dy))) origin = corner + QPoint(dx, dy);
+  ASSERT_TRUE(origin.has_value()) << "not shown one picture pixel per screen pixel at " << ratio;
+  // Nothing of the raster beyond the displayed size is shown.
+  const QRgb beyond = shot.pixel(*origin + QPoint(90, 10));
+  EXPECT_NE(qRed(beyond) | qGreen(beyond) << 8 | qBlue(beyond) << 16, picture.pixel(90, 10));
+
+  // A pointer on a screen pixel reaches the control as Qt's window system delivers it: the
+  // window position exact, the widget position rounded to whole logical pixels.
+  std::vector<QPoint> reported;
+  QObject::connect(
+      control, &PictureControl::mouseDown,
+      [&](Qt::MouseButton, Qt::KeyboardModifiers, int x, int y) { reported.emplace_back(x, y); });
+  std::vector<QPoint> wanted;
+  for (int i = 0; i < 200; ++i) {
+    const QPoint screenPixel = *origin + QPoint(2 + random() % 86, 2 + random() % 66);
+    const QPointF inWindow = QPointF(screenPixel) / ratio;
+    const QPointF inWidget = QPointF((inWindow - QPointF(control->pos())).toPoint());
+    QMouseEvent press(QEvent::MouseButtonPress, inWidget, inWindow, control->mapToGlobal(inWidget),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(control, &press);
+    wanted.push_back(screenPixel - *origin);
+    EXPECT_EQ(control->pixelAt(control->positionOf(wanted.back()) + QPointF(0.01, 0.01)),
+              wanted.back());
+  }
+  EXPECT_EQ(reported, wanted);
+
+  // An outline lies on the screen pixels of its picture pixels and goes when drawn again,
+  // drawn by the control (the capture overlay's band) or over the whole window (the main
+  // window's band, which may reach past the picture).
+  auto* layer = new OutlineLayer(&window);
+  layer->setGeometry(window.rect());
+  layer->setMapping([&](QPoint pixel) {
+    return layer->mapFrom(&window, control->mapTo(&window, control->positionOf(pixel)));
+  });
+  layer->show();
+  const QRect band(QPoint(10, 12), QPoint(40, 33));
+  auto changedPixels = [&] {
+    const QImage outlined = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    std::vector<QPoint> changed;
+    for (int y = 0; y < shot.height(); ++y)
+      for (int x = 0; x < shot.width(); ++x)
+        if (outlined.pixel(x, y) != shot.pixel(x, y)) changed.push_back(QPoint(x, y) - *origin);
+    return changed;
+  };
+  control->toggleOutline(band);
+  const std::vector<QPoint> byControl = changedPixels();
+  for (const QPoint& p : byControl)
+    EXPECT_TRUE(band.contains(p) && !band.adjusted(1, 1, -1, -1).contains(p))
+        << p.x() << "," << p.y();
+  const int perimeter = 2 * (band.width() + band.height()) - 4;
+  EXPECT_GE(static_cast<int>(byControl.size()), perimeter / 2 - 1);
+  EXPECT_LE(static_cast<int>(byControl.size()), perimeter / 2 + 1);
+  control->toggleOutline(band);
+  EXPECT_TRUE(changedPixels().empty());
+
+  layer->toggleOutline(band);
+  EXPECT_EQ(changedPixels(), byControl);
+  layer->toggleOutline(band);
+  EXPECT_TRUE(changedPixels().empty());
 }
 
 }  // namespace

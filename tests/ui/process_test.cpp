@@ -245,7 +245,7 @@ TEST_F(MainWindowTest, OptionsMenuOpensAtItsPlaceAndActsDuringARun) {
 
 TEST_F(MainWindowTest, PictureWithoutRowsLeavesTheToolbarIdle) {
   givePicture(Filled(10, 3, kOrange));
-  form->Image1->resize(10, 0);
+  form->Image1->setDisplaySize(10, 0);
   click(form->SpeedButton5);
   EXPECT_FALSE(form->SpeedButton10->isEnabled());
   EXPECT_TRUE(form->ComboBox1->isEnabled());

@@ -91,7 +91,8 @@ class Soak : public ToolsTest, public ::testing::WithParamInterface<unsigned> {
   }
 
   QPoint pointOnPicture() {
-    const int w = std::max(form->Image1->width(), 1), h = std::max(form->Image1->height(), 1);
+    const int w = std::max(form->Image1->displayWidth(), 1),
+              h = std::max(form->Image1->displayHeight(), 1);
     return QPoint(below(w + 40) - 10, below(h + 40) - 10);
   }
 
@@ -237,9 +238,9 @@ class Soak : public ToolsTest, public ::testing::WithParamInterface<unsigned> {
       if (fillDown) {
         clickPicture(Qt::LeftButton, at.x(), at.y());
         if (idle) {
-          Picture expected = before.empty()
-                                 ? Picture(form->Image1->width(), form->Image1->height(), kWhite)
-                                 : before;
+          Picture expected = before.empty() ? Picture(form->Image1->displayWidth(),
+                                                      form->Image1->displayHeight(), kWhite)
+                                            : before;
           NaiveFloodFill(expected, at.x(), at.y(), form->state.fillColor);
           ++seen["fill checked"];
           EXPECT_EQ(picture(), expected) << where() << " at " << at.x() << "," << at.y();
@@ -250,9 +251,9 @@ class Soak : public ToolsTest, public ::testing::WithParamInterface<unsigned> {
         moveTo(to.x(), to.y());
         release(Qt::LeftButton, to.x(), to.y());
         if (idle && !form->SpeedButton1->isChecked()) {
-          Picture expected = before.empty()
-                                 ? Picture(form->Image1->width(), form->Image1->height(), kWhite)
-                                 : before;
+          Picture expected = before.empty() ? Picture(form->Image1->displayWidth(),
+                                                      form->Image1->displayHeight(), kWhite)
+                                            : before;
           const int x0 = std::min(at.x(), to.x()), x1 = std::max(at.x(), to.x());
           const int y0 = std::min(at.y(), to.y()), y1 = std::max(at.y(), to.y());
           if (x0 < x1 && y0 < y1)
@@ -350,7 +351,7 @@ class Soak : public ToolsTest, public ::testing::WithParamInterface<unsigned> {
     }
     const WorkingState& s = form->state;
     if (s.runState == 0) {
-      EXPECT_EQ(QSize(s.pictureWidth, s.pictureHeight), form->Image1->size()) << where();
+      EXPECT_EQ(QSize(s.pictureWidth, s.pictureHeight), form->Image1->displaySize()) << where();
       if (form->Image1->hasRaster()) {
         EXPECT_LE(s.pictureWidth, picture().width()) << where();
         EXPECT_LE(s.pictureHeight, picture().height()) << where();

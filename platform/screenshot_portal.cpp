@@ -1,0 +1,174 @@
+// The freedesktop screenshot portal over D-Bus. The call returns a request object at once;
+// the picture comes later in that request's Response signal, and a caller that leaves the
+// bus before then gets its request closed, so the answer is awaited here with the event loop
+// running.
+#include "platform/screenshot_portal.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusError>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QTimer>
+#include <QUrl>
+#include <QVariantMap>
+#include <optional>
+#include <stdexcept>
+
+namespace huesift {
+namespace {
+
+const QString kService = QStringLiteral("org.freedesktop.portal.Desktop");
+const QString kObject = QStringLiteral("/org/freedesktop/portal/desktop");
+const QString kRequest = QStringLiteral("org.freedesktop.portal.Request");
+
+// Big enough for a still of several 8K screens side by side.
+constexpr int kDecodeLimitMiB = 1024;
+
+// Receives the request's Response signal.
+class PortalAnswer : public QObject {
+  Q_OBJECT
+ public:
+  std::optional<uint> code;
+  QVariantMap results;
+
+ signals:
+  void answered();
+
+ public slots:
+  void Response(uint response, const QVariantMap& values) {
+    code = response;
+    results = values;
+    emit answered();
+  }
+};
+
+QString Reason(const QDBusError& error) {
+  switch (error.type()) {
+    case QDBusError::ServiceUnknown:
+      return QStringLiteral("the screenshot portal is not running");
+    case QDBusError::UnknownObject:
+    case QDBusError::UnknownInterface:
+    case QDBusError::UnknownMethod:
+      return QStringLiteral("the desktop portal offers no screenshots");
+    case QDBusError::AccessDenied:
+      return QStringLiteral("the screenshot was refused");
+    default:
+      return error.message().isEmpty() ? error.name() : error.message();
+  }
+}
+
+// The portal of a desktop that keeps screenshots writes them to the user's pictures; ours is
+// a throw-away only when it lies in a temporary folder.
+bool InTemporaryFolder(const QString& path) {
+  const QString folder = QFileInfo(path).canonicalPath();
+  if (folder.isEmpty()) return false;
+  for (const QString& temp :
+       {QDir::tempPath(), QStringLiteral("/tmp"), QStringLiteral("/var/tmp")}) {
+    const QString canonical = QFileInfo(temp).canonicalFilePath();
+    if (!canonical.isEmpty() && (folder == canonical || folder.startsWith(canonical + '/')))
+      return true;
+  }
+  return false;
+}
+
+QImage ReadPortalFile(const QString& path) {
+  QImageReader reader(path);
+  reader.setAllocationLimit(kDecodeLimitMiB);
+  QImage image = reader.read();
+  if (InTemporaryFolder(path)) QFile::remove(path);
+  if (image.isNull()) throw std::runtime_error("the screenshot portal's picture cannot be read");
+  return image;
+}
+
+}  // namespace
+
+QImage PortalScreenshot(std::chrono::milliseconds timeout) {
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected()) throw std::runtime_error("there is no session bus");
+
+  // The request object's path follows from our bus name and a token of ours, so the answer
+  // can be listened for before the call is made and cannot slip past.
+  static int serial = 0;
+  const QString token =
+      QStringLiteral("huesift%1_%2").arg(QCoreApplication::applicationPid()).arg(++serial);
+  QString sender = bus.baseService().mid(1);
+  sender.replace('.', '_');
+  QString request = kObject + QStringLiteral("/request/") + sender + '/' + token;
+
+  PortalAnswer answer;
+  QEventLoop loop;
+  QObject::connect(&answer, &PortalAnswer::answered, &loop, &QEventLoop::quit);
+  auto listen = [&](const QString& path, bool on) {
+    if (on) {
+      bus.connect(kService, path, kRequest, QStringLiteral("Response"), &answer,
+                  SLOT(Response(uint, QVariantMap)));
+    } else {
+      bus.disconnect(kService, path, kRequest, QStringLiteral("Response"), &answer,
+                     SLOT(Response(uint, QVariantMap)));
+    }
+  };
+  listen(request, true);
+
+  QDBusMessage call = QDBusMessage::createMethodCall(
+      kService, kObject, QStringLiteral("org.freedesktop.portal.Screenshot"),
+      QStringLiteral("Screenshot"));
+  call << QString()
+       << QVariantMap{{QStringLiteral("handle_token"), token},
+                      {QStringLiteral("interactive"), false},
+                      {QStringLiteral("modal"), false}};
+  const auto timeoutMs = static_cast<int>(timeout.count());
+  QDBusPendingCallWatcher watcher(bus.asyncCall(call, timeoutMs));
+  QString failure;
+  QObject::connect(&watcher, &QDBusPendingCallWatcher::finished, &loop, [&] {
+    const QDBusPendingReply<QDBusObjectPath> reply = watcher;
+    if (reply.isError()) {
+      // A call that timed out is reported below as the silence it is.
+      const QDBusError::ErrorType type = reply.error().type();
+      if (type != QDBusError::NoReply && type != QDBusError::Timeout)
+        failure = Reason(reply.error());
+      loop.quit();
+      return;
+    }
+    // Portals older than the request-path rule pick a path of their own.
+    const QString handle = reply.value().path();
+    if (handle != request) {
+      listen(request, false);
+      request = handle;
+      listen(request, true);
+    }
+  });
+  QTimer timer;
+  timer.setSingleShot(true);
+  QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+  timer.start(timeout);
+  // Both windows are hidden meanwhile; nothing the user does may start another action.
+  if (!answer.code && failure.isEmpty()) loop.exec(QEventLoop::ExcludeUserInputEvents);
+  listen(request, false);
+
+  if (!failure.isEmpty()) throw std::runtime_error(failure.toStdString());
+  if (!answer.code) {
+    bus.call(QDBusMessage::createMethodCall(kService, request, kRequest, QStringLiteral("Close")),
+             QDBus::NoBlock);
+    throw std::runtime_error(
+        QStringLiteral("the screenshot portal did not answer within %1 seconds")
+            .arg(timeout.count() / 1000)
+            .toStdString());
+  }
+  if (*answer.code == 1) throw std::runtime_error("the screenshot was cancelled");
+  if (*answer.code != 0) throw std::runtime_error("the screenshot was refused");
+  const QUrl uri(answer.results.value(QStringLiteral("uri")).toString());
+  if (!uri.isLocalFile()) throw std::runtime_error("the screenshot portal sent no picture file");
+  return ReadPortalFile(uri.toLocalFile());
+}
+
+}  // namespace huesift
+
+#include "screenshot_portal.moc"
