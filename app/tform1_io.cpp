@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's capture, clipboard, file and print handlers, forwarded to the io classes.
 #include <QDragEnterEvent>
 #include <QDropEvent>

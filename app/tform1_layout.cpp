@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's layout and its one fit to the desktop's work area.
 #include "app/gauge.h"
 #include "app/glyphs.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The picture tools and the two colour lists: each handler hands over to its subsystem.
 #include "app/tform1.h"
 #include "colours/colour_lists.h"

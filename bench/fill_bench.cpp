@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Flood fill of the screenshot's white background: the span fill against a plain copy of the
 // picture (the "memcpy" benchmark), the literal per-pixel fill and OpenCV's fill.
 #include <benchmark/benchmark.h>

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Runs the benchmark program the way collecting tools do: JSON on standard output and in a
 file, a filter, and the ratio table beside them on standard error (on standard output with
 the console table)."""

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Ratios between benchmarks of one run, printed after the last benchmark. Any bench/*.cpp

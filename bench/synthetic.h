@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A deterministic stand-in for a desktop screenshot: window chrome in a few flat UI colours,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "colours/retained_color_list.h"
 
 #include <QAbstractItemView>

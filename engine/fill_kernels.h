@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The two per-row steps of the flood fill that touch pixels, in a portable (SSE2 where

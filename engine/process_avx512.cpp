@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GCC 12's 512-bit intrinsics fill unused lanes from _mm512_undefined_epi32(), which it then
 // reports as possibly uninitialised; those lanes are never read.
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"

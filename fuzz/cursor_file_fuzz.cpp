@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any bytes into the cursor file reader: it must never read outside them, and what it
 // accepts must be a picture that fits the file.
 #include <cstdint>

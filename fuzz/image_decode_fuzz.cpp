@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any bytes into the decoding that Paste (and later opening a file) relies on: a picture
 // comes out only when it did not depend on bytes that were not there. The check here is
 // independent of how the decoder proves it: the same bytes followed by zeros, by ones, and by

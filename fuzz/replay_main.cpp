@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Without libFuzzer: every file named, and every file in every folder named, goes through the
 // target once. So the seed corpus, and any crash input added to it, is a regression test in
 // every build, whatever the compiler.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tool cursors: Windows cursor files read from the working directory or from where the
 // program is installed. Qt can draw a cursor from a picture but knows nothing of the file's
 // hotspot, so the file is read here, every size and offset checked against its length before

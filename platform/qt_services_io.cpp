@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Clipboard, printer and scheduling priority for the capture, paste, copy and print
 // actions.
 #include <cups/cups.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The screen behind the capture: the work area of the screen that holds the main window and
 // the still of it, in device pixels, from the X server or, on Wayland, from the desktop's
 // screenshot portal.

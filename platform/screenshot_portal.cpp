@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The freedesktop screenshot portal over D-Bus. The call returns a request object at once;
 // the picture comes later in that request's Response signal, and a caller that leaves the
 // bus before then gets its request closed, so the answer is awaited here with the event loop

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Cross-compiling the engine and its tests for 64-bit ARM with Debian's cross compiler; the
 # tests run under qemu's user-mode emulation, with the target's libraries from its sysroot.
 #   cmake -S . -B build-aarch64 -DCMAKE_TOOLCHAIN_FILE=scripts/aarch64-linux-gnu.cmake \

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by scripts/run and scripts/test: installs the Debian packages that are missing.
 huesift_install() {
   local missing=()

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Huesift's batch mode against ImageMagick on the same work: COUNT screenshot-like 1920x1080
 # PNGs, black kept, everything else white. ImageMagick runs once per file, as a script
 # would call it; Huesift takes all files in one call. Prints both wall times, their ratio and

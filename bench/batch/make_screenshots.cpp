@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes screenshot-like PNG files for the batch comparison: crops of the benchmark's
 // synthetic desktop at different offsets, so no two files are alike.
 #include <QImage>

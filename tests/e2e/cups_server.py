@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """A private CUPS server for the print tests: its own configuration, socket, spool, logs and
 one cups-pdf printer (the default) writing into a private folder. Nothing of the host's CUPS
 set-up is read or changed, and no system service is started."""

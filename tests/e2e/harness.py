@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Shared pieces of the end-to-end tests: a private X display, the real huesift on it,
 pointer and keyboard input through xdotool, the clipboard through xclip, and PNG/BMP files
 encoded and decoded here so the expected pixels never pass through the program's own code."""

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A borderless window covering the whole screen with a known pattern, for the capture tests
 // to take pictures of. The pattern is also computed by the test driver (pattern_colour).
 #include <QApplication>

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """A private X display with the real huesift on it, and the input and clipboard tools."""
 
 import os

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The batch mode as a script uses it: the real huesift with no display at all, pictures in
 files, results checked against the pixel rules computed here and, when ImageMagick is
 installed, against its output for the same work."""

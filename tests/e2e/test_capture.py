@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Capture a rectangle of a known pattern on a real X display, Copy it, and compare the
 clipboard's PNG with the pattern pixel by pixel; the same rectangle dragged up and to the left
 must give the same picture, and Escape during a drag must leave the picture as it was."""

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """What a hostile clipboard or quick clicks once did to the real program, tried again: a cut
 BMP or a PNG with a bad checksum is refused with one message and the picture stays, a picture
 20000 pixels wide is taken, an owner that never answers costs at most 5 s while the window

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The whole user path on a 2560x1600 screen at fractional and whole Qt scale factors, where
 one logical pixel is several screen pixels: capture a rectangle dragged in screen pixels and
 get it back through the clipboard pixel for pixel; see the picture shown one picture pixel

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Paste pictures that another program offers on the clipboard (PNG, then BMP), check that
 Copy gives them back unchanged, run Process with black retained and check the result against
 the rule computed here: black stays, every other colour turns white."""

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Print through a private CUPS server with a cups-pdf printer: one page, the picture at 4.33
 printer pixels per picture pixel (3.33 with "Print 1/3 Size" ticked) from the top-left corner,
 within a printer pixel. With no print server to reach, Print reports that there is no default

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Retain a colour with the square cursor of "Add Color" on a real X display, run Process and
 check through the clipboard that exactly black and that colour survived. The tool cursors the
 build drew are loaded on the way, and none of them may be refused."""

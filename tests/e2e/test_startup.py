@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Start-up without a usable display: one line on standard error naming what is missing and
 exit status 1, not Qt's own lines and an abort."""
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Capture on a real Wayland desktop: headless sway with the freedesktop screenshot portal on a
 private session bus, Huesift on Qt's Wayland platform, pointer input from a client of
 wlroots' virtual-pointer protocol, the clipboard read with wl-paste and the screen with grim.

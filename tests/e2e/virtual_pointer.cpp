@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A pointer for the Wayland end-to-end test. The headless compositor's seat has no pointer of
 // its own; this client makes one with the wlroots virtual-pointer protocol and moves and
 // presses it as told on standard input, one command a line:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decoding image bytes for Paste: a picture only when every one of its pixels came from the
 // bytes, checked on files cut at random points against the picture of the whole file.
 #include "platform/image_decode.h"

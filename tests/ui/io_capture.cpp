@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Capture on the real windows: the overlay's still, the dragged rectangle, the state a
 // capture leaves and the ways it can end without a picture.
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Paste and Copy on the real windows: the state a paste leaves, its refusals and failures.
 #include <QBuffer>
 #include <QFile>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Print on the real windows: the scale from the "Print 1/3 Size" tick, the hourglass, and the
 // report when there is no printer.
 #include "platform/print_geometry.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop services behind capture, paste, copy and print, on the real Qt clipboard and
 // printer support (in-process clipboard of the offscreen platform).
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The picture control: raster versus displayed size, and its exclusive-or outlines.
 #include "platform/picture_control.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Process, Stop, the gauge and the busy gate, driven through the toolbar.
 #include <stdexcept>
 

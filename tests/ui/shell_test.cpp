@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's start-up, its fit to the work area, Undo, Reset, Quit, Help and the
 // application's error report.
 #include <QMouseEvent>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A seeded soak: thousands of random user actions on the real main window (toolbar, menus,
 // drags and clicks on the picture, keys, pastes of good and broken pictures, captures, quick
 // clicks during and behind a run), with the program's invariants checked after each one.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tool cursors drawn at build time, read back through the real loader, what the loader
 // refuses and where it looks.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pointer actions on the working picture: band erase, fill, the "Copy" menu, and the tool
 // cursors with their switching and failures.
 #include <QMenu>

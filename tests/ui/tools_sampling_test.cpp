@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sampling with the square cursor, the "Retain which color?" box and the "Retained Colors"
 // list: what the user sees in both lists and what the tables mirror.
 #include <QScrollBar>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the four tool cursors and writes them as Windows cursor files into the directory
 // given on the command line: the sampling square in two colours and the fill syringe in two.
 #include <cmath>
