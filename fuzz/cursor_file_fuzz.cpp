@@ -16,8 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                      image->hotspotX < image->width && image->hotspotY < image->height;
   if (!sized) std::abort();
   if (image->png.empty()) {
-    if (image->argb.size() != static_cast<std::size_t>(image->width) * image->height)
-      std::abort();
+    if (image->argb.size() != static_cast<std::size_t>(image->width) * image->height) std::abort();
     // What was read is written back and read again unchanged.
     const auto again = huesift::ReadCursorFile(huesift::WriteCursorFile(
         image->width, image->height, image->argb, image->hotspotX, image->hotspotY));
