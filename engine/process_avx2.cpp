@@ -51,18 +51,18 @@ struct HashedSet {
 
 struct Pens {
   __m256i alpha, ones, pen;
-  __m256i keep;     // all ones: a kept pixel keeps its word; zero: it takes the pen
-  __m256i keptPen;  // the pen where it is taken, else zero
 };
 
 // Plain bit operations throughout: blendv costs two or three operations on most CPUs.
-template <ProcessPass P, class Set>
+// Convert (a kept pixel takes the pen) is known per row, so it is a template argument
+// rather than two more operations per vector.
+template <ProcessPass P, bool Convert, class Set>
 HUESIFT_AVX2 inline __m256i Apply(__m256i v, const Pens& k, const Set& set) {
   const __m256i m = _mm256_or_si256(v, k.alpha);
   const __m256i white = _mm256_cmpeq_epi32(m, k.ones);
   if constexpr (P == ProcessPass::White)
     return _mm256_or_si256(_mm256_and_si256(white, k.pen), _mm256_andnot_si256(white, v));
-  const __m256i kept = _mm256_or_si256(_mm256_and_si256(v, k.keep), k.keptPen);
+  const __m256i kept = Convert ? k.pen : v;
   if constexpr (P == ProcessPass::Strip)  // stored white is all ones
     return _mm256_or_si256(kept, _mm256_andnot_si256(set.contains(m), k.ones));
   return _mm256_or_si256(kept, _mm256_or_si256(white, set.contains(m)));
@@ -96,20 +96,18 @@ HUESIFT_AVX2 inline void PrefetchBlockAhead(const std::uint32_t* at) {
 
 // The set comes by value: the row's stores could otherwise alias its fields, and the compiler
 // would load them again for every vector.
-template <ProcessPass P, class Set>
+template <ProcessPass P, bool Convert, class Set>
 HUESIFT_AVX2 void RowLoop(std::uint32_t* row, int n, const RowJob& job, const Set set) {
   Pens k;
   k.alpha = _mm256_set1_epi32(static_cast<int>(kAlphaBits));
   k.ones = _mm256_set1_epi32(-1);
   k.pen = _mm256_set1_epi32(static_cast<int>(job.pen));
-  k.keep = job.convert ? _mm256_setzero_si256() : k.ones;
-  k.keptPen = job.convert ? k.pen : _mm256_setzero_si256();
 
   // The only decisions per block are whether it repeats the word the previous block ended
   // with (its result is known then) and whether anything changed. Rows mostly start on
   // background, so white is the first guess.
   __m256i runIn = k.ones;
-  __m256i runOut = Apply<P>(runIn, k, set);
+  __m256i runOut = Apply<P, Convert>(runIn, k, set);
   bool runWrites = !AllZero(_mm256_xor_si256(runIn, runOut));
   int i = 0;
   for (; i + kBlock <= n; i += kBlock) {
@@ -134,7 +132,7 @@ HUESIFT_AVX2 void RowLoop(std::uint32_t* row, int n, const RowJob& job, const Se
 #pragma GCC unroll 8
     for (int j = 0; j < kVectors; ++j) {
       v = Load(at + 8 * j);
-      o = Apply<P>(v, k, set);
+      o = Apply<P, Convert>(v, k, set);
       Store(at + 8 * j, o);
     }
     const __m256i lastLane = _mm256_set1_epi32(7);
@@ -145,7 +143,7 @@ HUESIFT_AVX2 void RowLoop(std::uint32_t* row, int n, const RowJob& job, const Se
   for (; i + 8 <= n; i += 8) {
     auto* at = reinterpret_cast<__m256i*>(row + i);
     const __m256i v = _mm256_loadu_si256(at);
-    const __m256i out = Apply<P>(v, k, set);
+    const __m256i out = Apply<P, Convert>(v, k, set);
     if (!AllZero(_mm256_xor_si256(out, v))) _mm256_storeu_si256(at, out);
   }
   for (; i < n; ++i) {
@@ -154,14 +152,20 @@ HUESIFT_AVX2 void RowLoop(std::uint32_t* row, int n, const RowJob& job, const Se
   }
 }
 
+template <ProcessPass P, class Set>
+HUESIFT_AVX2 void Run(std::uint32_t* row, int n, const RowJob& job, const Set& set) {
+  if (P != ProcessPass::White && job.convert) return RowLoop<P, true>(row, n, job, set);
+  return RowLoop<P, false>(row, n, job, set);
+}
+
 template <ProcessPass P>
 HUESIFT_AVX2 void Dispatch(std::uint32_t* row, int n, const RowJob& job) {
   const RetainedSet& set = *job.set;
-  if (P == ProcessPass::White || set.count == 0) return RowLoop<P>(row, n, job, EmptySet{});
-  if (set.count == 1) return RowLoop<P>(row, n, job, SmallSet<1>(set));
-  if (set.count == 2) return RowLoop<P>(row, n, job, SmallSet<2>(set));
-  if (set.count <= kMaxCompared) return RowLoop<P>(row, n, job, SmallSet<kMaxCompared>(set));
-  return RowLoop<P>(row, n, job, HashedSet(set));
+  if (P == ProcessPass::White || set.count == 0) return Run<P>(row, n, job, EmptySet{});
+  if (set.count == 1) return Run<P>(row, n, job, SmallSet<1>(set));
+  if (set.count == 2) return Run<P>(row, n, job, SmallSet<2>(set));
+  if (set.count <= kMaxCompared) return Run<P>(row, n, job, SmallSet<kMaxCompared>(set));
+  return Run<P>(row, n, job, HashedSet(set));
 }
 
 }  // namespace
