@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/fill_kernels.h"
+#include "engine/process_kernels.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -120,7 +121,7 @@ Kernels KernelsFor(bool avx512) {
 }
 
 Kernels& ChosenKernels() {
-  static Kernels kernels = KernelsFor(detail::FillAvx512Supported());
+  static Kernels kernels = KernelsFor(detail::Avx512Supported());
   return kernels;
 }
 
@@ -175,18 +176,8 @@ struct Scratch {
 
 }  // namespace
 
-// Elsewhere than on x86 the AVX-512 kernels are not built.
-bool detail::FillAvx512Supported() {
-#ifdef HUESIFT_X86_KERNELS
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("avx512f");
-#else
-  return false;
-#endif
-}
-
 void detail::UseFillAvx512(bool wanted) {
-  ChosenKernels() = KernelsFor(wanted && FillAvx512Supported());
+  ChosenKernels() = KernelsFor(wanted && Avx512Supported());
 }
 
 std::size_t FloodFill(Picture& picture, int x, int y, Colour fill) {

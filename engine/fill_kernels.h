@@ -21,7 +21,6 @@ void BuildFillMaskPortable(const std::uint32_t* row, int width, std::uint32_t ol
 void PaintFillBitsPortable(std::uint32_t* row, int width, const FillWord* bits, int first, int last,
                            std::uint32_t value);
 
-bool FillAvx512Supported();
 // Lets tests and benchmarks run the portable kernels on a CPU that has AVX-512; asking for
 // AVX-512 where the CPU lacks it leaves the portable ones in place.
 void UseFillAvx512(bool wanted);
