@@ -22,8 +22,14 @@ PRINT_BUTTON = (271 + 17, 2 + 11)
 PICTURE_ORIGIN = (-1, 28)
 
 
+# What a test wants done before it exits on a failure, such as keeping its last screen.
+ON_FAILURE = []
+
+
 def fail(message):
     print("FAIL: " + message, file=sys.stderr)
+    for action in ON_FAILURE:
+        action()
     sys.exit(1)
 
 

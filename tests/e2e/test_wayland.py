@@ -16,6 +16,7 @@ the test reports itself skipped. The session has its own /tmp where the system a
 portal writes its pictures there under a fixed name)."""
 
 import argparse
+import functools
 import json
 import os
 import pwd
@@ -26,6 +27,10 @@ import subprocess
 import sys
 import tempfile
 import time
+
+# The harness lies beside this file, also where the throw-away user runs it from.
+from harness import ON_FAILURE, check, fail
+from harness import wait_for as harness_wait_for
 
 SKIP = 77
 OUTPUT = (1280, 800)
@@ -350,31 +355,16 @@ class Pointer:
 LAST_SCREEN = []
 
 
-def fail(message):
-    print("FAIL: " + message, file=sys.stderr)
+def keep_last_screen():
     if LAST_SCREEN and os.environ.get("HUESIFT_E2E_KEEP"):
         frame, where = LAST_SCREEN[-1]
         with open(where, "wb") as f:
             f.write(b"P6 %d %d 255\n" % (frame.width, frame.height) + frame.data)
-    sys.exit(1)
 
 
-def check(condition, message):
-    if not condition:
-        fail(message)
-
-
-def wait_for(what, predicate, timeout=20.0, interval=0.1, quiet=False):
-    deadline = time.monotonic() + timeout
-    while True:
-        value = predicate()
-        if value:
-            return value
-        if time.monotonic() > deadline:
-            if quiet:
-                return None
-            fail("timed out waiting for " + what)
-        time.sleep(interval)
+ON_FAILURE.append(keep_last_screen)
+# Most waits here take a screenshot each time round, so they look half as often.
+wait_for = functools.partial(harness_wait_for, interval=0.1)
 
 
 def step(what):
@@ -578,7 +568,6 @@ def main():
     parser.add_argument("--dir")
     args = parser.parse_args()
     if args.inner:
-        sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
         inner(args)
     else:
         outer(args)

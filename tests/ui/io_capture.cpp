@@ -58,6 +58,25 @@ class CaptureTest : public MainWindowTest {
     return {form->SpeedButton1->isEnabled(), form->SpeedButton3->isEnabled(),
             form->SpeedButton4->isEnabled(), form->SpeedButton5->isEnabled()};
   }
+
+  // A picture shown larger than its raster, so a capture that gives up must restore both sizes.
+  Picture giveEarlierPicture() {
+    Picture before(40, 30, kBlack);
+    before.setPixel(3, 4, 0x123456);
+    givePicture(before);
+    form->Image1->setDisplaySize(50, 35);
+    form->state.pictureWidth = 50;
+    form->state.pictureHeight = 35;
+    return before;
+  }
+  void expectEarlierPictureKept(const Picture& before) {
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(picture(), before);
+    EXPECT_EQ(form->Image1->displaySize(), QSize(50, 35));
+    EXPECT_EQ(form->state.pictureWidth, 50);
+    EXPECT_EQ(form->state.pictureHeight, 35);
+    EXPECT_EQ(form->state.runState, 0);
+  }
 };
 
 TEST_F(CaptureTest, DraggedRectangleOfTheScreenBecomesThePicture) {
@@ -162,12 +181,7 @@ TEST_F(CaptureTest, EscapeOrCloseRestoresThePictureAndRunState) {
       [this] { QTest::keyClick(overlay.get(), Qt::Key_Escape); }, [this] { overlay->close(); }};
   for (bool dragging : {false, true}) {
     for (const auto& end : endings) {
-      Picture before(40, 30, kBlack);
-      before.setPixel(3, 4, 0x123456);
-      givePicture(before);
-      form->Image1->setDisplaySize(50, 35);
-      form->state.pictureWidth = 50;
-      form->state.pictureHeight = 35;
+      const Picture before = giveEarlierPicture();
       capture([&] {
         if (dragging) {
           press({100, 100});
@@ -176,12 +190,7 @@ TEST_F(CaptureTest, EscapeOrCloseRestoresThePictureAndRunState) {
         end();
         EXPECT_FALSE(overlay->isVisible());
       });
-      EXPECT_TRUE(form->isVisible());
-      EXPECT_EQ(picture(), before);
-      EXPECT_EQ(form->Image1->displaySize(), QSize(50, 35));
-      EXPECT_EQ(form->state.pictureWidth, 50);
-      EXPECT_EQ(form->state.pictureHeight, 35);
-      EXPECT_EQ(form->state.runState, 0);
+      expectEarlierPictureKept(before);
       EXPECT_EQ(fake.priorityRaised, 0);
       EXPECT_EQ(QApplication::overrideCursor(), nullptr);
       fake.sleeps.clear();
@@ -192,12 +201,7 @@ TEST_F(CaptureTest, EscapeOrCloseRestoresThePictureAndRunState) {
 // A screen that cannot be read (no screenshot portal on Wayland, say): one message, and the
 // picture, its sizes, the tools and runState are as they were; the next capture works.
 TEST_F(CaptureTest, ScreenThatCannotBeReadShowsOneMessageAndChangesNothing) {
-  Picture before(40, 30, kBlack);
-  before.setPixel(3, 4, 0x123456);
-  givePicture(before);
-  form->Image1->setDisplaySize(50, 35);
-  form->state.pictureWidth = 50;
-  form->state.pictureHeight = 35;
+  const Picture before = giveEarlierPicture();
   click(form->SpeedButton1);  // "Add Color" down, with its cursor
   form->SpeedButton11->setEnabled(true);
   const QCursor toolCursor = form->cursor();
@@ -213,13 +217,8 @@ TEST_F(CaptureTest, ScreenThatCannotBeReadShowsOneMessageAndChangesNothing) {
   ASSERT_EQ(fake.grabs.size(), 1u);
   EXPECT_EQ(fake.grabs[0], std::make_pair(static_cast<const QWidget*>(form.get()), kWorkArea));
   EXPECT_EQ(fake.workAreaAskedFor.back(), form.get());
-  EXPECT_TRUE(form->isVisible());
   EXPECT_FALSE(overlay->isVisible());
-  EXPECT_EQ(picture(), before);
-  EXPECT_EQ(form->Image1->displaySize(), QSize(50, 35));
-  EXPECT_EQ(form->state.pictureWidth, 50);
-  EXPECT_EQ(form->state.pictureHeight, 35);
-  EXPECT_EQ(form->state.runState, 0);
+  expectEarlierPictureKept(before);
   EXPECT_TRUE(form->SpeedButton1->isChecked());
   EXPECT_TRUE(form->SpeedButton11->isEnabled());
   EXPECT_EQ(toolsEnabled(), std::vector<bool>(4, true));
