@@ -8,7 +8,7 @@ import subprocess
 import tempfile
 import time
 
-from harness import Screenshot, check, fail, wait_for
+from harness import Screenshot, check, decode_png, fail, wait_for
 
 SCREEN = (1024, 768)
 
@@ -237,3 +237,17 @@ class Session:
     def clipboard(self, mime):
         result = self.tool("xclip", "-selection", "clipboard", "-t", mime, "-o", check_rc=False)
         return result.stdout if result.returncode == 0 else None
+
+    def clipboard_png(self):
+        """The PNG on the clipboard, or None. While xclip owns the clipboard it answers every
+        type with its own data, so anything but a PNG means the program has not taken over."""
+        data = self.clipboard("image/png")
+        return data if data and data.startswith(b"\x89PNG\r\n\x1a\n") else None
+
+    def copy_picture(self, point, what="the picture"):
+        """Chooses Copy on the picture's menu at point and returns the copied picture as rows.
+        Another program owns the clipboard first, so that an earlier copy cannot pass for it;
+        the menu closes before its item runs, so the copy is waited for."""
+        self.offer_clipboard(b"not a picture", "text/plain")
+        self.choose_from_menu(point, "picture")
+        return decode_png(wait_for(what + " on the clipboard", self.clipboard_png))

@@ -3,7 +3,7 @@
 clipboard's PNG with the pattern pixel by pixel; the same rectangle dragged up and to the left
 must give the same picture, and Escape during a drag must leave the picture as it was."""
 
-from harness import (CAPTURE_BUTTON, arguments, check, decode_png, first_difference,
+from harness import (CAPTURE_BUTTON, arguments, check, first_difference,
                      pattern_colour, wait_for)
 from session import Session
 
@@ -35,32 +35,24 @@ def cancel_capture(session):
     check(not session.viewable(session.overlay()), "overlay still shown after Escape")
 
 
-def copy_picture(session):
-    session.choose_from_menu(session.picture_point(2, 2), "picture")
-    data = wait_for("a PNG on the clipboard", lambda: session.clipboard("image/png"))
-    return decode_png(data)
-
-
 def main():
     args = arguments()
     left, top, right, bottom = 137, 91, 391, 262  # right and bottom exclusive
     want = [[pattern_colour(x, y) for x in range(left, right)] for y in range(top, bottom)]
     with Session(args.huesift, pattern=args.pattern) as session:
         capture(session, (left, top), (right, bottom))
-        got = copy_picture(session)
+        got = session.copy_picture(session.picture_point(2, 2))
         problem = first_difference(got, want)
         check(problem is None, "captured down-right: " + str(problem))
 
         # Escape during a drag: the picture stays what it was.
         cancel_capture(session)
-        session.offer_clipboard(b"not a picture", "text/plain")
-        problem = first_difference(copy_picture(session), want)
+        problem = first_difference(session.copy_picture(session.picture_point(2, 2)), want)
         check(problem is None, "after Escape: " + str(problem))
 
         # A new capture of the same rectangle, dragged the other way.
         capture(session, (right, bottom), (left, top))
-        session.offer_clipboard(b"not a picture", "text/plain")
-        got = copy_picture(session)
+        got = session.copy_picture(session.picture_point(2, 2))
         problem = first_difference(got, want)
         check(problem is None, "captured up-left: " + str(problem))
         check(session.alive(), "huesift ended")

@@ -11,7 +11,7 @@ import subprocess
 import time
 
 from harness import (CAPTURE_BUTTON, PRINT_BUTTON, PROCESS_BUTTON, arguments, check,
-                     decode_png, encode_bmp, encode_png, fail, first_difference, wait_for)
+                     encode_bmp, encode_png, fail, first_difference, wait_for)
 from session import Session
 
 HELP_BUTTON = (756 + 17, 2 + 11)
@@ -26,9 +26,7 @@ def picture(width, height, seed):
 
 
 def copy(session):
-    session.offer_clipboard(b"not a picture", "text/plain")
-    session.choose_from_menu(session.picture_point(1, 1), "picture")
-    return decode_png(wait_for("a PNG on the clipboard", lambda: session.clipboard("image/png")))
+    return session.copy_picture(session.picture_point(1, 1))
 
 
 def new_message(session, count, timeout=20.0):

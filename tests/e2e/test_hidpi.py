@@ -9,7 +9,7 @@ exactly black and that colour."""
 import time
 
 from harness import (CAPTURE_BUTTON, PICTURE_ORIGIN, PROCESS_BUTTON, arguments, check,
-                     decode_png, fail, first_difference, pattern_colour, wait_for)
+                     fail, first_difference, pattern_colour, wait_for)
 from session import Session
 
 SCREEN = (2560, 1600)
@@ -34,12 +34,7 @@ def capture(session, start, end):
 
 
 def copy_picture(session, what):
-    session.offer_clipboard(b"not a picture", "text/plain")
-    session.choose_from_menu(picture_on_screen(session, 3, 3), "picture")
-    def png():
-        data = session.clipboard("image/png")
-        return data if data and data.startswith(b"\x89PNG") else None
-    return decode_png(wait_for("%s on the clipboard" % what, png))
+    return session.copy_picture(picture_on_screen(session, 3, 3), what)
 
 
 def picture_on_screen(session, px, py):

@@ -58,14 +58,9 @@ def copy_by_key(session):
     """Ctrl+C until the picture is on the clipboard (the key is refused while a run ends)."""
     session.offer_clipboard(b"not a picture", "text/plain")
 
-    def picture():
-        # Until the program takes the clipboard over, xclip answers with its text.
-        data = session.clipboard("image/png")
-        return data if data and data.startswith(b"\x89PNG") else None
-
     def attempt():
         session.key("ctrl+c")
-        return wait_for("the copy", picture, timeout=0.5, quiet=True)
+        return wait_for("the copy", session.clipboard_png, timeout=0.5, quiet=True)
 
     return decode_png(wait_for("Ctrl+C to copy the picture", attempt))
 
