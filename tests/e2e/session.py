@@ -5,10 +5,11 @@ import os
 import shutil
 import signal
 import subprocess
+import sys
 import tempfile
 import time
 
-from harness import Screenshot, check, decode_png, fail, wait_for
+from harness import ON_FAILURE, Screenshot, check, decode_png, fail, wait_for
 
 SCREEN = (1024, 768)
 
@@ -47,6 +48,7 @@ class Session:
         with open(self.log, "wb") as log:
             self.app = self._spawn(self.launcher + [self.huesift] + self.args, cwd=self.cwd,
                                    extra=extra, stderr=log)
+        ON_FAILURE.append(self._report)
         found = wait_for("the main window", lambda: self._visible(self.app.pid, "^Huesift$"))
         self.main = found[0]
         # The window fits itself to the work area when first shown; let that settle.
@@ -58,6 +60,8 @@ class Session:
         return self
 
     def __exit__(self, *exc):
+        if self._report in ON_FAILURE:
+            ON_FAILURE.remove(self._report)
         for process in reversed(self.processes):
             if process.poll() is None:
                 process.send_signal(signal.SIGTERM)
@@ -68,6 +72,19 @@ class Session:
                     process.wait()
         shutil.rmtree(self.home, ignore_errors=True)
         return False
+
+    def _report(self):
+        """What a failure leaves to read: the program's own output and the windows it shows."""
+        try:
+            with open(self.log, encoding="utf-8", errors="replace") as log:
+                lines = log.readlines()[-20:]
+            print("huesift's last output:\n" + "".join("  " + line for line in lines),
+                  file=sys.stderr)
+            names = [self.tool("xdotool", "getwindowname", str(w), check_rc=False)
+                     .stdout.decode(errors="replace").strip() for w in self.visible_windows()]
+            print("its visible windows: %s; running: %s" % (names, self.alive()), file=sys.stderr)
+        except (OSError, subprocess.SubprocessError) as error:
+            print("no report: %s" % error, file=sys.stderr)
 
     def _start_display(self):
         read_end, write_end = os.pipe()
@@ -194,6 +211,26 @@ class Session:
         menu = opened[0]
         self.key("Down", "Return")
         wait_for("the %s menu to close" % what, lambda: not self.viewable(menu))
+
+    def take_focus(self, window):
+        # No window manager gives a window the keyboard focus when it opens or when a dialog
+        # over it closes; a desktop would.
+        wait_for("the keyboard focus", lambda: self.tool(
+            "xdotool", "windowfocus", "--sync", str(window), check_rc=False).returncode == 0)
+
+    def answer_message(self, count, timeout=20.0):
+        """Waits for message box number count + 1, closes it with OK and returns its text."""
+        wait_for("message %d" % (count + 1), lambda: len(self.messages()) > count,
+                 timeout=timeout)
+        # The text is logged just before the box opens; a key sent before that would be lost.
+        box = wait_for("the message box", lambda: sorted(
+            set(self._visible(self.app.pid, "^Huesift$")) - {self.main}))[0]
+        self.take_focus(box)
+        self.key("Return")
+        wait_for("the message box to close", lambda: not self.viewable(box))
+        check(len(self.messages()) == count + 1, "more than one message: %s" %
+              self.messages()[count:])
+        return self.messages()[count]
 
     def screenshot(self):
         """What the screen shows now, read by the X server's own dump (xwd)."""

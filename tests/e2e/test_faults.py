@@ -29,12 +29,6 @@ def copy(session):
     return session.copy_picture(session.picture_point(1, 1))
 
 
-def new_message(session, count, timeout=20.0):
-    wait_for("message %d" % (count + 1), lambda: len(session.messages()) > count, timeout=timeout)
-    session.key("Return")  # the message box has the focus; OK closes it
-    return session.messages()[count]
-
-
 def screen_pixel(session, x, y):
     shot = os.path.join(session.home, "shot.png")
     session.tool("import", "-window", "root", shot)
@@ -55,7 +49,7 @@ def refuses_damaged_pictures(session, kept):
         count = len(session.messages())
         session.offer_clipboard(data, mime)
         session.paste()
-        message = new_message(session, count)
+        message = session.answer_message(count)
         check(message == UNSUPPORTED, "%s: message %r" % (mime, message))
         problem = first_difference(copy(session), kept)
         check(problem is None, "damaged %s changed the picture: %s" % (mime, problem))
@@ -82,7 +76,7 @@ def gives_up_on_a_silent_owner(session, kept):
               "the window did not repaint while the paste waited")
         wait_for("the message", lambda: len(session.messages()) > count, timeout=8.0)
         waited = time.monotonic() - started
-        message = new_message(session, count)
+        message = session.answer_message(count)
         check(message == NO_ANSWER, "message %r" % message)
         check(waited < 5.0, "the paste gave up after %.1f s" % waited)
         print("a silent clipboard owner was given up on after %.1f s" % waited)

@@ -38,15 +38,8 @@ def namespaces_work():
     return probe.returncode == 0
 
 
-def take_focus(session, window):
-    # No window manager gives a window the keyboard focus when it opens or when a dialog over
-    # it closes; a desktop would.
-    wait_for("the keyboard focus", lambda: session.tool(
-        "xdotool", "windowfocus", "--sync", str(window), check_rc=False).returncode == 0)
-
-
 def focus(session):
-    take_focus(session, session.main)
+    session.take_focus(session.main)
 
 
 def dialog(session, key, what):
@@ -61,7 +54,7 @@ def answer(session, window, path, confirm=False):
     """Types path into the file dialog's name field and accepts it; with confirm, answers Yes
     to the question whether to replace the file."""
     before = session.visible_windows()
-    take_focus(session, window)
+    session.take_focus(window)
     session.tool("xdotool", "type", "--delay", "8", path)
     time.sleep(0.3)  # the name field's completion list settles
     session.key("Return")
@@ -78,19 +71,6 @@ def answer(session, window, path, confirm=False):
 def save(session, path, confirm=False):
     window = dialog(session, "ctrl+s", "the Save Picture As dialog")
     answer(session, window, path, confirm)
-
-
-def message(session, count):
-    wait_for("message %d" % (count + 1), lambda: len(session.messages()) > count)
-    # The text is logged just before the box opens; a key sent before that would be lost.
-    box = wait_for("the message box", lambda: sorted(
-        set(session._visible(session.app.pid, "^Huesift$")) - {session.main}))[0]
-    take_focus(session, box)
-    session.key("Return")
-    wait_for("the message box to close", lambda: not session.viewable(box))
-    check(len(session.messages()) == count + 1, "more than one message: %s" %
-          session.messages()[count:])
-    return session.messages()[count]
 
 
 def saved_pixels(path):
@@ -138,7 +118,7 @@ def main():
             count = len(session.messages())
             window = dialog(session, "ctrl+o", "the Open Picture dialog")
             answer(session, window, cut)
-            text = message(session, count)
+            text = session.answer_message(count)
             check(text.startswith("Cannot open %s: " % cut), "truncated file: %r" % text)
             again = os.path.join(work, "again.png")
             save(session, again)
@@ -147,7 +127,7 @@ def main():
 
             target = os.path.join(read_only, "out.png")
             save(session, target)
-            text = message(session, count + 1)
+            text = session.answer_message(count + 1)
             want = "Cannot save %s: %s" % (target, "Read-only file system" if isolated
                                            else "Permission denied")
             check(text == want, "read-only folder: %r, expected %r" % (text, want))
@@ -157,7 +137,7 @@ def main():
                 # the save fails and the old file is still whole.
                 target = os.path.join(full, "old.png")
                 save(session, target, confirm=True)
-                text = message(session, count + 2)
+                text = session.answer_message(count + 2)
                 want = "Cannot save %s: No space left on device" % target
                 check(text == want, "full disk: %r, expected %r" % (text, want))
                 seen = "/proc/%d/root%s" % (session.app.pid, full)

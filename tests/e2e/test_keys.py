@@ -48,12 +48,6 @@ def processed(row):
     return [px if px == BLACK else WHITE for px in row]
 
 
-def focus(session):
-    # No window manager gives the window the keyboard focus; a desktop would.
-    wait_for("the keyboard focus on the main window", lambda: session.tool(
-        "xdotool", "windowfocus", "--sync", str(session.main), check_rc=False).returncode == 0)
-
-
 def copy_by_key(session):
     """Ctrl+C until the picture is on the clipboard (the key is refused while a run ends)."""
     session.offer_clipboard(b"not a picture", "text/plain")
@@ -74,7 +68,7 @@ def main():
     args = arguments()
     rows = source_picture()
     with Session(args.huesift) as session:
-        focus(session)
+        session.take_focus(session.main)
         session.offer_clipboard(encode_png(rows), "image/png")
         session.key("ctrl+v")
         session.wait_for_paste()
