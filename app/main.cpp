@@ -10,11 +10,11 @@
 
 #include "app/batch_mode.h"
 #include "app/command_line.h"
+#include "app/help_window.h"
 #include "app/huesift_application.h"
+#include "app/main_window.h"
 #include "app/startup_messages.h"
-#include "app/tform1.h"
-#include "app/thelp.h"
-#include "io/tform2.h"
+#include "io/capture_overlay.h"
 #include "platform/clipboard_reader.h"
 #include "platform/qt_services.h"
 
@@ -22,7 +22,7 @@ namespace {
 
 // The picture file named on the command line, opened once the window is up. Read from what
 // Qt has left of the arguments, without its own options (-platform xcb, -display :1, ...).
-void OpenFileOfCommandLine(huesift::TForm1& form, const QStringList& arguments) {
+void OpenFileOfCommandLine(huesift::MainWindow& form, const QStringList& arguments) {
   std::vector<std::string> args;
   for (const QString& a : arguments.mid(1)) args.push_back(a.toLocal8Bit().toStdString());
   const huesift::CommandLine line = huesift::ParseCommandLine(args);
@@ -43,18 +43,20 @@ int RunWindow(int argc, char** argv) {
   huesift::QtServices services;
   app.setErrorServices(&services);
 
-  huesift::TForm1 form1(services);
-  huesift::TForm2 form2(services, form1.state,
-                        {&form1, form1.Image1, form1.SpeedButton1, form1.SpeedButton3,
-                         form1.SpeedButton4, form1.SpeedButton5});
-  form1.setOverlay(&form2);
-  huesift::THelp help;
-  form1.setHelp(&help);
+  huesift::MainWindow mainWindow(services);
+  huesift::CaptureOverlay overlay(
+      services, mainWindow.state,
+      {&mainWindow, mainWindow.picture, mainWindow.addColourButton, mainWindow.printButton,
+       mainWindow.fillButton, mainWindow.processButton});
+  mainWindow.setOverlay(&overlay);
+  huesift::HelpWindow help;
+  mainWindow.setHelp(&help);
 
   // The program ends with its main window and only then.
-  QObject::connect(&form1, &huesift::TForm1::closed, &app, [] { QCoreApplication::exit(0); });
-  form1.show();
-  OpenFileOfCommandLine(form1, app.arguments());
+  QObject::connect(&mainWindow, &huesift::MainWindow::closed, &app,
+                   [] { QCoreApplication::exit(0); });
+  mainWindow.show();
+  OpenFileOfCommandLine(mainWindow, app.arguments());
   return app.exec();
 }
 

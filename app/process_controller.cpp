@@ -21,7 +21,7 @@ void ProcessController::run() {
     bool& flag;
     ~Returned() { flag = false; }
   } returned{onStack_};
-  c_.undo->setPicture(c_.picture->picture());
+  c_.undoPicture->setPicture(c_.picture->picture());
   // Released directly: their click handlers would also withdraw the undo just taken.
   c_.addColor->setChecked(false);
   c_.fill->setChecked(false);

@@ -18,8 +18,8 @@ class Gauge;
 // The controls a Process run reads and sets.
 struct ProcessControls {
   QWidget* window;
-  PictureControl* picture;  // Image1
-  PictureControl* undo;     // Image5
+  PictureControl* picture;  // picture
+  PictureControl* undoPicture;
   QToolButton* process;
   QToolButton* stop;
   QToolButton* undoButton;

@@ -8,7 +8,7 @@
 #include <QPainter>
 
 #include "app/gauge.h"
-#include "app/tform1.h"
+#include "app/main_window.h"
 #include "colours/retained_color_list.h"
 
 namespace huesift {
@@ -20,7 +20,7 @@ constexpr int kButtonWidth = 34;
 constexpr int kToolbarHeight = 27;
 
 struct ButtonSpec {
-  QToolButton* TForm1::*member;
+  QToolButton* MainWindow::*member;
   const char* name;
   int x;
   const char* hint;  // empty: no tooltip
@@ -32,20 +32,22 @@ struct ButtonSpec {
 
 // Left to right; the gaps between buttons are the spacers below.
 const ButtonSpec kButtons[] = {
-    {&TForm1::SpeedButton2, "SpeedButton2", 12, "Capture", Glyph::Camera, false, true},
-    {&TForm1::SpeedButton5, "SpeedButton5", 49, "Process", Glyph::Process, false, false},
-    {&TForm1::SpeedButton10, "SpeedButton10", 86, "", Glyph::Stop, true, false, Qt::Key_Escape},
-    {&TForm1::SpeedButton1, "SpeedButton1", 123, "Add Color", Glyph::AddColor, true, false},
-    {&TForm1::SpeedButton11, "SpeedButton11", 160, "Undo", Glyph::Undo, false, false,
+    {&MainWindow::captureButton, "captureButton", 12, "Capture", Glyph::Camera, false, true},
+    {&MainWindow::processButton, "processButton", 49, "Process", Glyph::Process, false, false},
+    {&MainWindow::stopButton, "stopButton", 86, "", Glyph::Stop, true, false, Qt::Key_Escape},
+    {&MainWindow::addColourButton, "addColourButton", 123, "Add Color", Glyph::AddColor, true,
+     false},
+    {&MainWindow::undoButton, "undoButton", 160, "Undo", Glyph::Undo, false, false,
      Qt::CTRL | Qt::Key_Z},
-    {&TForm1::SpeedButton4, "SpeedButton4", 197, "Fill", Glyph::Fill, true, false},
-    {&TForm1::SpeedButton12, "SpeedButton12", 234, "Reverse Process", Glyph::Reverse, true, false},
-    {&TForm1::SpeedButton3, "SpeedButton3", 271, "Print", Glyph::Print, false, false,
+    {&MainWindow::fillButton, "fillButton", 197, "Fill", Glyph::Fill, true, false},
+    {&MainWindow::reverseButton, "reverseButton", 234, "Reverse Process", Glyph::Reverse, true,
+     false},
+    {&MainWindow::printButton, "printButton", 271, "Print", Glyph::Print, false, false,
      Qt::CTRL | Qt::Key_P},
-    {&TForm1::SpeedButton9, "SpeedButton9", 466, "Reset", Glyph::Reset, false, true},
-    {&TForm1::SpeedButton6, "SpeedButton6", 719, "Quit", Glyph::Quit, false, true,
+    {&MainWindow::resetButton, "resetButton", 466, "Reset", Glyph::Reset, false, true},
+    {&MainWindow::quitButton, "quitButton", 719, "Quit", Glyph::Quit, false, true,
      Qt::CTRL | Qt::Key_Q},
-    {&TForm1::SpeedButton7, "SpeedButton7", 756, "Help", Glyph::Help, false, true, Qt::Key_F1},
+    {&MainWindow::helpButton, "helpButton", 756, "Help", Glyph::Help, false, true, Qt::Key_F1},
 };
 
 struct SpacerSpec {
@@ -55,10 +57,13 @@ struct SpacerSpec {
 };
 
 const SpacerSpec kSpacers[] = {
-    {"Panel3", 0, 12},   {"Panel5", 46, 3},  {"Panel14", 83, 3},   {"Panel9", 120, 3},
-    {"Panel15", 157, 3}, {"Panel6", 194, 3}, {"Panel16", 231, 3},  {"Panel8", 268, 3},
-    {"Panel4", 305, 12}, {"Panel1", 462, 4}, {"Panel13", 500, 12}, {"Panel10", 707, 12},
-    {"Panel11", 753, 3},
+    {"leftMargin", 0, 12},         {"gapAfterCapture", 46, 3},
+    {"gapAfterProcess", 83, 3},    {"gapAfterStop", 120, 3},
+    {"gapAfterAddColour", 157, 3}, {"gapAfterUndo", 194, 3},
+    {"gapAfterFill", 231, 3},      {"gapAfterReverse", 268, 3},
+    {"gapAfterPrint", 305, 12},    {"gapAfterRetainedList", 462, 4},
+    {"gapAfterReset", 500, 12},    {"gapAfterGauge", 707, 12},
+    {"gapAfterQuit", 753, 3},
 };
 
 }  // namespace
@@ -68,18 +73,18 @@ QColor ToolbarColour() {
   return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
 }
 
-SpeedButton::SpeedButton(QWidget* parent) : QToolButton(parent) {
+ToolbarButton::ToolbarButton(QWidget* parent) : QToolButton(parent) {
   setAutoRaise(false);
   // Reached with Tab and pressed with Space, but a mouse click leaves the focus where it was.
   setFocusPolicy(Qt::TabFocus);
 }
 
-void SpeedButton::mousePressEvent(QMouseEvent* event) {
+void ToolbarButton::mousePressEvent(QMouseEvent* event) {
   emit mouseDown(event->button());
   QToolButton::mousePressEvent(event);
 }
 
-void SpeedButton::contextMenuEvent(QContextMenuEvent* event) {
+void ToolbarButton::contextMenuEvent(QContextMenuEvent* event) {
   // The menu key does for a focused button what the right button does: open its menu. A
   // right click has opened it already, on the press.
   if (event->reason() != QContextMenuEvent::Keyboard) {
@@ -113,17 +118,17 @@ QFrame* MakeStrip(QWidget* parent, const QString& name, const QRect& geometry) {
   return strip;
 }
 
-void BuildToolbar(TForm1& form) {
-  auto* bar = new ToolBarStrip(&form);
-  bar->setObjectName("ToolBar1");
+void BuildToolbar(MainWindow& window) {
+  auto* bar = new ToolBarStrip(&window);
+  bar->setObjectName("toolbar");
   bar->setGeometry(0, 0, 795, kToolbarHeight);
-  form.ToolBar1 = bar;
+  window.toolbar = bar;
 
   for (const SpacerSpec& s : kSpacers) {
     MakeStrip(bar, s.name, QRect(s.x, kItemTop, s.width, kItemHeight));
   }
   for (const ButtonSpec& b : kButtons) {
-    auto* button = new SpeedButton(bar);
+    auto* button = new ToolbarButton(bar);
     button->setObjectName(b.name);
     button->setGeometry(b.x, kItemTop, kButtonWidth, kItemHeight);
     button->setIcon(GlyphIcon(b.glyph));
@@ -137,33 +142,34 @@ void BuildToolbar(TForm1& form) {
     button->setToolTip(tip);
     button->setCheckable(b.toggle);
     button->setEnabled(b.enabledAtStart);
-    form.*b.member = button;
+    window.*b.member = button;
     if (b.key != QKeyCombination()) {
-      auto* key = new QAction(&form);
+      auto* key = new QAction(&window);
       key->setObjectName(QString::fromUtf8(b.name) + QStringLiteral("Key"));
       key->setShortcut(b.key);
-      form.addAction(key);
+      window.addAction(key);
       // A key is a click on its button: nothing while the button is disabled, otherwise its
       // click handler with the same refusal while Process runs.
       QObject::connect(key, &QAction::triggered, button, &QAbstractButton::click);
     }
   }
 
-  form.ComboBox1 = new RetainedColorList(bar);
-  form.ComboBox1->setObjectName("ComboBox1");
-  form.ComboBox1->setGeometry(317, kItemTop, 145, 22);
-  form.ComboBox1->setToolTip("Retained Colors");
-  form.ComboBox1->setAccessibleName("Retained Colors");
-  form.ComboBox1->setMaxVisibleItems(30);
+  window.retainedList = new RetainedColorList(bar);
+  window.retainedList->setObjectName("retainedList");
+  window.retainedList->setGeometry(317, kItemTop, 145, 22);
+  window.retainedList->setToolTip("Retained Colors");
+  window.retainedList->setAccessibleName("Retained Colors");
+  window.retainedList->setMaxVisibleItems(30);
 
-  form.Gauge1 = new Gauge(bar);
-  form.Gauge1->setObjectName("Gauge1");
-  form.Gauge1->setGeometry(512, kItemTop, 195, kItemHeight);
+  window.gauge = new Gauge(bar);
+  window.gauge->setObjectName("gauge");
+  window.gauge->setGeometry(512, kItemTop, 195, kItemHeight);
 
   // Tab goes left to right, as the items stand.
-  QWidget* order[] = {form.SpeedButton2,  form.SpeedButton5, form.SpeedButton10, form.SpeedButton1,
-                      form.SpeedButton11, form.SpeedButton4, form.SpeedButton12, form.SpeedButton3,
-                      form.ComboBox1,     form.SpeedButton9, form.SpeedButton6,  form.SpeedButton7};
+  QWidget* order[] = {window.captureButton,   window.processButton, window.stopButton,
+                      window.addColourButton, window.undoButton,    window.fillButton,
+                      window.reverseButton,   window.printButton,   window.retainedList,
+                      window.resetButton,     window.quitButton,    window.helpButton};
   for (std::size_t i = 1; i < std::size(order); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 }
 

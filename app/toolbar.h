@@ -8,7 +8,7 @@
 
 namespace huesift {
 
-class TForm1;
+class MainWindow;
 
 // The toolbar's golden yellow, 0x0099CC in the program's 0x00BBGGRR colour layout.
 QColor ToolbarColour();
@@ -16,10 +16,10 @@ QColor ToolbarColour();
 // A toolbar button that also reports every press with the mouse button pressed, so the
 // right button can open a button's menu while the left button keeps clicking it. The menu
 // key reports a right-button press.
-class SpeedButton : public QToolButton {
+class ToolbarButton : public QToolButton {
   Q_OBJECT
  public:
-  explicit SpeedButton(QWidget* parent = nullptr);
+  explicit ToolbarButton(QWidget* parent = nullptr);
 
  signals:
   void mouseDown(Qt::MouseButton button);
@@ -42,7 +42,7 @@ class ToolBarStrip : public QWidget {
 // A borderless strip in the toolbar colour (spacers and the lines around the toolbar).
 QFrame* MakeStrip(QWidget* parent, const QString& name, const QRect& geometry);
 
-// Creates ToolBar1 and everything on it, left to right, into the form's members.
-void BuildToolbar(TForm1& form);
+// Creates toolbar and everything on it, left to right, into the main window's members.
+void BuildToolbar(MainWindow& window);
 
 }  // namespace huesift

@@ -58,48 +58,48 @@ ColourBox::ColourBox(QWidget* parent) : QFrame(parent) {
   setBackgroundRole(QPalette::Button);
   resize(161, 142);
 
-  Label1 = new QLabel(QStringLiteral("Retain which color?"), this);
-  Label1->setObjectName(QStringLiteral("Label1"));
+  titleLabel = new QLabel(QStringLiteral("Retain which color?"), this);
+  titleLabel->setObjectName(QStringLiteral("titleLabel"));
   // Wide enough for the title in the fonts that stand in for MS Sans Serif here, up to the "X".
-  Label1->setGeometry(8, 3, 134, 13);
+  titleLabel->setGeometry(8, 3, 134, 13);
   QFont titleFont(QStringLiteral("MS Sans Serif"));
   titleFont.setPixelSize(11);
-  Label1->setFont(titleFont);
-  QPalette blueText = Label1->palette();
+  titleLabel->setFont(titleFont);
+  QPalette blueText = titleLabel->palette();
   blueText.setColor(QPalette::WindowText, Qt::blue);
   blueText.setColor(QPalette::ButtonText, Qt::blue);
-  Label1->setPalette(blueText);
-  Label1->installEventFilter(this);
+  titleLabel->setPalette(blueText);
+  titleLabel->installEventFilter(this);
 
-  SpeedButton8 = new QToolButton(this);
-  SpeedButton8->setObjectName(QStringLiteral("SpeedButton8"));
-  SpeedButton8->setText(QStringLiteral("X"));
-  SpeedButton8->setGeometry(144, 3, 14, 13);
+  closeButton = new QToolButton(this);
+  closeButton->setObjectName(QStringLiteral("closeButton"));
+  closeButton->setText(QStringLiteral("X"));
+  closeButton->setGeometry(144, 3, 14, 13);
   QFont xFont(QStringLiteral("Small Fonts"));
   xFont.setPixelSize(8);
   xFont.setBold(true);
-  SpeedButton8->setFont(xFont);
-  SpeedButton8->setPalette(blueText);
+  closeButton->setFont(xFont);
+  closeButton->setPalette(blueText);
 
-  ListBox1 = new CandidateList(this);
-  ListBox1->setObjectName(QStringLiteral("ListBox1"));
-  ListBox1->setGeometry(8, 18, 145, 116);
-  ListBox1->hide();
+  candidateList = new CandidateList(this);
+  candidateList->setObjectName(QStringLiteral("candidateList"));
+  candidateList->setGeometry(8, 18, 145, 116);
+  candidateList->hide();
   hide();
 }
 
 void ColourBox::openFor(int n) {
   const int rows = std::min(n, 30);
   resize(width(), 30 + kSwatchRowHeight * rows);
-  ListBox1->resize(ListBox1->width(), 5 + kSwatchRowHeight * rows);
-  ListBox1->show();
+  candidateList->resize(candidateList->width(), 5 + kSwatchRowHeight * rows);
+  candidateList->show();
   show();
   raise();
 }
 
 // The title is not part of the box's draggable background.
 bool ColourBox::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == Label1 && event->type() == QEvent::MouseButtonPress) return true;
+  if (watched == titleLabel && event->type() == QEvent::MouseButtonPress) return true;
   return QFrame::eventFilter(watched, event);
 }
 

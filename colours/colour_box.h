@@ -43,9 +43,9 @@ class ColourBox : public QFrame {
  public:
   explicit ColourBox(QWidget* parent = nullptr);
 
-  QLabel* Label1 = nullptr;
-  QToolButton* SpeedButton8 = nullptr;  // "X"
-  CandidateList* ListBox1 = nullptr;
+  QLabel* titleLabel = nullptr;
+  QToolButton* closeButton = nullptr;  // "X"
+  CandidateList* candidateList = nullptr;
 
   // Sizes the box and its list for n candidates (at most 30 rows show) and shows both.
   void openFor(int n);

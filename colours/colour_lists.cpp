@@ -26,7 +26,7 @@ void ColourLists::retainedListChanged(int index) {
 }
 
 void ColourLists::candidateChosen() {
-  const Colour c = box_->ListBox1->colourAt(box_->ListBox1->currentRow());
+  const Colour c = box_->candidateList->colourAt(box_->candidateList->currentRow());
   if (c == kNoColour || IsRetainedColor(state_, c)) return;
   if (retainedFull()) {
     services_.showMessage(window_, QString::fromLatin1(kListFullMessage));
@@ -56,8 +56,8 @@ void ColourLists::rewriteRetained() {
 
 void ColourLists::rewriteCandidates() {
   ClearColorTable(state_.candidateColors);
-  const int n = std::min(box_->ListBox1->count(), state_.maxColors);
-  for (int i = 0; i < n; ++i) state_.candidateColors[i] = box_->ListBox1->colourAt(i);
+  const int n = std::min(box_->candidateList->count(), state_.maxColors);
+  for (int i = 0; i < n; ++i) state_.candidateColors[i] = box_->candidateList->colourAt(i);
 }
 
 }  // namespace huesift

@@ -59,8 +59,8 @@ void Capture::click() {
 
   state_.pictureWidth = picture->displayWidth();
   state_.pictureHeight = picture->displayHeight();
-  parts_.undo->clear();
-  parts_.undo->setDisplaySize(state_.pictureWidth, state_.pictureHeight);
+  parts_.undoPicture->clear();
+  parts_.undoPicture->setDisplaySize(state_.pictureWidth, state_.pictureHeight);
   state_.runState = 0;
   parts_.reverse->setEnabled(true);
 }

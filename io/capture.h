@@ -5,7 +5,7 @@
 #include <functional>
 
 #include "engine/working_state.h"
-#include "io/tform2.h"
+#include "io/capture_overlay.h"
 #include "platform/picture_control.h"
 #include "platform/services.h"
 
@@ -19,8 +19,8 @@ class Capture {
  public:
   struct Parts {
     QWidget* mainWindow = nullptr;
-    PictureControl* picture = nullptr;  // Image1
-    PictureControl* undo = nullptr;     // Image5
+    PictureControl* picture = nullptr;  // picture
+    PictureControl* undoPicture = nullptr;
     QAbstractButton* capture = nullptr;
     QAbstractButton* addColor = nullptr;
     QAbstractButton* fill = nullptr;
@@ -29,7 +29,7 @@ class Capture {
     std::function<void()> dismissColourBox;
   };
 
-  Capture(WorkingState& state, Services& services, TForm2& overlay, Parts parts)
+  Capture(WorkingState& state, Services& services, CaptureOverlay& overlay, Parts parts)
       : state_(state), services_(services), overlay_(overlay), parts_(std::move(parts)) {}
 
   // Click on "Capture"; returns when the overlay has closed.
@@ -38,7 +38,7 @@ class Capture {
  private:
   WorkingState& state_;
   Services& services_;
-  TForm2& overlay_;
+  CaptureOverlay& overlay_;
   Parts parts_;
 };
 

@@ -13,7 +13,7 @@ namespace huesift {
 void Paste::clearForNewPicture() {
   ReleaseButton(parts_.addColor);
   ReleaseButton(parts_.fill);
-  parts_.undo->setEnabled(false);
+  parts_.undoButton->setEnabled(false);
   if (parts_.dismissColourBox) parts_.dismissColourBox();
   parts_.mainWindow->setCursor(Qt::ArrowCursor);
   parts_.picture->clear();

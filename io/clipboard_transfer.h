@@ -18,12 +18,12 @@ class Paste {
  public:
   struct Parts {
     QWidget* mainWindow = nullptr;
-    PictureControl* picture = nullptr;  // Image1
+    PictureControl* picture = nullptr;  // picture
     QAbstractButton* addColor = nullptr;
     QAbstractButton* print = nullptr;
     QAbstractButton* fill = nullptr;
     QAbstractButton* process = nullptr;
-    QAbstractButton* undo = nullptr;
+    QAbstractButton* undoButton = nullptr;
     QAbstractButton* reverse = nullptr;
     std::function<void()> dismissColourBox;
   };
@@ -68,7 +68,7 @@ class Copy {
   const WorkingState& state_;
   Services& services_;
   const PictureControl& picture_;
-  PictureControl& scratch_;  // Image4
+  PictureControl& scratch_;  // copyScratch
 };
 
 }  // namespace huesift

@@ -18,11 +18,11 @@ class Print {
  public:
   struct Parts {
     QWidget* mainWindow = nullptr;
-    const PictureControl* picture = nullptr;  // Image1
+    const PictureControl* picture = nullptr;  // picture
     QAbstractButton* print = nullptr;
     QAbstractButton* addColor = nullptr;
     QAbstractButton* fill = nullptr;
-    QAction* smallSize = nullptr;  // Print13Size1
+    QAction* smallSize = nullptr;  // smallPrintAction
     std::function<void()> dismissColourBox;
   };
 

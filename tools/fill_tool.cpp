@@ -11,11 +11,11 @@
 namespace huesift {
 
 void ImageTools::fillClicked() {
-  c_.SpeedButton11->setEnabled(false);
+  c_.undoButton->setEnabled(false);
   c_.window->unsetCursor();
   lists_.closeBox();
-  c_.Panel12->ListBox1->clear();
-  if (c_.SpeedButton4->isChecked()) {
+  c_.colourBox->candidateList->clear();
+  if (c_.fillButton->isChecked()) {
     c_.state.toolCursorFile = "syrblue.cur";
     loadToolCursor(c_.state.toolCursorFile);
   }
@@ -30,7 +30,7 @@ void ImageTools::chooseFillColour() {
 
 void ImageTools::fillAt(int x, int y) {
   takeUndoCopy();
-  if (FloodFill(c_.Image1->canvas(), x, y, c_.state.fillColor) > 0) c_.Image1->changed();
+  if (FloodFill(c_.picture->canvas(), x, y, c_.state.fillColor) > 0) c_.picture->changed();
   enableUndo();
 }
 

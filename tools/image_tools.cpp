@@ -14,23 +14,23 @@ namespace huesift {
 ImageTools::ImageTools(const ToolContext& context, QObject* parent)
     : QObject(parent),
       c_(context),
-      lists_(context.state, context.services, context.window, context.ComboBox1, context.Panel12,
-             context.SpeedButton1) {}
+      lists_(context.state, context.services, context.window, context.retainedList,
+             context.colourBox, context.addColourButton) {}
 
 void ImageTools::mouseDown(Qt::MouseButton button, int x, int y) {
   if (c_.state.runState != 0 || c_.busy()) return;
   const bool right = button == Qt::RightButton;
-  if (c_.SpeedButton1->isChecked()) {
+  if (c_.addColourButton->isChecked()) {
     if (right) return switchCursor("boxb.cur", "boxo.cur");
     return sampleAt(x, y);
   }
-  if (c_.SpeedButton4->isChecked()) {
+  if (c_.fillButton->isChecked()) {
     if (right) return switchCursor("syrblue.cur", "syrred.cur");
     return fillAt(x, y);
   }
   if (right) {
-    const QPoint pointer = c_.Image1->mapToGlobal(c_.Image1->positionOf(QPoint(x, y))).toPoint();
-    c_.PopupMenu1->popup(pointer - QPoint(25, 23));
+    const QPoint pointer = c_.picture->mapToGlobal(c_.picture->positionOf(QPoint(x, y))).toPoint();
+    c_.pictureMenu->popup(pointer - QPoint(25, 23));
     return;
   }
   beginBand(x, y);
@@ -53,11 +53,11 @@ bool ImageTools::loadToolCursor(const std::string& fileName) {
 }
 
 void ImageTools::takeUndoCopy() {
-  c_.Image5->setPicture(c_.Image1->picture());
+  c_.undoPicture->setPicture(c_.picture->picture());
 }
 
 void ImageTools::enableUndo() {
-  c_.SpeedButton11->setEnabled(true);
+  c_.undoButton->setEnabled(true);
 }
 
 void ImageTools::beginBand(int x, int y) {
@@ -73,13 +73,13 @@ void ImageTools::beginBand(int x, int y) {
 void ImageTools::toggleBandOutline() {
   const WorkingState& s = c_.state;
   if (s.bandStartX == s.bandEndX || s.bandStartY == s.bandEndY) return;
-  c_.BandLayer->toggleOutline(QRect(QPoint(s.bandStartX, s.bandStartY - kPictureTop),
+  c_.bandLayer->toggleOutline(QRect(QPoint(s.bandStartX, s.bandStartY - kPictureTop),
                                     QPoint(s.bandEndX, s.bandEndY - kPictureTop)));
 }
 
 void ImageTools::mouseMove(Qt::MouseButtons buttons, int x, int y) {
-  if (c_.state.runState != 0 || c_.busy() || c_.SpeedButton1->isChecked() ||
-      c_.SpeedButton4->isChecked() || !(buttons & Qt::LeftButton) || !bandPressed_)
+  if (c_.state.runState != 0 || c_.busy() || c_.addColourButton->isChecked() ||
+      c_.fillButton->isChecked() || !(buttons & Qt::LeftButton) || !bandPressed_)
     return;
   toggleBandOutline();
   c_.state.bandEndX = x;
@@ -88,8 +88,8 @@ void ImageTools::mouseMove(Qt::MouseButtons buttons, int x, int y) {
 }
 
 void ImageTools::mouseUp() {
-  if (c_.state.runState != 0 || c_.busy() || c_.SpeedButton1->isChecked() ||
-      c_.SpeedButton4->isChecked() || !bandPressed_)
+  if (c_.state.runState != 0 || c_.busy() || c_.addColourButton->isChecked() ||
+      c_.fillButton->isChecked() || !bandPressed_)
     return;
   bandPressed_ = false;
   const WorkingState& s = c_.state;
@@ -99,13 +99,13 @@ void ImageTools::mouseUp() {
   const int top = std::min(s.bandStartY, s.bandEndY) - kPictureTop;
   const int bottom = std::max(s.bandStartY, s.bandEndY) - kPictureTop;
   if (left < right && top < bottom) {
-    Picture& picture = c_.Image1->canvas();
+    Picture& picture = c_.picture->canvas();
     const int x0 = std::max(left, 0), x1 = std::min(right, picture.width());
     for (int y = std::max(top, 0); y < std::min(bottom, picture.height()) && x0 < x1; ++y)
       std::fill(picture.row(y) + x0, picture.row(y) + x1, ToStored(kWhite));
   }
-  c_.BandLayer->clearOutlines();
-  c_.Image1->changed();
+  c_.bandLayer->clearOutlines();
+  c_.picture->changed();
   c_.window->repaint();
   enableUndo();
 }

@@ -24,19 +24,19 @@ class Services;
 struct ToolContext {
   WorkingState& state;
   Services& services;
-  QWidget* window;                 // cursor, repaint, menu positions
-  PictureControl* Image1;          // working picture
-  PictureControl* Image2;          // 9 x 9 sample square
-  PictureControl* Image5;          // undo picture
-  QAbstractButton* SpeedButton1;   // Add Color
-  QAbstractButton* SpeedButton4;   // Fill
-  QAbstractButton* SpeedButton11;  // Undo
-  RetainedColorList* ComboBox1;
-  ColourBox* Panel12;
-  QMenu* PopupMenu1;         // picture: Copy
-  QMenu* PopupMenu2;         // fill colour
+  QWidget* window;                   // cursor, repaint, menu positions
+  PictureControl* picture;           // working picture
+  PictureControl* sampleSquare;      // 9 x 9 sample square
+  PictureControl* undoPicture;       // undo picture
+  QAbstractButton* addColourButton;  // Add Color
+  QAbstractButton* fillButton;       // Fill
+  QAbstractButton* undoButton;       // Undo
+  RetainedColorList* retainedList;
+  ColourBox* colourBox;
+  QMenu* pictureMenu;        // picture: Copy
+  QMenu* fillMenu;           // fill colour
   Colour& lastChosenColour;  // the colour chooser's memory, shared with the process colour
-  OutlineLayer* BandLayer;   // where the band's outline is drawn, over the whole window
+  OutlineLayer* bandLayer;   // where the band's outline is drawn, over the whole window
   // True while the toolbar's busy gate is closed (a run still on the stack after Stop).
   std::function<bool()> busy;
 };
@@ -53,8 +53,8 @@ class ImageTools : public QObject {
   void mouseMove(Qt::MouseButtons buttons, int x, int y);
   void mouseUp();
 
-  // Loads a cursor file from the working directory as the main window's cursor; a failure
-  // is reported and leaves the cursor as it was.
+  // Loads a tool cursor file (looked for as Services::loadCursorFile says) as the main
+  // window's cursor; a failure is reported and leaves the cursor as it was.
   bool loadToolCursor(const std::string& fileName);
 
   // Colour sampling ("Add Color").

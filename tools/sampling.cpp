@@ -10,12 +10,12 @@
 namespace huesift {
 
 void ImageTools::addColorClicked() {
-  c_.SpeedButton11->setEnabled(false);
-  if (c_.SpeedButton1->isChecked()) {
+  c_.undoButton->setEnabled(false);
+  if (c_.addColourButton->isChecked()) {
     c_.state.toolCursorFile = "boxb.cur";
     loadToolCursor(c_.state.toolCursorFile);
   } else {
-    c_.Image1->unsetCursor();
+    c_.picture->unsetCursor();
     c_.window->unsetCursor();
     lists_.closeBox();
   }
@@ -23,18 +23,18 @@ void ImageTools::addColorClicked() {
 
 void ImageTools::sampleAt(int x, int y) {
   WorkingState& s = c_.state;
-  CandidateList* candidates = c_.Panel12->ListBox1;
+  CandidateList* candidates = c_.colourBox->candidateList;
   // Pixels of the square outside the picture stay white, so they offer no colour.
-  c_.Image2->setPicture(Picture(9, 9, kWhite));
-  c_.Panel12->hide();
+  c_.sampleSquare->setPicture(Picture(9, 9, kWhite));
+  c_.colourBox->hide();
   ClearColorTable(s.candidateColors);
   candidates->clear();
-  if (c_.ComboBox1->count() >= s.maxColors) {
+  if (c_.retainedList->count() >= s.maxColors) {
     c_.services.showMessage(c_.window, QString::fromLatin1(kListFullMessage));
     return;
   }
-  Picture& square = c_.Image2->canvas();
-  square.copyRect(c_.Image1->picture(), x, y, 9, 9, 0, 0);
+  Picture& square = c_.sampleSquare->canvas();
+  square.copyRect(c_.picture->picture(), x, y, 9, 9, 0, 0);
 
   // Row by row, each row left to right: candidates stand in the order they are first met.
   for (int i = 0; i < 81; ++i) {
@@ -47,12 +47,12 @@ void ImageTools::sampleAt(int x, int y) {
   }
   const int n = candidates->count();
   if (n == 1) {
-    c_.Panel12->hide();
+    c_.colourBox->hide();
     lists_.retain(candidates->colourAt(0));
     s.candidateColors[0] = kNoColour;
     candidates->clear();
   } else if (n >= 2) {
-    c_.Panel12->openFor(n);
+    c_.colourBox->openFor(n);
   }
 }
 

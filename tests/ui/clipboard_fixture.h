@@ -26,26 +26,26 @@ class ClipboardTest : public MainWindowTest {
  public:
   // Paste as the user chooses it: right press on "Capture", then the menu's first item.
   void paste() {
-    QTest::mousePress(form->SpeedButton2, Qt::RightButton);
-    QTest::mouseRelease(form->SpeedButton2, Qt::RightButton);
-    ASSERT_TRUE(form->PopupMenu4->isVisible());
-    QTest::keyClick(form->PopupMenu4, Qt::Key_Down);
-    QTest::keyClick(form->PopupMenu4, Qt::Key_Return);
+    QTest::mousePress(window->captureButton, Qt::RightButton);
+    QTest::mouseRelease(window->captureButton, Qt::RightButton);
+    ASSERT_TRUE(window->captureMenu->isVisible());
+    QTest::keyClick(window->captureMenu, Qt::Key_Down);
+    QTest::keyClick(window->captureMenu, Qt::Key_Return);
   }
 
   // "Open Picture...", the second item of the same menu.
   void openByMenu() {
-    QTest::mousePress(form->SpeedButton2, Qt::RightButton);
-    QTest::mouseRelease(form->SpeedButton2, Qt::RightButton);
-    ASSERT_TRUE(form->PopupMenu4->isVisible());
+    QTest::mousePress(window->captureButton, Qt::RightButton);
+    QTest::mouseRelease(window->captureButton, Qt::RightButton);
+    ASSERT_TRUE(window->captureMenu->isVisible());
     for (int key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Return})
-      QTest::keyClick(form->PopupMenu4, static_cast<Qt::Key>(key));
+      QTest::keyClick(window->captureMenu, static_cast<Qt::Key>(key));
   }
 
   std::vector<bool> buttonsEnabled() const {
-    return {form->SpeedButton12->isEnabled(), form->SpeedButton1->isEnabled(),
-            form->SpeedButton3->isEnabled(),  form->SpeedButton4->isEnabled(),
-            form->SpeedButton5->isEnabled(),  form->SpeedButton11->isEnabled()};
+    return {window->reverseButton->isEnabled(), window->addColourButton->isEnabled(),
+            window->printButton->isEnabled(),   window->fillButton->isEnabled(),
+            window->processButton->isEnabled(), window->undoButton->isEnabled()};
   }
   const std::vector<bool> kAfterPaste{true, true, true, true, true, false};
 
@@ -53,33 +53,33 @@ class ClipboardTest : public MainWindowTest {
   // Color down with its cursor, Undo enabled, the colour box open with two candidates.
   void setUpEarlierPicture() {
     givePicture(Picture(20, 10, 0x00FF00));
-    form->state.pictureWidth = 20;
-    form->state.pictureHeight = 10;
-    form->SpeedButton1->setChecked(true);
-    form->setCursor(Qt::CrossCursor);
-    form->SpeedButton11->setEnabled(true);
-    form->Image5->setPicture(Picture(20, 10, 0x0000FF));
+    window->state.pictureWidth = 20;
+    window->state.pictureHeight = 10;
+    window->addColourButton->setChecked(true);
+    window->setCursor(Qt::CrossCursor);
+    window->undoButton->setEnabled(true);
+    window->undoPicture->setPicture(Picture(20, 10, 0x0000FF));
     for (Colour c : {0x112233, 0x445566}) {
-      form->state.candidateColors[form->Panel12->ListBox1->count()] = c;
-      form->Panel12->ListBox1->appendColour(c);
+      window->state.candidateColors[window->colourBox->candidateList->count()] = c;
+      window->colourBox->candidateList->appendColour(c);
     }
-    form->Panel12->openFor(2);
+    window->colourBox->openFor(2);
   }
 
   Snapshot snapshot() const {
     return {picture(),
-            form->Image5->picture(),
-            form->Image1->displaySize(),
-            form->state.pictureWidth,
-            form->state.pictureHeight,
-            form->state.runState,
+            window->undoPicture->picture(),
+            window->picture->displaySize(),
+            window->state.pictureWidth,
+            window->state.pictureHeight,
+            window->state.runState,
             buttonsEnabled(),
-            form->SpeedButton1->isChecked(),
-            form->SpeedButton4->isChecked(),
-            form->Panel12->isVisible(),
-            form->Panel12->ListBox1->count(),
-            form->state.candidateColors,
-            form->cursor().shape()};
+            window->addColourButton->isChecked(),
+            window->fillButton->isChecked(),
+            window->colourBox->isVisible(),
+            window->colourBox->candidateList->count(),
+            window->state.candidateColors,
+            window->cursor().shape()};
   }
 };
 

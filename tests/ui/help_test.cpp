@@ -7,13 +7,13 @@
 #include <QTextBlock>
 #include <QTextDocument>
 
-#include "app/thelp.h"
+#include "app/help_window.h"
 
 namespace huesift::test {
 namespace {
 
 TEST(HelpWindow, FixedPaleYellowDialogWithCloseBoxOnly) {
-  THelp help;
+  HelpWindow help;
   EXPECT_EQ(help.windowTitle(), "Huesift Help");
   EXPECT_EQ(help.size(), QSize(568, 617));
   EXPECT_EQ(help.minimumSize(), help.maximumSize());
@@ -21,12 +21,12 @@ TEST(HelpWindow, FixedPaleYellowDialogWithCloseBoxOnly) {
   EXPECT_FALSE(help.windowFlags() & (Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint));
   const QImage shot = help.grab().toImage();
   EXPECT_EQ(shot.pixelColor(5, 5), QColor(244, 235, 168));
-  EXPECT_EQ(help.Label4->text(), "   Huesift v1.4\nBrevant");
+  EXPECT_EQ(help.versionLabel->text(), "   Huesift v1.4\nBrevant");
 }
 
 TEST(HelpWindow, TextHasFortyLinesWithTheirSpacesAndCannotBeEditedOrTabbedTo) {
-  THelp help;
-  const QStringList lines = help.Memo1->toPlainText().split('\n');
+  HelpWindow help;
+  const QStringList lines = help.helpText->toPlainText().split('\n');
   ASSERT_EQ(lines.size(), 40);
   EXPECT_TRUE(lines[0].startsWith("Capture:   Click"));
   EXPECT_TRUE(lines[1].startsWith(QString(16, ' ') + "desired area."));
@@ -39,33 +39,33 @@ TEST(HelpWindow, TextHasFortyLinesWithTheirSpacesAndCannotBeEditedOrTabbedTo) {
             "clipboard ('Add Color' and 'Fill' buttons must be in up position).");
 
   // Whatever font stands in, no line is cut off at the text's right edge.
-  const QFontMetrics metrics(help.Memo1->font());
+  const QFontMetrics metrics(help.helpText->font());
   for (const QString& line : lines)
     EXPECT_LE(metrics.horizontalAdvance(line), 521) << line.toStdString();
 
   help.show();
-  ASSERT_EQ(help.focusWidget(), help.Button1);
-  QTest::keyClick(help.Button1, Qt::Key_Tab);
-  EXPECT_EQ(help.focusWidget(), help.Button1);  // the text is skipped
-  QTest::keyClicks(help.Memo1, "x");
-  EXPECT_EQ(help.Memo1->toPlainText().split('\n'), lines);
-  QTest::mouseClick(help.Button1, Qt::LeftButton);
+  ASSERT_EQ(help.focusWidget(), help.okButton);
+  QTest::keyClick(help.okButton, Qt::Key_Tab);
+  EXPECT_EQ(help.focusWidget(), help.okButton);  // the text is skipped
+  QTest::keyClicks(help.helpText, "x");
+  EXPECT_EQ(help.helpText->toPlainText().split('\n'), lines);
+  QTest::mouseClick(help.okButton, Qt::LeftButton);
   EXPECT_FALSE(help.isVisible());
 }
 
 TEST(HelpWindow, PicturesSitBesideTheirTopics) {
-  THelp help;
+  HelpWindow help;
   // Pictures one pixel wider than their control lose the rightmost column.
-  EXPECT_EQ(help.Image1->geometry(), QRect(8, 60, 33, 23));
-  EXPECT_EQ(help.Image1->pixmap().size(), QSize(34, 23));
-  EXPECT_EQ(help.Image12->pos(), QPoint(8, 177));
-  EXPECT_EQ(help.Image8->geometry(), QRect(8, 400, 31, 56));
-  EXPECT_EQ(help.Image10->geometry(), QRect(14, 489, 26, 23));
-  EXPECT_EQ(help.Image11->pos(), QPoint(8, 515));
+  EXPECT_EQ(help.captureIcon->geometry(), QRect(8, 60, 33, 23));
+  EXPECT_EQ(help.captureIcon->pixmap().size(), QSize(34, 23));
+  EXPECT_EQ(help.stopIcon->pos(), QPoint(8, 177));
+  EXPECT_EQ(help.retainedListIcon->geometry(), QRect(8, 400, 31, 56));
+  EXPECT_EQ(help.gaugeIcon->geometry(), QRect(14, 489, 26, 23));
+  EXPECT_EQ(help.quitIcon->pos(), QPoint(8, 515));
   // Each picture's top is 4 pixels above its topic's line.
   const QRect line18 =
-      help.Memo1->cursorRect(QTextCursor(help.Memo1->document()->findBlockByNumber(17)));
-  EXPECT_EQ(help.Memo1->y() + line18.top() - 4, help.Image4->y());
+      help.helpText->cursorRect(QTextCursor(help.helpText->document()->findBlockByNumber(17)));
+  EXPECT_EQ(help.helpText->y() + line18.top() - 4, help.undoIcon->y());
 }
 
 }  // namespace

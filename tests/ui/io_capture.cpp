@@ -31,18 +31,18 @@ class CaptureTest : public MainWindowTest {
     fake.onModal = [&](QDialog*) {
       for (int i = 0; i < 20 && fake.sleeps.empty(); ++i) QCoreApplication::processEvents();
       ASSERT_EQ(fake.sleeps, std::vector<int>{300});
-      EXPECT_FALSE(form->isVisible());
+      EXPECT_FALSE(window->isVisible());
       EXPECT_TRUE(overlay->isVisible());
       EXPECT_EQ(overlay->geometry(), kWorkArea);
       during();
     };
-    click(form->SpeedButton2);
+    click(window->captureButton);
   }
 
   void mouse(QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held, QPoint at) {
-    QMouseEvent event(type, QPointF(at), overlay->Image1->mapToGlobal(QPointF(at)), button, held,
+    QMouseEvent event(type, QPointF(at), overlay->still->mapToGlobal(QPointF(at)), button, held,
                       Qt::NoModifier);
-    QCoreApplication::sendEvent(overlay->Image1, &event);
+    QCoreApplication::sendEvent(overlay->still, &event);
   }
   void press(QPoint at, Qt::MouseButton b = Qt::LeftButton) {
     mouse(QEvent::MouseButtonPress, b, b, at);
@@ -55,8 +55,8 @@ class CaptureTest : public MainWindowTest {
   }
 
   std::vector<bool> toolsEnabled() const {
-    return {form->SpeedButton1->isEnabled(), form->SpeedButton3->isEnabled(),
-            form->SpeedButton4->isEnabled(), form->SpeedButton5->isEnabled()};
+    return {window->addColourButton->isEnabled(), window->printButton->isEnabled(),
+            window->fillButton->isEnabled(), window->processButton->isEnabled()};
   }
 
   // A picture shown larger than its raster, so a capture that gives up must restore both sizes.
@@ -64,47 +64,47 @@ class CaptureTest : public MainWindowTest {
     Picture before(40, 30, kBlack);
     before.setPixel(3, 4, 0x123456);
     givePicture(before);
-    form->Image1->setDisplaySize(50, 35);
-    form->state.pictureWidth = 50;
-    form->state.pictureHeight = 35;
+    window->picture->setDisplaySize(50, 35);
+    window->state.pictureWidth = 50;
+    window->state.pictureHeight = 35;
     return before;
   }
   void expectEarlierPictureKept(const Picture& before) {
-    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(picture(), before);
-    EXPECT_EQ(form->Image1->displaySize(), QSize(50, 35));
-    EXPECT_EQ(form->state.pictureWidth, 50);
-    EXPECT_EQ(form->state.pictureHeight, 35);
-    EXPECT_EQ(form->state.runState, 0);
+    EXPECT_EQ(window->picture->displaySize(), QSize(50, 35));
+    EXPECT_EQ(window->state.pictureWidth, 50);
+    EXPECT_EQ(window->state.pictureHeight, 35);
+    EXPECT_EQ(window->state.runState, 0);
   }
 };
 
 TEST_F(CaptureTest, DraggedRectangleOfTheScreenBecomesThePicture) {
-  form->SpeedButton4->setEnabled(true);
-  form->SpeedButton4->setChecked(true);
-  form->SpeedButton11->setEnabled(true);
+  window->fillButton->setEnabled(true);
+  window->fillButton->setChecked(true);
+  window->undoButton->setEnabled(true);
   capture([&] {
     press({300, 200});
     EXPECT_EQ(fake.priorityRaised, 1);
     move({250, 180});
     move({120, 90});  // up and to the left of the press
-    EXPECT_EQ(overlay->Image1->outlines(), std::vector<QRect>{QRect(120, 90, 181, 111)});
+    EXPECT_EQ(overlay->still->outlines(), std::vector<QRect>{QRect(120, 90, 181, 111)});
     EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::CrossCursor);
     release({120, 90});
   });
 
-  EXPECT_TRUE(form->isVisible());
+  EXPECT_TRUE(window->isVisible());
   EXPECT_FALSE(overlay->isVisible());
   EXPECT_EQ(fake.priorityRaised, 0);
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-  EXPECT_TRUE(overlay->Image1->outlines().empty());
+  EXPECT_TRUE(overlay->still->outlines().empty());
 
   // The still is aligned with the screen although the work area starts at (60, 40).
-  ASSERT_EQ(form->Image1->displaySize(), QSize(180, 110));
-  EXPECT_EQ(form->state.pictureWidth, 180);
-  EXPECT_EQ(form->state.pictureHeight, 110);
-  EXPECT_EQ(QRect(QPoint(form->state.bandStartX, form->state.bandStartY),
-                  QPoint(form->state.bandEndX, form->state.bandEndY)),
+  ASSERT_EQ(window->picture->displaySize(), QSize(180, 110));
+  EXPECT_EQ(window->state.pictureWidth, 180);
+  EXPECT_EQ(window->state.pictureHeight, 110);
+  EXPECT_EQ(QRect(QPoint(window->state.bandStartX, window->state.bandStartY),
+                  QPoint(window->state.bandEndX, window->state.bandEndY)),
             QRect(QPoint(120, 90), QPoint(300, 200)));
   ASSERT_EQ(picture().width(), kWorkArea.width() - 6);
   ASSERT_EQ(picture().height(), kWorkArea.height() - 56);
@@ -114,13 +114,13 @@ TEST_F(CaptureTest, DraggedRectangleOfTheScreenBecomesThePicture) {
           << x << "," << y;
   EXPECT_EQ(picture().pixel(180, 0), kWhite);  // the rest of the raster
 
-  EXPECT_EQ(form->state.runState, 0);
+  EXPECT_EQ(window->state.runState, 0);
   EXPECT_EQ(toolsEnabled(), std::vector<bool>(4, true));
-  EXPECT_TRUE(form->SpeedButton12->isEnabled());
-  EXPECT_FALSE(form->SpeedButton11->isEnabled());
-  EXPECT_FALSE(form->SpeedButton4->isChecked());
-  EXPECT_FALSE(form->Image5->hasRaster());
-  EXPECT_EQ(form->Image5->displaySize(), QSize(180, 110));
+  EXPECT_TRUE(window->reverseButton->isEnabled());
+  EXPECT_FALSE(window->undoButton->isEnabled());
+  EXPECT_FALSE(window->fillButton->isChecked());
+  EXPECT_FALSE(window->undoPicture->hasRaster());
+  EXPECT_EQ(window->undoPicture->displaySize(), QSize(180, 110));
 }
 
 TEST_F(CaptureTest, ClickOrRightDragGivesAnEmptyPictureWithTheToolsOff) {
@@ -132,15 +132,15 @@ TEST_F(CaptureTest, ClickOrRightDragGivesAnEmptyPictureWithTheToolsOff) {
       const QPoint end = button == Qt::LeftButton ? QPoint(200, 150) : QPoint(260, 190);
       press({200, 150}, button);
       move(end, button);
-      EXPECT_TRUE(overlay->Image1->outlines().empty());
+      EXPECT_TRUE(overlay->still->outlines().empty());
       release(end, button);
     });
-    EXPECT_EQ(form->Image1->displaySize(), QSize(0, 0)) << button;
-    EXPECT_EQ(form->state.pictureWidth, 0);
-    EXPECT_EQ(form->state.pictureHeight, 0);
-    EXPECT_EQ(form->state.runState, 0);
+    EXPECT_EQ(window->picture->displaySize(), QSize(0, 0)) << button;
+    EXPECT_EQ(window->state.pictureWidth, 0);
+    EXPECT_EQ(window->state.pictureHeight, 0);
+    EXPECT_EQ(window->state.runState, 0);
     EXPECT_EQ(toolsEnabled(), std::vector<bool>(4, false));
-    EXPECT_TRUE(form->SpeedButton12->isEnabled());
+    EXPECT_TRUE(window->reverseButton->isEnabled());
     EXPECT_EQ(fake.priorityRaised, 0);
     fake.sleeps.clear();
   }
@@ -154,13 +154,13 @@ TEST_F(CaptureTest, RectangleLargerThanTheRasterKeepsWhatFitsAndCopiesWhiteBeyon
   });
   const int w = kWorkArea.width() + 30;
   const int h = kWorkArea.height() + 10;
-  EXPECT_EQ(form->state.pictureWidth, w);
-  EXPECT_EQ(form->state.pictureHeight, h);
+  EXPECT_EQ(window->state.pictureWidth, w);
+  EXPECT_EQ(window->state.pictureHeight, h);
   EXPECT_EQ(QSize(picture().width(), picture().height()),
             QSize(kWorkArea.width() - 6, kWorkArea.height() - 56));
   EXPECT_EQ(toolsEnabled(), std::vector<bool>(4, true));
 
-  form->Paste1Click();
+  window->onCopy();
   ASSERT_TRUE(fake.clipboard.has_value());
   const QImage copied = *fake.clipboard;
   ASSERT_EQ(copied.size(), QSize(w, h));
@@ -202,27 +202,27 @@ TEST_F(CaptureTest, EscapeOrCloseRestoresThePictureAndRunState) {
 // picture, its sizes, the tools and runState are as they were; the next capture works.
 TEST_F(CaptureTest, ScreenThatCannotBeReadShowsOneMessageAndChangesNothing) {
   const Picture before = giveEarlierPicture();
-  click(form->SpeedButton1);  // "Add Color" down, with its cursor
-  form->SpeedButton11->setEnabled(true);
-  const QCursor toolCursor = form->cursor();
+  click(window->addColourButton);  // "Add Color" down, with its cursor
+  window->undoButton->setEnabled(true);
+  const QCursor toolCursor = window->cursor();
   fake.grabFailure = "the screenshot portal is not running";
   fake.onModal = [&](QDialog*) {
     for (int i = 0; i < 20 && fake.grabs.empty(); ++i) QCoreApplication::processEvents();
   };
-  click(form->SpeedButton2);
+  click(window->captureButton);
 
   EXPECT_EQ(fake.messages,
             QStringList{"Screen capture is not available: the screenshot portal is not running"});
   // Asked of the screen that holds the main window, for its work area.
   ASSERT_EQ(fake.grabs.size(), 1u);
-  EXPECT_EQ(fake.grabs[0], std::make_pair(static_cast<const QWidget*>(form.get()), kWorkArea));
-  EXPECT_EQ(fake.workAreaAskedFor.back(), form.get());
+  EXPECT_EQ(fake.grabs[0], std::make_pair(static_cast<const QWidget*>(window.get()), kWorkArea));
+  EXPECT_EQ(fake.workAreaAskedFor.back(), window.get());
   EXPECT_FALSE(overlay->isVisible());
   expectEarlierPictureKept(before);
-  EXPECT_TRUE(form->SpeedButton1->isChecked());
-  EXPECT_TRUE(form->SpeedButton11->isEnabled());
+  EXPECT_TRUE(window->addColourButton->isChecked());
+  EXPECT_TRUE(window->undoButton->isEnabled());
   EXPECT_EQ(toolsEnabled(), std::vector<bool>(4, true));
-  EXPECT_EQ(form->cursor().shape(), toolCursor.shape());
+  EXPECT_EQ(window->cursor().shape(), toolCursor.shape());
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
   fake.grabFailure.clear();
@@ -232,32 +232,32 @@ TEST_F(CaptureTest, ScreenThatCannotBeReadShowsOneMessageAndChangesNothing) {
     move({30, 25});
     release({30, 25});
   });
-  EXPECT_EQ(form->Image1->displaySize(), QSize(20, 15));
+  EXPECT_EQ(window->picture->displaySize(), QSize(20, 15));
   EXPECT_EQ(picture().pixel(0, 0), AsColour(ScreenColour(60 + 10, 40 + 10)));
   EXPECT_EQ(fake.messages.size(), 1);
 }
 
 TEST_F(CaptureTest, CancelBeforeAnyPictureLeavesNoPicture) {
-  const QSize empty = form->Image1->displaySize();
+  const QSize empty = window->picture->displaySize();
   capture([&] { QTest::keyClick(overlay.get(), Qt::Key_Escape); });
-  EXPECT_EQ(form->state.runState, 2);
-  EXPECT_FALSE(form->Image1->hasRaster());
-  EXPECT_EQ(form->Image1->displaySize(), empty);
-  EXPECT_FALSE(form->SpeedButton5->isEnabled());
+  EXPECT_EQ(window->state.runState, 2);
+  EXPECT_FALSE(window->picture->hasRaster());
+  EXPECT_EQ(window->picture->displaySize(), empty);
+  EXPECT_FALSE(window->processButton->isEnabled());
 }
 
 TEST_F(CaptureTest, RefusedWhileProcessRunsAndPasteMenuBelowTheButton) {
-  form->state.runState = 1;
-  click(form->SpeedButton2);
+  window->state.runState = 1;
+  click(window->captureButton);
   EXPECT_TRUE(fake.modals.empty());
-  form->state.runState = 0;
+  window->state.runState = 0;
 
-  QTest::mousePress(form->SpeedButton2, Qt::RightButton);
-  EXPECT_TRUE(form->PopupMenu4->isVisible());
-  EXPECT_EQ(form->PopupMenu4->pos(),
-            form->frameGeometry().topLeft() + form->SpeedButton2->pos() + QPoint(-9, 41));
-  form->PopupMenu4->hide();
-  QTest::mouseRelease(form->SpeedButton2, Qt::RightButton);
+  QTest::mousePress(window->captureButton, Qt::RightButton);
+  EXPECT_TRUE(window->captureMenu->isVisible());
+  EXPECT_EQ(window->captureMenu->pos(),
+            window->frameGeometry().topLeft() + window->captureButton->pos() + QPoint(-9, 41));
+  window->captureMenu->hide();
+  QTest::mouseRelease(window->captureButton, Qt::RightButton);
   EXPECT_TRUE(fake.modals.empty());
 }
 

@@ -55,9 +55,9 @@ TEST_F(ClipboardTest, PasteTakesEveryPixelOpaqueAndSetsTheState) {
   paste();
   EXPECT_TRUE(fake.messages.isEmpty()) << fake.messages.join("|").toStdString();
   ASSERT_EQ(QSize(picture().width(), picture().height()), QSize(1500, 900));
-  EXPECT_EQ(form->Image1->displaySize(), QSize(1500, 900));
-  EXPECT_EQ(form->state.pictureWidth, 1500);
-  EXPECT_EQ(form->state.pictureHeight, 900);
+  EXPECT_EQ(window->picture->displaySize(), QSize(1500, 900));
+  EXPECT_EQ(window->state.pictureWidth, 1500);
+  EXPECT_EQ(window->state.pictureHeight, 900);
   for (int y = 0; y < 900; y += 7) {
     for (int x = 0; x < 1500; x += 3) {
       if (x != 7 || y != 3) {
@@ -68,15 +68,15 @@ TEST_F(ClipboardTest, PasteTakesEveryPixelOpaqueAndSetsTheState) {
   EXPECT_EQ(picture().pixel(7, 3), 10 | (20 << 8) | (30 << 16));
   EXPECT_EQ(picture().row(3)[7] >> 24, 0xFFu);
 
-  EXPECT_EQ(form->state.runState, 0);
+  EXPECT_EQ(window->state.runState, 0);
   EXPECT_EQ(buttonsEnabled(), kAfterPaste);
-  EXPECT_FALSE(form->SpeedButton1->isChecked());
-  EXPECT_FALSE(form->Panel12->isVisible());
-  EXPECT_EQ(form->Image5->picture(), Picture(20, 10, 0x0000FF));  // the undo copy stays
+  EXPECT_FALSE(window->addColourButton->isChecked());
+  EXPECT_FALSE(window->colourBox->isVisible());
+  EXPECT_EQ(window->undoPicture->picture(), Picture(20, 10, 0x0000FF));  // the undo copy stays
 
   // Copy gives the same picture back.
   fake.clipboard.reset();
-  form->Paste1Click();
+  window->onCopy();
   ASSERT_TRUE(fake.clipboard.has_value());
   EXPECT_EQ(fake.clipboard->size(), QSize(1500, 900));
   EXPECT_EQ(fake.clipboard->pixel(100, 200), qRgb(100, 200, 300 & 255));
@@ -87,16 +87,16 @@ TEST_F(ClipboardTest, PasteWithoutPictureOrWhileProcessRunsChangesNothing) {
   setUpEarlierPicture();
   paste();  // the clipboard holds no picture
   EXPECT_EQ(picture(), Picture(20, 10, 0x00FF00));
-  EXPECT_TRUE(form->SpeedButton1->isChecked());
-  EXPECT_TRUE(form->SpeedButton11->isEnabled());
+  EXPECT_TRUE(window->addColourButton->isChecked());
+  EXPECT_TRUE(window->undoButton->isEnabled());
   EXPECT_TRUE(fake.messages.isEmpty());
 
   fake.clipboard = QImage(5, 5, QImage::Format_RGB32);
-  form->state.runState = 1;
-  form->Paste2Click();
+  window->state.runState = 1;
+  window->onPaste();
   EXPECT_EQ(picture(), Picture(20, 10, 0x00FF00));
-  EXPECT_EQ(form->state.runState, 1);
-  EXPECT_EQ(form->state.pictureWidth, 20);
+  EXPECT_EQ(window->state.runState, 1);
+  EXPECT_EQ(window->state.pictureWidth, 20);
 }
 
 struct FailedPaste {
@@ -207,8 +207,8 @@ TEST_F(ClipboardTest, WidePictureUpToTheSideLimitIsTaken) {
   fake.clipboardBytes = EncodedImage{"image/png", Encoded(wide, "PNG")};
   paste();
   EXPECT_TRUE(fake.messages.isEmpty()) << fake.messages.join("|").toStdString();
-  ASSERT_EQ(form->state.pictureWidth, 20000);
-  EXPECT_EQ(form->state.pictureHeight, 10);
+  ASSERT_EQ(window->state.pictureWidth, 20000);
+  EXPECT_EQ(window->state.pictureHeight, 10);
   EXPECT_EQ(picture().pixel(19999, 9),
             (19999 * 7 & 255) | ((9 * 13) << 8) | ((19999 ^ 9) & 255) << 16);
 

@@ -84,7 +84,7 @@ TEST_P(NewPicture, FromAFileLeavesExactlyTheStateAPasteLeaves) {
   settle();
   EXPECT_TRUE(fake.messages.isEmpty()) << fake.messages.join("|").toStdString();
   const Snapshot opened = snapshot();
-  EXPECT_EQ(form->lastPictureFile, path);
+  EXPECT_EQ(window->lastPictureFile, path);
   ASSERT_EQ(QSize(picture().width(), picture().height()), image.size());
   for (int y = 0; y < image.height(); ++y)
     for (int x = 0; x < image.width(); ++x)
@@ -107,14 +107,14 @@ INSTANTIATE_TEST_SUITE_P(Files, NewPicture,
                                                  [](FilesTest& t, const QString& path) {
                                                    // Only the first file: the window holds one
                                                    // picture.
-                                                   Drop(t.form.get(),
+                                                   Drop(t.window.get(),
                                                         {QUrl("https://example.org/a.png"),
                                                          QUrl::fromLocalFile(path),
                                                          QUrl::fromLocalFile(t.file("other.png"))});
                                                  }},
                                            Route{"CommandLine",
                                                  [](FilesTest& t, const QString& path) {
-                                                   t.form->openPictureFileLater(path);
+                                                   t.window->openPictureFileLater(path);
                                                  }}),
                          [](const auto& info) { return std::string(info.param.name); });
 
@@ -145,18 +145,18 @@ TEST_P(Save, WritesTheRecordedAreaPixelForPixelInTheFormatAskedFor) {
         for (int x = 0; x < width; ++x)
           raster.setPixel(x, y, static_cast<Colour>((rng() % colours) * 0x10101 % 0x1000000));
       givePicture(raster);
-      form->state.pictureWidth = pastTheRaster ? width + 7 : width - 5;
-      form->state.pictureHeight = pastTheRaster ? height + 3 : height - 2;
+      window->state.pictureWidth = pastTheRaster ? width + 7 : width - 5;
+      window->state.pictureHeight = pastTheRaster ? height + 3 : height - 2;
 
       const QString path = file(GetParam().file);
       fake.saveAnswer = std::make_pair(path, QString(GetParam().filter));
-      form->SavePictureAs1->trigger();
+      window->saveAsAction->trigger();
       ASSERT_TRUE(fake.messages.isEmpty()) << fake.messages.join("|").toStdString();
 
       QImageReader reader(path);
       EXPECT_EQ(reader.format(), QByteArray(GetParam().format));
       const QImage saved = reader.read();
-      ASSERT_EQ(saved.size(), QSize(form->state.pictureWidth, form->state.pictureHeight));
+      ASSERT_EQ(saved.size(), QSize(window->state.pictureWidth, window->state.pictureHeight));
       for (int y = 0; y < saved.height(); ++y) {
         for (int x = 0; x < saved.width(); ++x) {
           const Colour want = x < width && y < height ? raster.pixel(x, y) : kWhite;
@@ -199,7 +199,7 @@ TEST_P(SaveRefused, ShowsOneMessageNamingTheFileAndWritesNothing) {
       QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
   const Snapshot before = snapshot();
   fake.saveAnswer = std::make_pair(path, QStringLiteral("PNG picture (*.png)"));
-  form->SavePictureAs1->trigger();
+  window->saveAsAction->trigger();
   ASSERT_EQ(fake.messages.size(), 1);
   EXPECT_TRUE(fake.messages[0].startsWith("Cannot save " + path + ": " + GetParam().reason))
       << fake.messages[0].toStdString();
@@ -235,17 +235,17 @@ TEST_F(FilesTest, DialogsStartBesideTheLastPictureFileOpenedOrSaved) {
 
   fake.openAnswer = first;
   openByMenu();
-  ASSERT_EQ(form->state.pictureWidth, 9);
-  form->SavePictureAs1->trigger();  // cancelled: no answer
+  ASSERT_EQ(window->state.pictureWidth, 9);
+  window->saveAsAction->trigger();  // cancelled: no answer
   // Named after the opened file, in a format that keeps its colours.
   EXPECT_EQ(fake.saveRequests, QStringList{file("a/scan.png")});
 
   fake.saveAnswer = std::make_pair(file("b/clean.bmp"), QStringLiteral("PNG picture (*.png)"));
-  form->SavePictureAs1->trigger();
+  window->saveAsAction->trigger();
   fake.openAnswer.reset();
   fake.saveAnswer.reset();
-  form->OpenPicture1->trigger();
-  form->SavePictureAs1->trigger();
+  window->openAction->trigger();
+  window->saveAsAction->trigger();
   EXPECT_EQ(fake.openRequests.last(), file("b"));
   EXPECT_EQ(fake.saveRequests.last(), file("b/clean.bmp"));
   EXPECT_TRUE(fake.messages.isEmpty()) << fake.messages.join("|").toStdString();
@@ -258,25 +258,25 @@ TEST_F(FilesTest, DropsAreRefusedWhileBusyAndFromAnywhereButThisComputer) {
   const Snapshot before = snapshot();
 
   // During a run the drop is not even offered to the window.
-  form->state.runState = 1;
+  window->state.runState = 1;
   bool entered = true, dropped = true;
-  Drop(form.get(), {QUrl::fromLocalFile(path)}, &entered, &dropped);
+  Drop(window.get(), {QUrl::fromLocalFile(path)}, &entered, &dropped);
   settle();
   EXPECT_FALSE(entered);
   EXPECT_FALSE(dropped);
-  form->state.runState = 0;
+  window->state.runState = 0;
   EXPECT_TRUE(snapshot() == before);
 
   // Nor is a file dropped just before a run starts, when its turn comes during the run.
-  Drop(form.get(), {QUrl::fromLocalFile(path)}, &entered, &dropped);
+  Drop(window.get(), {QUrl::fromLocalFile(path)}, &entered, &dropped);
   EXPECT_TRUE(entered);
   EXPECT_TRUE(dropped);
-  form->state.runState = 1;
+  window->state.runState = 1;
   settle();
-  form->state.runState = 0;
+  window->state.runState = 0;
   EXPECT_TRUE(snapshot() == before);
 
-  Drop(form.get(), {QUrl("https://example.org/shot.png")});
+  Drop(window.get(), {QUrl("https://example.org/shot.png")});
   settle();
   EXPECT_EQ(fake.messages, QStringList{"Cannot open https://example.org/shot.png: only files on "
                                        "this computer can be opened"});

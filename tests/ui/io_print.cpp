@@ -22,26 +22,26 @@ class PrintTest : public ::testing::Test {
  protected:
   PrintTest() {
     qobject_cast<HuesiftApplication*>(qApp)->setErrorServices(&fake);
-    fake.window = &form;
-    form.show();
+    fake.window = &window;
+    window.show();
     Picture raster(100, 50, kBlack);
     raster.setPixel(99, 49, 0x336699);
-    form.Image1->setPicture(raster);
-    form.Image1->setDisplaySize(60, 40);  // printing takes the raster, not the displayed part
-    form.state.runState = 0;
-    form.SpeedButton3->setEnabled(true);
+    window.picture->setPicture(raster);
+    window.picture->setDisplaySize(60, 40);  // printing takes the raster, not the displayed part
+    window.state.runState = 0;
+    window.printButton->setEnabled(true);
   }
   ~PrintTest() override { qobject_cast<HuesiftApplication*>(qApp)->setErrorServices(nullptr); }
 
-  void print() { QTest::mouseClick(form.SpeedButton3, Qt::LeftButton); }
+  void print() { QTest::mouseClick(window.printButton, Qt::LeftButton); }
   void tick() {
-    QTest::mousePress(form.SpeedButton3, Qt::RightButton);
-    QTest::mouseRelease(form.SpeedButton3, Qt::RightButton);
-    ASSERT_TRUE(form.PopupMenu5->isVisible());
-    EXPECT_EQ(form.PopupMenu5->pos(),
-              form.frameGeometry().topLeft() + form.SpeedButton3->pos() + QPoint(-15, 41));
-    QTest::keyClick(form.PopupMenu5, Qt::Key_Down);
-    QTest::keyClick(form.PopupMenu5, Qt::Key_Return);
+    QTest::mousePress(window.printButton, Qt::RightButton);
+    QTest::mouseRelease(window.printButton, Qt::RightButton);
+    ASSERT_TRUE(window.printMenu->isVisible());
+    EXPECT_EQ(window.printMenu->pos(),
+              window.frameGeometry().topLeft() + window.printButton->pos() + QPoint(-15, 41));
+    QTest::keyClick(window.printMenu, Qt::Key_Down);
+    QTest::keyClick(window.printMenu, Qt::Key_Return);
   }
   std::vector<double> scales() const {
     std::vector<double> s;
@@ -50,13 +50,13 @@ class PrintTest : public ::testing::Test {
   }
 
   CursorWatchingServices fake;
-  TForm1 form{fake};
+  MainWindow window{fake};
 };
 
 TEST_F(PrintTest, WholeRasterAtTheScaleOfTheTick) {
   print();
   tick();
-  EXPECT_TRUE(form.Print13Size1->isChecked());
+  EXPECT_TRUE(window.smallPrintAction->isChecked());
   print();
   tick();
   tick();
@@ -65,7 +65,7 @@ TEST_F(PrintTest, WholeRasterAtTheScaleOfTheTick) {
   ASSERT_EQ(fake.printed[0].first.size(), QSize(100, 50));
   EXPECT_EQ(fake.printed[0].first.pixel(99, 49), qRgb(0x99, 0x66, 0x33));
   EXPECT_EQ(fake.cursorsWhilePrinting, std::vector<Qt::CursorShape>(3, Qt::WaitCursor));
-  EXPECT_EQ(form.cursor().shape(), Qt::ArrowCursor);
+  EXPECT_EQ(window.cursor().shape(), Qt::ArrowCursor);
   EXPECT_TRUE(fake.messages.isEmpty());
 
   // Rounded down: 50 x 4.33 = 216.5.
@@ -74,19 +74,19 @@ TEST_F(PrintTest, WholeRasterAtTheScaleOfTheTick) {
 }
 
 TEST_F(PrintTest, NoPrinterIsReportedWithTheCursorBack) {
-  form.SpeedButton1->setEnabled(true);
-  form.SpeedButton1->setChecked(true);
+  window.addColourButton->setEnabled(true);
+  window.addColourButton->setChecked(true);
   fake.noPrinter = true;
   print();
   EXPECT_EQ(fake.messages, QStringList{"There is no default printer currently selected"});
-  EXPECT_EQ(form.cursor().shape(), Qt::ArrowCursor);
-  EXPECT_FALSE(form.SpeedButton1->isChecked());
-  EXPECT_EQ(form.Image1->picture().width(), 100);  // the picture stays
+  EXPECT_EQ(window.cursor().shape(), Qt::ArrowCursor);
+  EXPECT_FALSE(window.addColourButton->isChecked());
+  EXPECT_EQ(window.picture->picture().width(), 100);  // the picture stays
 }
 
 TEST_F(PrintTest, RefusedWhileProcessRuns) {
-  form.state.runState = 1;
-  form.SpeedButton3Click();
+  window.state.runState = 1;
+  window.onPrintClicked();
   EXPECT_TRUE(fake.printed.empty());
 }
 

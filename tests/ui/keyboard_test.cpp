@@ -13,10 +13,10 @@ namespace {
 constexpr Colour kOrange = 0x0080FF;
 
 // The window must be the active one for its keys, as on a desktop.
-void Press(TForm1& form, QKeyCombination key) {
-  form.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-  QTest::keyClick(&form, key.key(), key.keyboardModifiers());
+void Press(MainWindow& window, QKeyCombination key) {
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  QTest::keyClick(&window, key.key(), key.keyboardModifiers());
 }
 
 struct KeyCase {
@@ -31,20 +31,20 @@ const KeyCase kKeys[] = {
     {"CtrlZUndoes", Qt::CTRL | Qt::Key_Z,
      [](MainWindowTest& t) {
        t.givePicture(Picture(5, 4, kOrange));
-       t.form->Image5->setPicture(Picture(5, 4, kWhite));
-       t.form->SpeedButton11->setEnabled(true);
+       t.window->undoPicture->setPicture(Picture(5, 4, kWhite));
+       t.window->undoButton->setEnabled(true);
      },
      [](MainWindowTest& t) { return t.picture() == Picture(5, 4, kWhite); },
-     [](MainWindowTest& t) { t.form->SpeedButton11->setEnabled(false); }},
+     [](MainWindowTest& t) { t.window->undoButton->setEnabled(false); }},
     {"CtrlPPrints", Qt::CTRL | Qt::Key_P,
      [](MainWindowTest& t) { t.givePicture(Picture(5, 4, kOrange)); },
      [](MainWindowTest& t) { return !t.fake.printed.empty(); },
-     [](MainWindowTest& t) { t.form->SpeedButton3->setEnabled(false); }},
+     [](MainWindowTest& t) { t.window->printButton->setEnabled(false); }},
     {"CtrlCCopies", Qt::CTRL | Qt::Key_C,
      [](MainWindowTest& t) {
        t.givePicture(Picture(5, 4, kOrange));
-       t.form->state.pictureWidth = 5;
-       t.form->state.pictureHeight = 4;
+       t.window->state.pictureWidth = 5;
+       t.window->state.pictureHeight = 4;
      },
      [](MainWindowTest& t) {
        return t.fake.clipboard && t.fake.clipboard->size() == QSize(5, 4) &&
@@ -52,7 +52,7 @@ const KeyCase kKeys[] = {
      },
      // Without a picture the picture's menu does not open; the key must not empty the
      // clipboard either.
-     [](MainWindowTest& t) { t.form->state.runState = 2; }},
+     [](MainWindowTest& t) { t.window->state.runState = 2; }},
     {"CtrlVPastes", Qt::CTRL | Qt::Key_V,
      [](MainWindowTest& t) {
        QImage image(7, 3, QImage::Format_RGB32);
@@ -66,22 +66,22 @@ const KeyCase kKeys[] = {
     {"CtrlSSaves", Qt::CTRL | Qt::Key_S,
      [](MainWindowTest& t) { t.givePicture(Picture(5, 4, kOrange)); },
      [](MainWindowTest& t) { return t.fake.saveRequests.size() == 1; },
-     [](MainWindowTest& t) { t.form->state.runState = 2; }},
+     [](MainWindowTest& t) { t.window->state.runState = 2; }},
     {"CtrlShiftSSaves", Qt::CTRL | Qt::SHIFT | Qt::Key_S,
      [](MainWindowTest& t) { t.givePicture(Picture(5, 4, kOrange)); },
      [](MainWindowTest& t) { return t.fake.saveRequests.size() == 1; },
-     [](MainWindowTest& t) { t.form->state.runState = 2; }},
+     [](MainWindowTest& t) { t.window->state.runState = 2; }},
     {"F1OpensHelp", Qt::Key_F1, [](MainWindowTest&) {},
      [](MainWindowTest& t) { return t.fake.modals == std::vector<QDialog*>{&t.help}; }, nullptr},
     {"CtrlQQuits", Qt::CTRL | Qt::Key_Q, [](MainWindowTest&) {},
-     [](MainWindowTest& t) { return !t.form->isVisible(); }, nullptr},
+     [](MainWindowTest& t) { return !t.window->isVisible(); }, nullptr},
     // Stop is enabled only during a run (below); at rest the key finds it disabled.
     {"EscapeStops", Qt::Key_Escape,
      [](MainWindowTest& t) { t.givePicture(Picture(5, 4, kOrange)); },
      [](MainWindowTest& t) {
-       return t.form->SpeedButton10->isChecked() || t.form->state.stopRequested != 0;
+       return t.window->stopButton->isChecked() || t.window->state.stopRequested != 0;
      },
-     [](MainWindowTest& t) { t.form->SpeedButton10->setEnabled(false); }},
+     [](MainWindowTest& t) { t.window->stopButton->setEnabled(false); }},
 };
 
 struct KeyParam {
@@ -99,7 +99,7 @@ TEST_P(Keys, ActExactlyWhenTheirControlIsEnabled) {
   c.arrange(*this);
   if (!GetParam().enabled) c.disable(*this);
   ASSERT_FALSE(c.acted(*this));
-  Press(*form, c.key);
+  Press(*window, c.key);
   EXPECT_EQ(c.acted(*this), GetParam().enabled);
 }
 
@@ -119,19 +119,19 @@ INSTANTIATE_TEST_SUITE_P(, Keys, ::testing::ValuesIn(KeyParams()), [](const auto
 TEST_F(MainWindowTest, DuringARunEscapeStopsItAndEveryOtherKeyIsRefused) {
   const Picture original(4, 120, kOrange);
   givePicture(original);
-  form->state.pictureWidth = 4;
-  form->state.pictureHeight = 120;
+  window->state.pictureWidth = 4;
+  window->state.pictureHeight = 120;
   fake.onPump = [&](int n) {
     if (n != 2) return;
-    form->SpeedButton11->setEnabled(true);  // nothing enables it in a run; let the key in
+    window->undoButton->setEnabled(true);  // nothing enables it in a run; let the key in
     for (QKeyCombination key :
          {Qt::CTRL | Qt::Key_Z, Qt::CTRL | Qt::Key_P, Qt::CTRL | Qt::Key_C, Qt::CTRL | Qt::Key_O,
           Qt::CTRL | Qt::Key_S, QKeyCombination(Qt::Key_F1), Qt::CTRL | Qt::Key_Q}) {
-      Press(*form, key);
+      Press(*window, key);
     }
-    Press(*form, Qt::Key_Escape);
+    Press(*window, Qt::Key_Escape);
   };
-  QTest::mouseClick(form->SpeedButton5, Qt::LeftButton);
+  QTest::mouseClick(window->processButton, Qt::LeftButton);
 
   for (int y = 0; y < 120; ++y) {  // stopped after rows 0 to 49, and not undone
     ASSERT_EQ(picture().pixel(3, y), y < 50 ? kWhite : kOrange) << "row " << y;
@@ -142,19 +142,19 @@ TEST_F(MainWindowTest, DuringARunEscapeStopsItAndEveryOtherKeyIsRefused) {
   EXPECT_TRUE(fake.modals.empty());
   EXPECT_TRUE(fake.openRequests.empty());
   EXPECT_TRUE(fake.saveRequests.empty());
-  EXPECT_TRUE(form->isVisible());
+  EXPECT_TRUE(window->isVisible());
 }
 
 TEST_F(MainWindowTest, TabWalksTheToolbarLeftToRightAndTheMenuKeyOpensTheButtonsMenu) {
   givePicture(Picture(5, 4, kOrange));
-  for (QToolButton* b : {form->SpeedButton10, form->SpeedButton11}) b->setEnabled(true);
-  form->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-  form->SpeedButton2->setFocus(Qt::TabFocusReason);
+  for (QToolButton* b : {window->stopButton, window->undoButton}) b->setEnabled(true);
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  window->captureButton->setFocus(Qt::TabFocusReason);
   const std::vector<QWidget*> expected = {
-      form->SpeedButton2,  form->SpeedButton5, form->SpeedButton10, form->SpeedButton1,
-      form->SpeedButton11, form->SpeedButton4, form->SpeedButton12, form->SpeedButton3,
-      form->ComboBox1,     form->SpeedButton9, form->SpeedButton6,  form->SpeedButton7};
+      window->captureButton, window->processButton, window->stopButton,    window->addColourButton,
+      window->undoButton,    window->fillButton,    window->reverseButton, window->printButton,
+      window->retainedList,  window->resetButton,   window->quitButton,    window->helpButton};
   std::vector<QWidget*> seen = {QApplication::focusWidget()};
   while (seen.size() < expected.size()) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -164,13 +164,13 @@ TEST_F(MainWindowTest, TabWalksTheToolbarLeftToRightAndTheMenuKeyOpensTheButtons
 
   // What the window system makes of the menu key: a keyboard context menu event for the
   // widget with the focus.
-  form->SpeedButton5->setFocus(Qt::TabFocusReason);
+  window->processButton->setFocus(Qt::TabFocusReason);
   QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(17, 11),
-                            form->SpeedButton5->mapToGlobal(QPoint(17, 11)));
+                            window->processButton->mapToGlobal(QPoint(17, 11)));
   QApplication::sendEvent(QApplication::focusWidget(), &menuKey);
-  ASSERT_TRUE(form->PopupMenu3->isVisible());
-  EXPECT_EQ(form->PopupMenu3->pos(), QPoint(kWorkArea.x() + 49 - 35, kWorkArea.y() + 2 + 41));
-  form->PopupMenu3->close();
+  ASSERT_TRUE(window->processMenu->isVisible());
+  EXPECT_EQ(window->processMenu->pos(), QPoint(kWorkArea.x() + 49 - 35, kWorkArea.y() + 2 + 41));
+  window->processMenu->close();
 }
 
 }  // namespace

@@ -6,11 +6,11 @@
 #include <QTest>
 #include <memory>
 
+#include "app/help_window.h"
 #include "app/huesift_application.h"
-#include "app/tform1.h"
-#include "app/thelp.h"
+#include "app/main_window.h"
 #include "engine/picture.h"
-#include "io/tform2.h"
+#include "io/capture_overlay.h"
 #include "tests/ui/fake_services.h"
 
 namespace huesift::test {
@@ -24,36 +24,36 @@ class MainWindowTest : public ::testing::Test {
   MainWindowTest() {
     fake.workAreaRect = kWorkArea;
     qobject_cast<HuesiftApplication*>(qApp)->setErrorServices(&fake);
-    form = std::make_unique<TForm1>(fake);
-    overlay = std::make_unique<TForm2>(
-        fake, form->state,
-        TForm2::Targets{form.get(), form->Image1, form->SpeedButton1, form->SpeedButton3,
-                        form->SpeedButton4, form->SpeedButton5});
-    form->setOverlay(overlay.get());
-    form->setHelp(&help);
-    form->show();
+    window = std::make_unique<MainWindow>(fake);
+    overlay = std::make_unique<CaptureOverlay>(
+        fake, window->state,
+        CaptureOverlay::Targets{window.get(), window->picture, window->addColourButton,
+                                window->printButton, window->fillButton, window->processButton});
+    window->setOverlay(overlay.get());
+    window->setHelp(&help);
+    window->show();
   }
   ~MainWindowTest() override { qobject_cast<HuesiftApplication*>(qApp)->setErrorServices(nullptr); }
 
   // What a capture or a paste leaves behind: the picture in place, the control sized to it,
   // a picture present and the tools that need one enabled.
   void givePicture(const Picture& picture) {
-    form->Image1->setPicture(picture);
-    form->Image1->setDisplaySize(picture.width(), picture.height());
-    form->state.runState = 0;
-    for (QToolButton* b : {form->SpeedButton1, form->SpeedButton3, form->SpeedButton4,
-                           form->SpeedButton5, form->SpeedButton12}) {
+    window->picture->setPicture(picture);
+    window->picture->setDisplaySize(picture.width(), picture.height());
+    window->state.runState = 0;
+    for (QToolButton* b : {window->addColourButton, window->printButton, window->fillButton,
+                           window->processButton, window->reverseButton}) {
       b->setEnabled(true);
     }
   }
 
   static void click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton); }
-  const Picture& picture() const { return form->Image1->picture(); }
+  const Picture& picture() const { return window->picture->picture(); }
 
   FakeServices fake;
-  THelp help;
-  std::unique_ptr<TForm1> form;
-  std::unique_ptr<TForm2> overlay;
+  HelpWindow help;
+  std::unique_ptr<MainWindow> window;
+  std::unique_ptr<CaptureOverlay> overlay;
 };
 
 }  // namespace huesift::test

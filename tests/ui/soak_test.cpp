@@ -92,8 +92,8 @@ class Soak : public ToolsTest, public ::testing::WithParamInterface<unsigned> {
   }
 
   QPoint pointOnPicture() {
-    const int w = std::max(form->Image1->displayWidth(), 1),
-              h = std::max(form->Image1->displayHeight(), 1);
+    const int w = std::max(window->picture->displayWidth(), 1),
+              h = std::max(window->picture->displayHeight(), 1);
     return QPoint(below(w + 40) - 10, below(h + 40) - 10);
   }
 
@@ -112,31 +112,32 @@ class Soak : public ToolsTest, public ::testing::WithParamInterface<unsigned> {
     static const Qt::MouseButton buttons[] = {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton};
     const QPoint at = pointOnPicture();
     clickPicture(buttons[below(3)], at.x(), at.y());
-    if (form->PopupMenu1->isVisible()) {
-      if (chance(50)) form->Paste1->trigger();
-      form->PopupMenu1->hide();
+    if (window->pictureMenu->isVisible()) {
+      if (chance(50)) window->copyAction->trigger();
+      window->pictureMenu->hide();
     }
   }
 
   QToolButton* anyButton() {
-    QToolButton* buttons[] = {form->SpeedButton1,  form->SpeedButton2, form->SpeedButton3,
-                              form->SpeedButton4,  form->SpeedButton5, form->SpeedButton6,
-                              form->SpeedButton7,  form->SpeedButton9, form->SpeedButton10,
-                              form->SpeedButton11, form->SpeedButton12};
+    QToolButton* buttons[] = {window->addColourButton, window->captureButton, window->printButton,
+                              window->fillButton,      window->processButton, window->quitButton,
+                              window->helpButton,      window->resetButton,   window->stopButton,
+                              window->undoButton,      window->reverseButton};
     return buttons[below(11)];
   }
 
   void clickButton(QToolButton* b) {
     doing += " " + b->toolTip().toStdString();
-    if (b == form->SpeedButton6 && !form->busy()) ++quits;
+    if (b == window->quitButton && !window->busy()) ++quits;
     click(b);
-    if (!form->isVisible()) form->show();  // Quit: the next user starts it again
+    if (!window->isVisible()) window->show();  // Quit: the next user starts it again
   }
 
   void buttonMenu() {
-    QToolButton* owners[] = {form->SpeedButton2, form->SpeedButton5, form->SpeedButton4,
-                             form->SpeedButton3};
-    QMenu* menus[] = {form->PopupMenu4, form->PopupMenu3, form->PopupMenu2, form->PopupMenu5};
+    QToolButton* owners[] = {window->captureButton, window->processButton, window->fillButton,
+                             window->printButton};
+    QMenu* menus[] = {window->captureMenu, window->processMenu, window->fillMenu,
+                      window->printMenu};
     const int i = below(4);
     if (i == 0) offerClipboard();
     QTest::mousePress(owners[i], Qt::RightButton);
@@ -158,11 +159,11 @@ class Soak : public ToolsTest, public ::testing::WithParamInterface<unsigned> {
     doing = "paste";
     offerClipboard();
     const Picture before = picture();
-    const QSize size(form->state.pictureWidth, form->state.pictureHeight);
-    const bool refusable = form->busy();
-    form->Paste2->trigger();
-    const bool changed =
-        picture() != before || size != QSize(form->state.pictureWidth, form->state.pictureHeight);
+    const QSize size(window->state.pictureWidth, window->state.pictureHeight);
+    const bool refusable = window->busy();
+    window->pasteAction->trigger();
+    const bool changed = picture() != before ||
+                         size != QSize(window->state.pictureWidth, window->state.pictureHeight);
     if (!changed) return;
     ++seen["paste taken"];
     ASSERT_FALSE(refusable) << where() << ": pasted while busy";
@@ -172,13 +173,13 @@ class Soak : public ToolsTest, public ::testing::WithParamInterface<unsigned> {
 
   // The overlay's showing: a rectangle dragged, or Escape.
   void onCapture() {
-    for (int i = 0; i < 20 && !form->isHidden(); ++i) QCoreApplication::processEvents();
+    for (int i = 0; i < 20 && !window->isHidden(); ++i) QCoreApplication::processEvents();
     if (chance(20)) return overlay->reject();
     auto mouse = [&](QEvent::Type type, Qt::MouseButtons held, QPoint at) {
       const Qt::MouseButton b = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-      QMouseEvent event(type, QPointF(at), overlay->Image1->mapToGlobal(QPointF(at)), b, held,
+      QMouseEvent event(type, QPointF(at), overlay->still->mapToGlobal(QPointF(at)), b, held,
                         Qt::NoModifier);
-      QCoreApplication::sendEvent(overlay->Image1, &event);
+      QCoreApplication::sendEvent(overlay->still, &event);
     };
     const QPoint a(below(300), below(200)), b(below(300), below(200));
     mouse(QEvent::MouseButtonPress, Qt::LeftButton, a);
@@ -191,7 +192,7 @@ class Soak : public ToolsTest, public ::testing::WithParamInterface<unsigned> {
     const int stopAt = 1 + below(4);
     fake.onPump = [this, stopAt](int n) {
       if (n != stopAt) return;
-      if (chance(60)) click(form->SpeedButton10);
+      if (chance(60)) click(window->stopButton);
       for (int i = 1 + below(3); i > 0; --i) {
         if (chance(50)) {
           clickButton(anyButton());
@@ -201,16 +202,16 @@ class Soak : public ToolsTest, public ::testing::WithParamInterface<unsigned> {
       }
     };
     const Picture before = picture();
-    const Picture undoBefore = form->Image5->picture();
+    const Picture undoBefore = window->undoPicture->picture();
     fake.onSleep = [this, &before, &undoBefore] {
       if (fake.sleeps.back() != 500) return;
       // The run's undo copy is what the picture was, whatever came in the pumps.
-      if (form->Image5->picture() != undoBefore) {
+      if (window->undoPicture->picture() != undoBefore) {
         ++seen["run with undo copy"];
-        EXPECT_TRUE(form->Image5->picture() == before) << where() << ": undo copy replaced";
+        EXPECT_TRUE(window->undoPicture->picture() == before) << where() << ": undo copy replaced";
       }
       // Clicks that wait in the queue until the run has returned, as in a real event queue.
-      for (QToolButton* b : {form->SpeedButton2, form->SpeedButton7, form->SpeedButton3}) {
+      for (QToolButton* b : {window->captureButton, window->helpButton, window->printButton}) {
         if (!chance(50)) continue;
         const QPoint c = b->rect().center();
         for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
@@ -221,7 +222,7 @@ class Soak : public ToolsTest, public ::testing::WithParamInterface<unsigned> {
         }
       }
     };
-    click(form->SpeedButton5);
+    click(window->processButton);
     fake.onPump = nullptr;
     fake.onSleep = nullptr;
     QCoreApplication::processEvents();  // the queued clicks
@@ -230,19 +231,19 @@ class Soak : public ToolsTest, public ::testing::WithParamInterface<unsigned> {
   // Band, fill or Process: what they may change, against an independent reference.
   void editAndCheck() {
     const Picture before = picture();
-    const Picture undoBefore = form->Image5->picture();
-    const bool fillDown = form->SpeedButton4->isChecked();
-    const bool idle = form->state.runState == 0 && form->busy() == false;
+    const Picture undoBefore = window->undoPicture->picture();
+    const bool fillDown = window->fillButton->isChecked();
+    const bool idle = window->state.runState == 0 && window->busy() == false;
     if (fillDown || chance(50)) {
       const QPoint at = pointOnPicture();
       doing = fillDown ? "fill" : "band";
       if (fillDown) {
         clickPicture(Qt::LeftButton, at.x(), at.y());
         if (idle) {
-          Picture expected = before.empty() ? Picture(form->Image1->displayWidth(),
-                                                      form->Image1->displayHeight(), kWhite)
+          Picture expected = before.empty() ? Picture(window->picture->displayWidth(),
+                                                      window->picture->displayHeight(), kWhite)
                                             : before;
-          NaiveFloodFill(expected, at.x(), at.y(), form->state.fillColor);
+          NaiveFloodFill(expected, at.x(), at.y(), window->state.fillColor);
           ++seen["fill checked"];
           EXPECT_EQ(picture(), expected) << where() << " at " << at.x() << "," << at.y();
         }
@@ -251,9 +252,9 @@ class Soak : public ToolsTest, public ::testing::WithParamInterface<unsigned> {
         press(Qt::LeftButton, at.x(), at.y());
         moveTo(to.x(), to.y());
         release(Qt::LeftButton, to.x(), to.y());
-        if (idle && !form->SpeedButton1->isChecked()) {
-          Picture expected = before.empty() ? Picture(form->Image1->displayWidth(),
-                                                      form->Image1->displayHeight(), kWhite)
+        if (idle && !window->addColourButton->isChecked()) {
+          Picture expected = before.empty() ? Picture(window->picture->displayWidth(),
+                                                      window->picture->displayHeight(), kWhite)
                                             : before;
           const int x0 = std::min(at.x(), to.x()), x1 = std::max(at.x(), to.x());
           const int y0 = std::min(at.y(), to.y()), y1 = std::max(at.y(), to.y());
@@ -270,19 +271,19 @@ class Soak : public ToolsTest, public ::testing::WithParamInterface<unsigned> {
       doing = "process";
       if (chance(40)) {
         fake.onPump = [this](int n) {
-          if (n == 2) click(form->SpeedButton10);
+          if (n == 2) click(window->stopButton);
         };
       }
-      click(form->SpeedButton5);
+      click(window->processButton);
       fake.onPump = nullptr;
     }
-    const Picture& undo = form->Image5->picture();
+    const Picture& undo = window->undoPicture->picture();
     if (undo != undoBefore) {
       ++seen[doing + " with undo copy"];
       EXPECT_TRUE(undo == before) << where() << ": the undo copy is not the picture before";
     }
-    if (form->SpeedButton11->isEnabled() && undo == before && chance(50)) {
-      click(form->SpeedButton11);
+    if (window->undoButton->isEnabled() && undo == before && chance(50)) {
+      click(window->undoButton);
       ++seen["undo checked"];
       EXPECT_TRUE(picture() == before) << where() << ": Undo did not restore the picture";
     }
@@ -322,17 +323,17 @@ class Soak : public ToolsTest, public ::testing::WithParamInterface<unsigned> {
         break;
       case 10: {
         doing = "retained list";
-        if (form->ComboBox1->isEnabled()) chooseRetained(below(form->ComboBox1->count()));
+        if (window->retainedList->isEnabled()) chooseRetained(below(window->retainedList->count()));
         break;
       }
       default: {
         doing = "colour box or key";
-        if (form->Panel12->isVisible() && form->Panel12->ListBox1->count() > 0) {
-          chooseCandidate(below(form->Panel12->ListBox1->count()));
+        if (window->colourBox->isVisible() && window->colourBox->candidateList->count() > 0) {
+          chooseCandidate(below(window->colourBox->candidateList->count()));
         } else {
           static const Qt::Key keys[] = {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Space, Qt::Key_Tab,
                                          Qt::Key_Down};
-          QTest::keyClick(form.get(), keys[below(5)]);
+          QTest::keyClick(window.get(), keys[below(5)]);
         }
       }
     }
@@ -340,33 +341,34 @@ class Soak : public ToolsTest, public ::testing::WithParamInterface<unsigned> {
   }
 
   void checkInvariants() {
-    ASSERT_TRUE(form->isVisible()) << where() << ": the main window is gone";
+    ASSERT_TRUE(window->isVisible()) << where() << ": the main window is gone";
     EXPECT_EQ(closedSeen, quits) << where() << ": the program ended other than by Quit";
     EXPECT_FALSE(help.isVisible()) << where();
     EXPECT_FALSE(overlay->isVisible()) << where();
-    const int n = form->ComboBox1->count();
+    const int n = window->retainedList->count();
     ASSERT_TRUE(n >= 1 && n <= 64) << where() << ": " << n << " retained colours";
     for (int i = 0; i < 64; ++i) {
-      ASSERT_EQ(form->state.retainedColors[i], i < n ? form->ComboBox1->colourAt(i) : kNoColour)
+      ASSERT_EQ(window->state.retainedColors[i],
+                i < n ? window->retainedList->colourAt(i) : kNoColour)
           << where() << ": retainedColors slot " << i;
     }
-    const WorkingState& s = form->state;
+    const WorkingState& s = window->state;
     if (s.runState == 0) {
-      EXPECT_EQ(QSize(s.pictureWidth, s.pictureHeight), form->Image1->displaySize()) << where();
-      if (form->Image1->hasRaster()) {
+      EXPECT_EQ(QSize(s.pictureWidth, s.pictureHeight), window->picture->displaySize()) << where();
+      if (window->picture->hasRaster()) {
         EXPECT_LE(s.pictureWidth, picture().width()) << where();
         EXPECT_LE(s.pictureHeight, picture().height()) << where();
       }
     }
     EXPECT_NE(s.runState, 1) << where() << ": a run is left running";
-    EXPECT_FALSE(form->busy()) << where();
+    EXPECT_FALSE(window->busy()) << where();
   }
 };
 
 TEST_P(Soak, RandomActionsKeepTheProgramWhole) {
   const char* configured = std::getenv("HUESIFT_SOAK_ACTIONS");
   const int actions = configured ? std::atoi(configured) : 5000;
-  QObject::connect(form.get(), &TForm1::closed, [this] { ++closedSeen; });
+  QObject::connect(window.get(), &MainWindow::closed, [this] { ++closedSeen; });
   fake.cursorLoader = [this](const QString&) -> std::optional<QCursor> {
     if (chance(5)) return std::nullopt;
     return QCursor(Qt::CrossCursor);
@@ -378,8 +380,8 @@ TEST_P(Soak, RandomActionsKeepTheProgramWhole) {
   };
   fake.screen = randomImage().scaled(1024, 768);
   givePicture(Picture(60, 40, 0x0080FF));
-  form->state.pictureWidth = 60;
-  form->state.pictureHeight = 40;
+  window->state.pictureWidth = 60;
+  window->state.pictureHeight = 40;
 
   const auto report = [this] {
     std::ostringstream out;

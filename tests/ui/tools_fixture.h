@@ -19,10 +19,10 @@ class ToolsTest : public MainWindowTest {
   ToolsTest() { fake.cursorRequests.clear(); }
 
   void press(Qt::MouseButton button, int x, int y) {
-    QTest::mousePress(form->Image1, button, {}, QPoint(x, y));
+    QTest::mousePress(window->picture, button, {}, QPoint(x, y));
   }
   void release(Qt::MouseButton button, int x, int y) {
-    QTest::mouseRelease(form->Image1, button, {}, QPoint(x, y));
+    QTest::mouseRelease(window->picture, button, {}, QPoint(x, y));
   }
   void clickPicture(Qt::MouseButton button, int x, int y) {
     press(button, x, y);
@@ -31,26 +31,27 @@ class ToolsTest : public MainWindowTest {
   // A move with the given buttons held; sent directly because the pointer's own moves are
   // not tracked by the offscreen platform.
   void moveTo(int x, int y, Qt::MouseButtons held = Qt::LeftButton) {
-    QMouseEvent move(QEvent::MouseMove, QPointF(x, y), form->Image1->mapToGlobal(QPointF(x, y)),
+    QMouseEvent move(QEvent::MouseMove, QPointF(x, y), window->picture->mapToGlobal(QPointF(x, y)),
                      Qt::NoButton, held, Qt::NoModifier);
-    QApplication::sendEvent(form->Image1, &move);
+    QApplication::sendEvent(window->picture, &move);
   }
 
   void addColorDown() {
-    click(form->SpeedButton1);
-    ASSERT_TRUE(form->SpeedButton1->isChecked());
+    click(window->addColourButton);
+    ASSERT_TRUE(window->addColourButton->isChecked());
   }
   void sampleAt(int x, int y) { clickPicture(Qt::LeftButton, x, y); }
 
   std::vector<Colour> retained() const {
     std::vector<Colour> out;
-    for (int i = 0; i < form->ComboBox1->count(); ++i) out.push_back(form->ComboBox1->colourAt(i));
+    for (int i = 0; i < window->retainedList->count(); ++i)
+      out.push_back(window->retainedList->colourAt(i));
     return out;
   }
   std::vector<Colour> candidates() const {
     std::vector<Colour> out;
-    for (int i = 0; i < form->Panel12->ListBox1->count(); ++i)
-      out.push_back(form->Panel12->ListBox1->colourAt(i));
+    for (int i = 0; i < window->colourBox->candidateList->count(); ++i)
+      out.push_back(window->colourBox->candidateList->colourAt(i));
     return out;
   }
   // The table as it should mirror a list: its colours in order, empty slots after them.
@@ -63,14 +64,14 @@ class ToolsTest : public MainWindowTest {
 
   // Picks entry index of the dropped "Retained Colors" list with the pointer.
   void chooseRetained(int index) {
-    RetainedColorList* list = form->ComboBox1;
+    RetainedColorList* list = window->retainedList;
     list->showPopup();
     QAbstractItemView* view = list->view();
     const QRect r = view->visualRect(view->model()->index(index, 0));
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, r.center());
   }
   void chooseCandidate(int row) {
-    QListWidget* list = form->Panel12->ListBox1;
+    QListWidget* list = window->colourBox->candidateList;
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       list->visualItemRect(list->item(row)).center());
   }

@@ -42,15 +42,15 @@ TEST_F(BandTest, WhitensTheDraggedRectangleWithoutItsRightAndBottomEdges) {
   press(Qt::LeftButton, 10, 20);
   moveTo(12, 21);
   moveTo(13, 22);
-  EXPECT_EQ(form->BandLayer->outlines().size(), 1u);  // the earlier outline was taken away
-  EXPECT_EQ(picture(), before);                       // nothing erased while dragging
-  release(Qt::LeftButton, 30, 5);                     // where the release happens does not matter
+  EXPECT_EQ(window->bandLayer->outlines().size(), 1u);  // the earlier outline was taken away
+  EXPECT_EQ(picture(), before);                         // nothing erased while dragging
+  release(Qt::LeftButton, 30, 5);                       // where the release happens does not matter
   EXPECT_EQ(Changed(before, picture()), Block(10, 20, 13, 22));
   EXPECT_EQ(picture().pixel(11, 21), kWhite);
-  EXPECT_TRUE(form->BandLayer->outlines().empty());
-  EXPECT_TRUE(form->SpeedButton11->isEnabled());
+  EXPECT_TRUE(window->bandLayer->outlines().empty());
+  EXPECT_TRUE(window->undoButton->isEnabled());
 
-  click(form->SpeedButton11);
+  click(window->undoButton);
   EXPECT_EQ(picture(), before);
 }
 
@@ -82,14 +82,14 @@ TEST_F(BandTest, OutlineShowsWholeOnTheWindowPastThePicturesEdge) {
   moveTo(60, 50);
   moveTo(90, 70);
   const int bottom = 70 + 28, right = 90 - 1;
-  EXPECT_GE(DotsInRow(form.get(), bottom, 45, right), 20);  // the bottom edge, outside
-  const QImage shot = form->grab().toImage();
+  EXPECT_GE(DotsInRow(window.get(), bottom, 45, right), 20);  // the bottom edge, outside
+  const QImage shot = window->grab().toImage();
   int rightEdge = 0;
   for (int y = 60; y <= bottom; ++y) rightEdge += shot.pixel(right, y) != shot.pixel(right + 5, y);
   EXPECT_GE(rightEdge, 15);
 
   release(Qt::LeftButton, 90, 70);
-  EXPECT_EQ(DotsInRow(form.get(), bottom, 45, right), 0);  // the erase takes it away
+  EXPECT_EQ(DotsInRow(window.get(), bottom, 45, right), 0);  // the erase takes it away
 }
 
 TEST_F(BandTest, ReachesBeyondTheBlankPictureOnALargePicture) {
@@ -103,39 +103,40 @@ TEST_F(BandTest, ClickOrMiddleButtonErasesNothingButOffersUndo) {
   const Picture before = picture();
   clickPicture(Qt::LeftButton, 5, 5);
   EXPECT_EQ(picture(), before);
-  EXPECT_TRUE(form->SpeedButton11->isEnabled());
+  EXPECT_TRUE(window->undoButton->isEnabled());
 
-  click(form->SpeedButton11);
+  click(window->undoButton);
   press(Qt::MiddleButton, 5, 5);
   moveTo(20, 20, Qt::MiddleButton);  // only the left button drags
   release(Qt::MiddleButton, 20, 20);
   EXPECT_EQ(picture(), before);
-  EXPECT_TRUE(form->BandLayer->outlines().empty());
-  EXPECT_TRUE(form->SpeedButton11->isEnabled());
+  EXPECT_TRUE(window->bandLayer->outlines().empty());
+  EXPECT_TRUE(window->undoButton->isEnabled());
 }
 
 TEST_F(BandTest, RightClickOpensCopyMenuAtThePointerAndErasesNothing) {
   drag({1, 1}, {8, 8}, {8, 8});
-  click(form->SpeedButton11);
+  click(window->undoButton);
   const Picture before = picture();
   press(Qt::RightButton, 20, 10);
-  ASSERT_TRUE(form->PopupMenu1->isVisible());
-  EXPECT_EQ(form->PopupMenu1->pos(), form->Image1->mapToGlobal(QPoint(20, 10)) - QPoint(25, 23));
+  ASSERT_TRUE(window->pictureMenu->isVisible());
+  EXPECT_EQ(window->pictureMenu->pos(),
+            window->picture->mapToGlobal(QPoint(20, 10)) - QPoint(25, 23));
   release(Qt::RightButton, 20, 10);
-  form->PopupMenu1->hide();
+  window->pictureMenu->hide();
   EXPECT_EQ(picture(), before);
-  EXPECT_FALSE(form->SpeedButton11->isEnabled());
+  EXPECT_FALSE(window->undoButton->isEnabled());
 }
 
 TEST_F(BandTest, NothingHappensWithoutAPictureOrDuringARun) {
   for (int runState : {2, 1}) {
-    form->state.runState = runState;
+    window->state.runState = runState;
     const Picture before = picture();
     drag({2, 2}, {20, 20}, {20, 20});
     press(Qt::RightButton, 20, 10);
-    EXPECT_FALSE(form->PopupMenu1->isVisible());
+    EXPECT_FALSE(window->pictureMenu->isVisible());
     EXPECT_EQ(picture(), before);
-    EXPECT_FALSE(form->SpeedButton11->isEnabled());
+    EXPECT_FALSE(window->undoButton->isEnabled());
   }
 }
 
@@ -143,27 +144,27 @@ class FillTest : public ToolsTest {
  public:
   FillTest() {
     givePicture(Picture(20, 20, kWhite));
-    click(form->SpeedButton4);
+    click(window->fillButton);
   }
   void chooseBlue() {
     fake.colourAnswer = kBlue;
-    form->Colors1->trigger();
+    window->fillColourAction->trigger();
   }
 };
 
 TEST_F(FillTest, OnePixelDiagonalIsAClosedBorder) {
-  for (int i = 0; i < 20; ++i) form->Image1->canvas().setPixel(i, i, kBlack);
+  for (int i = 0; i < 20; ++i) window->picture->canvas().setPixel(i, i, kBlack);
   chooseBlue();
   clickPicture(Qt::LeftButton, 2, 12);  // below the diagonal
   for (int y = 0; y < 20; ++y)
     for (int x = 0; x < 20; ++x)
       ASSERT_EQ(picture().pixel(x, y), x == y ? kBlack : y > x ? kBlue : kWhite) << x << "," << y;
-  EXPECT_TRUE(form->SpeedButton11->isEnabled());
+  EXPECT_TRUE(window->undoButton->isEnabled());
 }
 
 TEST_F(FillTest, OnePixelGapLetsTheFillThroughAndUndoTakesItBack) {
   for (int y = 0; y < 20; ++y)
-    if (y != 13) form->Image1->canvas().setPixel(9, y, kBlack);
+    if (y != 13) window->picture->canvas().setPixel(9, y, kBlack);
   const Picture before = picture();
   chooseBlue();
   press(Qt::MiddleButton, 17, 2);
@@ -171,7 +172,7 @@ TEST_F(FillTest, OnePixelGapLetsTheFillThroughAndUndoTakesItBack) {
   EXPECT_EQ(picture().pixel(0, 0), kBlue);
   EXPECT_EQ(picture().pixel(9, 13), kBlue);
   EXPECT_EQ(picture().pixel(9, 12), kBlack);
-  click(form->SpeedButton11);
+  click(window->undoButton);
   EXPECT_EQ(picture(), before);
 }
 
@@ -179,54 +180,54 @@ TEST_F(FillTest, FillColourEqualToTheClickedColourChangesNothing) {
   const Picture before = picture();
   clickPicture(Qt::LeftButton, 4, 4);  // white on white, the start-up fill colour
   EXPECT_EQ(picture(), before);
-  EXPECT_TRUE(form->SpeedButton11->isEnabled());
-  click(form->SpeedButton4);  // toggling Fill withdraws Undo
-  EXPECT_FALSE(form->SpeedButton11->isEnabled());
+  EXPECT_TRUE(window->undoButton->isEnabled());
+  click(window->fillButton);  // toggling Fill withdraws Undo
+  EXPECT_FALSE(window->undoButton->isEnabled());
 }
 
 TEST_F(FillTest, ColourMenuSetsTheFillColourAndSharesTheChoosersMemory) {
-  form->SpeedButton4MouseDown(Qt::RightButton);
-  ASSERT_TRUE(form->PopupMenu2->isVisible());
-  const QPoint frame = form->frameGeometry().topLeft();
-  EXPECT_EQ(form->PopupMenu2->pos(), frame + form->SpeedButton4->pos() + QPoint(-17, 41));
-  form->PopupMenu2->hide();
+  window->onFillButtonPressed(Qt::RightButton);
+  ASSERT_TRUE(window->fillMenu->isVisible());
+  const QPoint frame = window->frameGeometry().topLeft();
+  EXPECT_EQ(window->fillMenu->pos(), frame + window->fillButton->pos() + QPoint(-17, 41));
+  window->fillMenu->hide();
 
-  form->Black1->trigger();
+  window->fillBlackAction->trigger();
   clickPicture(Qt::LeftButton, 4, 4);
   EXPECT_EQ(picture().pixel(19, 19), kBlack);
   fake.colourAnswer.reset();  // cancelled: fill colour stays black
-  form->Colors1->trigger();
-  EXPECT_EQ(form->state.fillColor, kBlack);
+  window->fillColourAction->trigger();
+  EXPECT_EQ(window->state.fillColor, kBlack);
   chooseBlue();
-  form->ProcessColor1->trigger();  // the other chooser opens on the last confirmed colour
+  window->processColourAction->trigger();  // the other chooser opens on the last confirmed colour
   EXPECT_EQ(fake.colourRequests, (std::vector<Colour>{kBlack, kBlack, kBlue}));
-  form->White1->trigger();
-  EXPECT_EQ(form->state.fillColor, kWhite);
+  window->fillWhiteAction->trigger();
+  EXPECT_EQ(window->state.fillColor, kWhite);
 }
 
 TEST_F(ToolsTest, RightClicksAlternateEachToolsCursorsStartingFromTheFirst) {
   givePicture(Picture(30, 30, kWhite));
-  click(form->SpeedButton1);
+  click(window->addColourButton);
   for (int i = 0; i < 3; ++i) clickPicture(Qt::RightButton, 5, 5);
-  click(form->SpeedButton4);
+  click(window->fillButton);
   for (int i = 0; i < 2; ++i) clickPicture(Qt::RightButton, 5, 5);
-  click(form->SpeedButton1);
+  click(window->addColourButton);
   EXPECT_EQ(fake.cursorRequests,
             (QStringList{"boxb.cur", "boxo.cur", "boxb.cur", "boxo.cur", "syrblue.cur",
                          "syrred.cur", "syrblue.cur", "boxb.cur"}));
   EXPECT_EQ(picture(), Picture(30, 30, kWhite));  // right clicks sample and fill nothing
-  EXPECT_TRUE(form->Panel12->ListBox1->count() == 0 && fake.messages.isEmpty());
+  EXPECT_TRUE(window->colourBox->candidateList->count() == 0 && fake.messages.isEmpty());
 }
 
 TEST_F(ToolsTest, MissingCursorFilesAreReportedAndThePointerKeepsItsShape) {
   givePicture(Picture(30, 30, kWhite));
-  form->setCursor(Qt::PointingHandCursor);
+  window->setCursor(Qt::PointingHandCursor);
   fake.cursorLoader = [](const QString&) { return std::nullopt; };
-  click(form->SpeedButton1);
+  click(window->addColourButton);
   clickPicture(Qt::RightButton, 5, 5);
   clickPicture(Qt::RightButton, 5, 5);
   EXPECT_EQ(fake.messages, QStringList(3, "Cursor not loaded"));
-  EXPECT_EQ(form->cursor().shape(), Qt::PointingHandCursor);
+  EXPECT_EQ(window->cursor().shape(), Qt::PointingHandCursor);
   // The stored name alternated although nothing loaded.
   EXPECT_EQ(fake.cursorRequests, (QStringList{"boxb.cur", "boxo.cur", "boxb.cur"}));
 }

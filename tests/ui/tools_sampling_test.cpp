@@ -17,10 +17,10 @@ class SamplingTest : public ToolsTest {
     givePicture(Picture(200, 150, kWhite));
     addColorDown();
   }
-  void put(int x, int y, Colour c) { form->Image1->canvas().setPixel(x, y, c); }
+  void put(int x, int y, Colour c) { window->picture->canvas().setPixel(x, y, c); }
   // The colour the closed "Retained Colors" face shows in its middle.
   QColor face() const {
-    const QImage shot = form->ComboBox1->grab().toImage();
+    const QImage shot = window->retainedList->grab().toImage();
     return shot.pixelColor(shot.width() / 3, shot.height() / 2);
   }
   // Gives the list entries 0, c1, ... by sampling each colour alone.
@@ -37,26 +37,26 @@ TEST_F(SamplingTest, SquareReachesEightPixelsRightAndDownOnly) {
   for (auto [x, y] : {std::pair{9, 10}, {10, 9}, {19, 10}, {10, 19}}) put(x, y, kA);
   sampleAt(10, 10);
   EXPECT_EQ(retained(), std::vector<Colour>{kBlack});
-  EXPECT_FALSE(form->Panel12->isVisible());
+  EXPECT_FALSE(window->colourBox->isVisible());
 
   put(18, 18, kB);  // the square's far corner
   sampleAt(10, 10);
   EXPECT_EQ(retained(), (std::vector<Colour>{kBlack, kB}));
-  EXPECT_EQ(form->state.retainedColors, Mirror({kBlack, kB}));
-  EXPECT_EQ(form->ComboBox1->backgroundColour(), ToQColor(kB));
+  EXPECT_EQ(window->state.retainedColors, Mirror({kBlack, kB}));
+  EXPECT_EQ(window->retainedList->backgroundColour(), ToQColor(kB));
   EXPECT_EQ(face(), ToQColor(kB));
-  EXPECT_FALSE(form->Panel12->isVisible());
-  EXPECT_EQ(form->Panel12->ListBox1->count(), 0);
-  EXPECT_EQ(form->state.candidateColors, Mirror({}));
+  EXPECT_FALSE(window->colourBox->isVisible());
+  EXPECT_EQ(window->colourBox->candidateList->count(), 0);
+  EXPECT_EQ(window->state.candidateColors, Mirror({}));
   EXPECT_TRUE(fake.messages.isEmpty());
 }
 
 TEST_F(SamplingTest, NearTheEdgeOnlyPixelsInsideThePictureCount) {
-  form->Image1->setPicture(Picture(20, 12, kWhite));
+  window->picture->setPicture(Picture(20, 12, kWhite));
   put(19, 11, kC);
   sampleAt(14, 6);  // the square reaches 4 columns and 3 rows past the picture
   EXPECT_EQ(retained(), (std::vector<Colour>{kBlack, kC}));
-  EXPECT_FALSE(form->Panel12->isVisible());
+  EXPECT_FALSE(window->colourBox->isVisible());
 }
 
 TEST_F(SamplingTest, SeveralNewColoursAreOfferedInScanOrderAndChosenInTheBox) {
@@ -66,19 +66,19 @@ TEST_F(SamplingTest, SeveralNewColoursAreOfferedInScanOrderAndChosenInTheBox) {
   put(41, 43, kA);
   sampleAt(40, 40);
   EXPECT_EQ(candidates(), (std::vector<Colour>{kB, kA}));
-  EXPECT_EQ(form->state.candidateColors, Mirror({kB, kA}));
-  ASSERT_TRUE(form->Panel12->isVisible());
-  EXPECT_EQ(form->Panel12->height(), 62);
-  EXPECT_EQ(form->Panel12->ListBox1->height(), 37);
+  EXPECT_EQ(window->state.candidateColors, Mirror({kB, kA}));
+  ASSERT_TRUE(window->colourBox->isVisible());
+  EXPECT_EQ(window->colourBox->height(), 62);
+  EXPECT_EQ(window->colourBox->candidateList->height(), 37);
   EXPECT_EQ(retained(), std::vector<Colour>{kBlack});
 
   chooseCandidate(1);
   chooseCandidate(1);  // twice: retained once
   chooseCandidate(0);
   EXPECT_EQ(retained(), (std::vector<Colour>{kBlack, kA, kB}));
-  EXPECT_EQ(form->state.retainedColors, Mirror({kBlack, kA, kB}));
-  EXPECT_TRUE(form->Panel12->isVisible());  // stays open for more choices
-  EXPECT_EQ(form->ComboBox1->currentIndex(), -1);
+  EXPECT_EQ(window->state.retainedColors, Mirror({kBlack, kA, kB}));
+  EXPECT_TRUE(window->colourBox->isVisible());  // stays open for more choices
+  EXPECT_EQ(window->retainedList->currentIndex(), -1);
   EXPECT_EQ(face(), ToQColor(kB));  // the colour retained last
 }
 
@@ -91,9 +91,9 @@ TEST_F(SamplingTest, EightyOneColoursOfferTheFirstSixtyFourAndScroll) {
   sampleAt(20, 30);
   const std::vector<Colour> first64(all.begin(), all.begin() + 64);
   EXPECT_EQ(candidates(), first64);
-  EXPECT_EQ(form->state.candidateColors, Mirror(first64));
-  EXPECT_EQ(form->Panel12->height(), 510);
-  CandidateList* list = form->Panel12->ListBox1;
+  EXPECT_EQ(window->state.candidateColors, Mirror(first64));
+  EXPECT_EQ(window->colourBox->height(), 510);
+  CandidateList* list = window->colourBox->candidateList;
   EXPECT_EQ(list->height(), 485);
   EXPECT_EQ(list->viewport()->height() / 16, 30);  // thirty swatches show
   EXPECT_GT(list->verticalScrollBar()->maximum(), 0);
@@ -103,7 +103,7 @@ TEST_F(SamplingTest, SixtyFourEntriesRefuseEveryFurtherColour) {
   std::vector<Colour> colours;
   for (int i = 1; i <= 62; ++i) colours.push_back(0x030000 * i + 7);
   retainEach(colours);
-  ASSERT_EQ(form->ComboBox1->count(), 63);
+  ASSERT_EQ(window->retainedList->count(), 63);
 
   put(10, 100, kA);
   put(11, 100, kB);
@@ -112,26 +112,26 @@ TEST_F(SamplingTest, SixtyFourEntriesRefuseEveryFurtherColour) {
   EXPECT_TRUE(fake.messages.isEmpty());
   chooseCandidate(1);
   EXPECT_EQ(fake.messages, QStringList{kFull});
-  EXPECT_EQ(form->ComboBox1->count(), 64);
-  EXPECT_TRUE(form->Panel12->isVisible());
+  EXPECT_EQ(window->retainedList->count(), 64);
+  EXPECT_TRUE(window->colourBox->isVisible());
 
   put(30, 100, kC);
   sampleAt(30, 100);
   EXPECT_EQ(fake.messages, (QStringList{kFull, kFull}));
-  EXPECT_FALSE(form->Panel12->isVisible());  // the pending box was closed by the click
-  EXPECT_EQ(form->state.candidateColors, Mirror({}));
-  EXPECT_EQ(form->ComboBox1->count(), 64);
+  EXPECT_FALSE(window->colourBox->isVisible());  // the pending box was closed by the click
+  EXPECT_EQ(window->state.candidateColors, Mirror({}));
+  EXPECT_EQ(window->retainedList->count(), 64);
 
-  form->ComboBox1->showPopup();  // thirty swatches show, the rest scroll
-  QAbstractItemView* dropped = form->ComboBox1->view();
+  window->retainedList->showPopup();  // thirty swatches show, the rest scroll
+  QAbstractItemView* dropped = window->retainedList->view();
   EXPECT_EQ(dropped->viewport()->height() / 16, 30);
   EXPECT_GT(dropped->verticalScrollBar()->maximum(), 0);
-  form->ComboBox1->hidePopup();
+  window->retainedList->hidePopup();
 
   chooseRetained(5);
-  click(form->SpeedButton1);  // choosing put Add Color up
+  click(window->addColourButton);  // choosing put Add Color up
   sampleAt(30, 100);
-  EXPECT_EQ(form->ComboBox1->count(), 64);
+  EXPECT_EQ(window->retainedList->count(), 64);
   EXPECT_EQ(retained().back(), kC);
   EXPECT_EQ(fake.messages.size(), 2);
 }
@@ -141,7 +141,7 @@ TEST_F(SamplingTest, ArrowKeysOrASlideInTheBoxRetainEachNewSelection) {
   put(61, 60, kB);
   put(62, 60, kC);
   sampleAt(60, 60);
-  CandidateList* list = form->Panel12->ListBox1;
+  CandidateList* list = window->colourBox->candidateList;
   list->setFocus();
   QTest::keyClick(list, Qt::Key_Down);
   QTest::keyClick(list, Qt::Key_Down);
@@ -165,7 +165,7 @@ TEST_F(SamplingTest, ArrowKeysOrASlideInTheBoxRetainEachNewSelection) {
 
 TEST_F(SamplingTest, ArrowKeysOnTheClosedListDeleteEachNewSelection) {
   retainEach({kA, kB});
-  RetainedColorList* list = form->ComboBox1;
+  RetainedColorList* list = window->retainedList;
   list->setFocus();
   QTest::keyClick(list, Qt::Key_Down);  // selects black: deleted
   EXPECT_EQ(retained(), (std::vector<Colour>{kA, kB}));
@@ -173,7 +173,7 @@ TEST_F(SamplingTest, ArrowKeysOnTheClosedListDeleteEachNewSelection) {
   EXPECT_EQ(retained(), std::vector<Colour>{kB});
   QTest::keyClick(list, Qt::Key_Down);  // the only entry stays, selected
   EXPECT_EQ(retained(), std::vector<Colour>{kB});
-  EXPECT_EQ(form->state.retainedColors, Mirror({kB}));
+  EXPECT_EQ(window->state.retainedColors, Mirror({kB}));
   EXPECT_EQ(list->currentIndex(), 0);
   EXPECT_EQ(face(), ToQColor(kB));
 }
@@ -183,17 +183,17 @@ TEST_F(SamplingTest, EntriesDeleteInAnyOrderAndCanBeSampledAgain) {
   const QColor windowBackground = QPalette().color(QPalette::Base);
   chooseRetained(3);
   EXPECT_EQ(retained(), (std::vector<Colour>{kBlack, kA, kB}));
-  EXPECT_EQ(form->ComboBox1->backgroundColour(), windowBackground);
+  EXPECT_EQ(window->retainedList->backgroundColour(), windowBackground);
   EXPECT_EQ(face(), windowBackground);
   chooseRetained(0);
-  EXPECT_EQ(form->state.retainedColors, Mirror({kA, kB}));
+  EXPECT_EQ(window->state.retainedColors, Mirror({kA, kB}));
   chooseRetained(1);
   chooseRetained(0);  // the only one left: kept
   EXPECT_EQ(retained(), std::vector<Colour>{kA});
-  EXPECT_EQ(form->state.retainedColors, Mirror({kA}));
-  EXPECT_FALSE(IsRetainedColor(form->state, kBlack));
+  EXPECT_EQ(window->state.retainedColors, Mirror({kA}));
+  EXPECT_FALSE(IsRetainedColor(window->state, kBlack));
 
-  click(form->SpeedButton1);
+  click(window->addColourButton);
   put(150, 140, kC);
   sampleAt(150, 140);
   EXPECT_EQ(retained(), (std::vector<Colour>{kA, kC}));
@@ -204,21 +204,21 @@ TEST_F(SamplingTest, OpeningOrChoosingInTheListClosesTheBoxAndEndsAddColor) {
   put(60, 60, kA);
   put(61, 60, kB);
   sampleAt(60, 60);
-  ASSERT_TRUE(form->Panel12->isVisible());
-  ASSERT_EQ(form->cursor().shape(), Qt::CrossCursor);  // what the fake loads
-  form->ComboBox1->showPopup();                        // dropping the list down is enough
-  EXPECT_FALSE(form->Panel12->isVisible());
-  EXPECT_FALSE(form->SpeedButton1->isChecked());
-  EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor);  // the square cursor went
-  EXPECT_EQ(form->state.candidateColors, Mirror({}));
-  EXPECT_EQ(form->Panel12->ListBox1->count(), 2);  // emptied by the next sampling only
-  form->ComboBox1->hidePopup();
+  ASSERT_TRUE(window->colourBox->isVisible());
+  ASSERT_EQ(window->cursor().shape(), Qt::CrossCursor);  // what the fake loads
+  window->retainedList->showPopup();                     // dropping the list down is enough
+  EXPECT_FALSE(window->colourBox->isVisible());
+  EXPECT_FALSE(window->addColourButton->isChecked());
+  EXPECT_EQ(window->cursor().shape(), Qt::ArrowCursor);  // the square cursor went
+  EXPECT_EQ(window->state.candidateColors, Mirror({}));
+  EXPECT_EQ(window->colourBox->candidateList->count(), 2);  // emptied by the next sampling only
+  window->retainedList->hidePopup();
 
-  click(form->SpeedButton1);
+  click(window->addColourButton);
   sampleAt(60, 60);
   chooseRetained(1);
-  EXPECT_FALSE(form->Panel12->isVisible());
-  EXPECT_FALSE(form->SpeedButton1->isChecked());
+  EXPECT_FALSE(window->colourBox->isVisible());
+  EXPECT_FALSE(window->addColourButton->isChecked());
   EXPECT_EQ(retained(), std::vector<Colour>{kBlack});
 }
 
@@ -228,17 +228,17 @@ TEST_F(SamplingTest, XClosesTheBoxAndTheSameSpotOffersWhatIsLeft) {
   put(62, 60, kC);
   sampleAt(60, 60);
   chooseCandidate(1);
-  click(form->Panel12->SpeedButton8);
-  EXPECT_FALSE(form->Panel12->isVisible());
-  EXPECT_EQ(form->state.candidateColors, Mirror({}));
-  EXPECT_TRUE(form->SpeedButton1->isChecked());
+  click(window->colourBox->closeButton);
+  EXPECT_FALSE(window->colourBox->isVisible());
+  EXPECT_EQ(window->state.candidateColors, Mirror({}));
+  EXPECT_TRUE(window->addColourButton->isChecked());
 
   sampleAt(60, 60);
   EXPECT_EQ(candidates(), (std::vector<Colour>{kA, kC}));
   chooseCandidate(0);
-  click(form->Panel12->SpeedButton8);
+  click(window->colourBox->closeButton);
   sampleAt(60, 60);  // one left: retained at once
-  EXPECT_FALSE(form->Panel12->isVisible());
+  EXPECT_FALSE(window->colourBox->isVisible());
   EXPECT_EQ(retained(), (std::vector<Colour>{kBlack, kB, kA, kC}));
 }
 
@@ -246,7 +246,7 @@ TEST_F(SamplingTest, BoxDragsInsideTheWindowAndReopensWhereDropped) {
   put(60, 60, kA);
   put(61, 60, kB);
   sampleAt(60, 60);
-  ColourBox* box = form->Panel12;
+  ColourBox* box = window->colourBox;
   const QPoint start = box->pos();
   auto drag = [&](QPoint by) {
     const QPoint grip(4, 40);  // the box's own background, beside its list
@@ -259,11 +259,11 @@ TEST_F(SamplingTest, BoxDragsInsideTheWindowAndReopensWhereDropped) {
   drag({-120, 90});
   EXPECT_EQ(box->pos(), start + QPoint(-120, 90));
   drag({5000, -5000});  // held inside the client area
-  EXPECT_EQ(box->pos(), QPoint(form->width() - box->width(), 0));
+  EXPECT_EQ(box->pos(), QPoint(window->width() - box->width(), 0));
   const QPoint dropped = box->pos();
 
-  click(box->SpeedButton8);
-  click(form->SpeedButton7);  // help opens and closes
+  click(box->closeButton);
+  click(window->helpButton);  // help opens and closes
   sampleAt(60, 60);
   EXPECT_TRUE(box->isVisible());
   EXPECT_EQ(box->pos(), dropped);
@@ -277,11 +277,11 @@ TEST_F(SamplingTest, BoxDragsInsideTheWindowAndReopensWhereDropped) {
     QApplication::sendEvent(box, &move);
     QTest::mouseRelease(on, button, {}, at);
   };
-  tryDrag(box->Label1, Qt::LeftButton, QPoint(5, 5));
+  tryDrag(box->titleLabel, Qt::LeftButton, QPoint(5, 5));
   EXPECT_EQ(box->pos(), before);
-  tryDrag(box->SpeedButton8, Qt::RightButton, QPoint(5, 5));
+  tryDrag(box->closeButton, Qt::RightButton, QPoint(5, 5));
   EXPECT_EQ(box->pos(), before);
-  tryDrag(box->ListBox1, Qt::MiddleButton, QPoint(0, 5));  // on the list's frame
+  tryDrag(box->candidateList, Qt::MiddleButton, QPoint(0, 5));  // on the list's frame
   EXPECT_EQ(box->pos(), before);
 }
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/thelp.h"
+#include "app/help_window.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -36,7 +36,7 @@ QFont FittingFont(QFont font, const QStringList& lines, int width) {
 
 }  // namespace
 
-const QStringList& THelp::HelpLines() {
+const QStringList& HelpWindow::HelpLines() {
   // clang-format off
   static const QStringList lines = {
     "Capture:   Click to capture the area just below the Huesift window.  Then drag the cross hairs over the",
@@ -84,7 +84,7 @@ const QStringList& THelp::HelpLines() {
   return lines;
 }
 
-THelp::THelp(QWidget* parent) : QDialog(parent) {
+HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent) {
   setObjectName("Help");
   setWindowTitle("Huesift Help");
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -103,52 +103,52 @@ THelp::THelp(QWidget* parent) : QDialog(parent) {
   setAutoFillBackground(true);
 
   // First in the tab order, so it has the focus when the window opens.
-  Button1 = new QPushButton("OK", this);
-  Button1->setObjectName("Button1");
-  Button1->setGeometry(247, 590, 75, 25);
-  Button1->setDefault(true);
+  okButton = new QPushButton("OK", this);
+  okButton->setObjectName("okButton");
+  okButton->setGeometry(247, 590, 75, 25);
+  okButton->setDefault(true);
 
-  Label4 = new QLabel("   Huesift v1.4\nBrevant", this);
-  Label4->setObjectName("Label4");
-  Label4->move(218, 16);
-  Label4->adjustSize();
+  versionLabel = new QLabel("   Huesift v1.4\nBrevant", this);
+  versionLabel->setObjectName("versionLabel");
+  versionLabel->move(218, 16);
+  versionLabel->adjustSize();
 
-  Memo1 = new QTextEdit(this);
-  Memo1->setObjectName("Memo1");
-  Memo1->setGeometry(46, 64, 521, 526);
-  Memo1->setReadOnly(true);
-  Memo1->setFrameShape(QFrame::NoFrame);
-  Memo1->setFocusPolicy(Qt::ClickFocus);  // reachable by the mouse, skipped by Tab
-  Memo1->setLineWrapMode(QTextEdit::NoWrap);
-  Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  Memo1->document()->setDocumentMargin(0);
-  Memo1->setFont(FittingFont(font, HelpLines(), Memo1->width()));
-  Memo1->setPlainText(HelpLines().join('\n'));
+  helpText = new QTextEdit(this);
+  helpText->setObjectName("helpText");
+  helpText->setGeometry(46, 64, 521, 526);
+  helpText->setReadOnly(true);
+  helpText->setFrameShape(QFrame::NoFrame);
+  helpText->setFocusPolicy(Qt::ClickFocus);  // reachable by the mouse, skipped by Tab
+  helpText->setLineWrapMode(QTextEdit::NoWrap);
+  helpText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  helpText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  helpText->document()->setDocumentMargin(0);
+  helpText->setFont(FittingFont(font, HelpLines(), helpText->width()));
+  helpText->setPlainText(HelpLines().join('\n'));
   // Fixed line pitch: the pictures beside the text are placed by it.
-  QTextCursor all(Memo1->document());
+  QTextCursor all(helpText->document());
   all.select(QTextCursor::Document);
   QTextBlockFormat pitch;
   pitch.setLineHeight(kLineHeight, QTextBlockFormat::FixedHeight);
   all.mergeBlockFormat(pitch);
 
-  Image1 = picture(ButtonPicture(Glyph::Camera), {8, 60, 33, 23}, "Image1");
-  Image2 = picture(ButtonPicture(Glyph::Process), {8, 99, 33, 23}, "Image2");
-  Image12 = picture(ButtonPicture(Glyph::Stop), {8, 177, 33, 23}, "Image12");
-  Image3 = picture(ButtonPicture(Glyph::AddColor), {8, 216, 33, 23}, "Image3");
-  Image4 = picture(ButtonPicture(Glyph::Undo), {8, 281, 33, 23}, "Image4");
-  Image5 = picture(ButtonPicture(Glyph::Reverse), {8, 307, 33, 23}, "Image5");
-  Image6 = picture(ButtonPicture(Glyph::Fill), {8, 333, 33, 23}, "Image6");
-  Image7 = picture(ButtonPicture(Glyph::Print), {8, 372, 33, 23}, "Image7");
-  Image8 = picture(RetainedListPicture(), {8, 400, 31, 56}, "Image8");
-  Image9 = picture(ButtonPicture(Glyph::Reset), {8, 463, 33, 23}, "Image9");
-  Image10 = picture(GaugePicture(), {14, 489, 26, 23}, "Image10");
-  Image11 = picture(ButtonPicture(Glyph::Quit), {8, 515, 33, 23}, "Image11");
+  captureIcon = picture(ButtonPicture(Glyph::Camera), {8, 60, 33, 23}, "captureIcon");
+  processIcon = picture(ButtonPicture(Glyph::Process), {8, 99, 33, 23}, "processIcon");
+  stopIcon = picture(ButtonPicture(Glyph::Stop), {8, 177, 33, 23}, "stopIcon");
+  addColourIcon = picture(ButtonPicture(Glyph::AddColor), {8, 216, 33, 23}, "addColourIcon");
+  undoIcon = picture(ButtonPicture(Glyph::Undo), {8, 281, 33, 23}, "undoIcon");
+  reverseIcon = picture(ButtonPicture(Glyph::Reverse), {8, 307, 33, 23}, "reverseIcon");
+  fillIcon = picture(ButtonPicture(Glyph::Fill), {8, 333, 33, 23}, "fillIcon");
+  printIcon = picture(ButtonPicture(Glyph::Print), {8, 372, 33, 23}, "printIcon");
+  retainedListIcon = picture(RetainedListPicture(), {8, 400, 31, 56}, "retainedListIcon");
+  resetIcon = picture(ButtonPicture(Glyph::Reset), {8, 463, 33, 23}, "resetIcon");
+  gaugeIcon = picture(GaugePicture(), {14, 489, 26, 23}, "gaugeIcon");
+  quitIcon = picture(ButtonPicture(Glyph::Quit), {8, 515, 33, 23}, "quitIcon");
 
-  connect(Button1, &QPushButton::clicked, this, &THelp::Button1Click);
+  connect(okButton, &QPushButton::clicked, this, &HelpWindow::onOkClicked);
 }
 
-QLabel* THelp::picture(const QPixmap& pixmap, const QRect& geometry, const char* name) {
+QLabel* HelpWindow::picture(const QPixmap& pixmap, const QRect& geometry, const char* name) {
   auto* label = new QLabel(this);
   label->setObjectName(name);
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);  // a narrower control cuts the right edge
@@ -157,11 +157,11 @@ QLabel* THelp::picture(const QPixmap& pixmap, const QRect& geometry, const char*
   return label;
 }
 
-void THelp::Button1Click() {
+void HelpWindow::onOkClicked() {
   accept();
 }
 
-void THelp::showEvent(QShowEvent* event) {
+void HelpWindow::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (!event->spontaneous()) {
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -169,7 +169,7 @@ void THelp::showEvent(QShowEvent* event) {
       move(desktop.center() - QPoint(width() / 2, height() / 2));
     }
   }
-  Button1->setFocus(Qt::OtherFocusReason);
+  okButton->setFocus(Qt::OtherFocusReason);
 }
 
 }  // namespace huesift

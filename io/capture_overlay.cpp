@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "io/tform2.h"
+#include "io/capture_overlay.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -14,48 +14,50 @@
 
 namespace huesift {
 
-TForm2::TForm2(Services& services, WorkingState& state, Targets targets, QWidget* parent)
+CaptureOverlay::CaptureOverlay(Services& services, WorkingState& state, Targets targets,
+                               QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint),
       services_(services),
       state_(state),
       targets_(targets) {
-  setObjectName("Form2");
+  setObjectName("captureOverlay");
   // Never shown as a caption (the window has no frame); it names the window for the desktop.
   setWindowTitle("Huesift capture");
   setModal(true);
-  Image1 = new PictureControl(this);
-  Image1->setObjectName("Image1");
-  ConnectGuarded(Image1, &PictureControl::mouseDown, this, &TForm2::Image1MouseDown, services_);
-  ConnectGuarded(Image1, &PictureControl::mouseMove, this, &TForm2::Image1MouseMove, services_);
-  ConnectGuarded(Image1, &PictureControl::mouseUp, this, &TForm2::Image1MouseUp, services_);
+  still = new PictureControl(this);
+  still->setObjectName("still");
+  ConnectGuarded(still, &PictureControl::mouseDown, this, &CaptureOverlay::onStillPressed,
+                 services_);
+  ConnectGuarded(still, &PictureControl::mouseMove, this, &CaptureOverlay::onStillMoved, services_);
+  ConnectGuarded(still, &PictureControl::mouseUp, this, &CaptureOverlay::onStillReleased,
+                 services_);
 }
 
-void TForm2::beginCapture() {
+void CaptureOverlay::beginCapture() {
   armed_ = true;
   activated_ = false;
   dragging_ = false;
   taken_ = false;
   stillShown_ = false;
   failure_.clear();
-  Image1->clearOutlines();
+  still->clearOutlines();
   // The modal showing begins off the screen: the overlay has nothing to show until the still
   // is taken, and a window shown and at once hidden again races the window manager, which
   // may map it after all.
   setAttribute(Qt::WA_DontShowOnScreen, true);
 }
 
-void TForm2::showEvent(QShowEvent* event) {
+void CaptureOverlay::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   // The still is taken once per capture, from inside the modal showing; re-showing the
   // overlay after the still does not take another.
   if (armed_ && !activated_) {
     activated_ = true;
-    QTimer::singleShot(0, this,
-                       [this] { RunGuarded(services_, this, [this] { FormActivate(); }); });
+    QTimer::singleShot(0, this, [this] { RunGuarded(services_, this, [this] { takeStill(); }); });
   }
 }
 
-void TForm2::FormActivate() {
+void CaptureOverlay::takeStill() {
   if (!armed_ || !isVisible()) return;
   QWidget* main = targets_.mainWindow;
   // The still comes from the screen that holds the main window, which the overlay covers.
@@ -80,9 +82,9 @@ void TForm2::FormActivate() {
     if (screen.isNull()) throw std::runtime_error("the screen cannot be read");
     // One still pixel per screen pixel, lined up with the screen: the pixel under the
     // pointer is the pixel taken, wherever the work area begins and whatever the scale.
-    Image1->move(0, 0);
-    Image1->setPicture(PictureFromImage(screen));
-    Image1->setDisplaySize(screen.size());
+    still->move(0, 0);
+    still->setPicture(PictureFromImage(screen));
+    still->setDisplaySize(screen.size());
   } catch (const std::exception& error) {
     failure_ =
         QStringLiteral("Screen capture is not available: ") + QString::fromUtf8(error.what());
@@ -106,14 +108,14 @@ void TForm2::FormActivate() {
 
 // QDialog ends its modal showing only when it goes from shown to hidden, and the overlay is
 // hidden while the still is taken: it is shown again, still off the screen, to be closed.
-void TForm2::endUnshown() {
+void CaptureOverlay::endUnshown() {
   setAttribute(Qt::WA_DontShowOnScreen, true);
   QWidget::setVisible(true);
   reject();
   setAttribute(Qt::WA_DontShowOnScreen, false);
 }
 
-void TForm2::changeEvent(QEvent* event) {
+void CaptureOverlay::changeEvent(QEvent* event) {
   QDialog::changeEvent(event);
   // A window manager may map the overlay without the full-screen state it was shown with
   // (sway's, for X11 programs, now and then); asked once more on the shown window, it takes
@@ -125,15 +127,15 @@ void TForm2::changeEvent(QEvent* event) {
   }
 }
 
-QRect TForm2::band() const {
+QRect CaptureOverlay::band() const {
   return QRect(QPoint(state_.bandStartX, state_.bandStartY),
                QPoint(state_.bandEndX, state_.bandEndY));
 }
 
-void TForm2::Image1MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int x, int y) {
+void CaptureOverlay::onStillPressed(Qt::MouseButton, Qt::KeyboardModifiers, int x, int y) {
   if (!armed_) return;
   // A second button pressed during a drag anchors the band anew; the old outline goes.
-  if (dragging_ && band().topLeft() != band().bottomRight()) Image1->toggleOutline(band());
+  if (dragging_ && band().topLeft() != band().bottomRight()) still->toggleOutline(band());
   state_.bandStartX = x;
   state_.bandStartY = y;
   state_.bandEndX = x;
@@ -142,29 +144,29 @@ void TForm2::Image1MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int x, int 
   dragging_ = true;
 }
 
-void TForm2::Image1MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers, int x, int y) {
+void CaptureOverlay::onStillMoved(Qt::MouseButtons buttons, Qt::KeyboardModifiers, int x, int y) {
   if (!dragging_ || !(buttons & Qt::LeftButton)) return;
   // A band with both corners on one point draws nothing, so it is not toggled either.
-  if (band().topLeft() != band().bottomRight()) Image1->toggleOutline(band());
+  if (band().topLeft() != band().bottomRight()) still->toggleOutline(band());
   state_.bandEndX = x;
   state_.bandEndY = y;
-  if (band().topLeft() != band().bottomRight()) Image1->toggleOutline(band());
+  if (band().topLeft() != band().bottomRight()) still->toggleOutline(band());
 }
 
-void TForm2::endDrag() {
+void CaptureOverlay::endDrag() {
   // The showing is ending: the main window comes back, and the desktop may take the overlay
   // out of full screen for it.
   stillShown_ = false;
   if (dragging_) {
     services_.restorePriority();
-    if (band().topLeft() != band().bottomRight()) Image1->toggleOutline(band());
+    if (band().topLeft() != band().bottomRight()) still->toggleOutline(band());
   }
   dragging_ = false;
   if (crossHair_) QApplication::restoreOverrideCursor();
   crossHair_ = false;
 }
 
-void TForm2::Image1MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
+void CaptureOverlay::onStillReleased(Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
   if (!armed_ || !dragging_) return;
   if (state_.bandStartX > state_.bandEndX) std::swap(state_.bandStartX, state_.bandEndX);
   if (state_.bandStartY > state_.bandEndY) std::swap(state_.bandStartY, state_.bandEndY);
@@ -174,7 +176,7 @@ void TForm2::Image1MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
   // The working picture has no raster now: this creates a white one of the control's size
   // and the part of the rectangle that does not fit is cut off.
   PictureControl* picture = targets_.picture;
-  picture->canvas().copyRect(Image1->picture(), state_.bandStartX, state_.bandStartY, width, height,
+  picture->canvas().copyRect(still->picture(), state_.bandStartX, state_.bandStartY, width, height,
                              0, 0);
   picture->setDisplaySize(width, height);
   picture->changed();
@@ -189,7 +191,7 @@ void TForm2::Image1MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
   accept();
 }
 
-void TForm2::reject() {
+void CaptureOverlay::reject() {
   if (armed_ && !taken_) {
     endDrag();
     if (targets_.mainWindow) targets_.mainWindow->show();

@@ -13,7 +13,7 @@ namespace huesift {
 
 // The capture overlay: a borderless window over the work area showing a still of the screen,
 // on which the user drags the rectangle that becomes the working picture.
-class TForm2 : public QDialog {
+class CaptureOverlay : public QDialog {
   Q_OBJECT
  public:
   // What a finished capture changes in the main window.
@@ -26,9 +26,10 @@ class TForm2 : public QDialog {
     QAbstractButton* process = nullptr;
   };
 
-  TForm2(Services& services, WorkingState& state, Targets targets, QWidget* parent = nullptr);
+  CaptureOverlay(Services& services, WorkingState& state, Targets targets,
+                 QWidget* parent = nullptr);
 
-  PictureControl* Image1 = nullptr;  // the still
+  PictureControl* still = nullptr;  // the still
 
   // Arms the overlay for one modal showing; captureTaken() tells afterwards whether a
   // rectangle was taken (false after Escape, a close command or a failed screen grab).
@@ -38,10 +39,10 @@ class TForm2 : public QDialog {
   const QString& failure() const { return failure_; }
 
  public slots:
-  void FormActivate();
-  void Image1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
-  void Image1MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x, int y);
-  void Image1MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
+  void takeStill();
+  void onStillPressed(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
+  void onStillMoved(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x, int y);
+  void onStillReleased(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
   // Escape and the close command end the capture without a picture.
   void reject() override;
 
@@ -58,7 +59,7 @@ class TForm2 : public QDialog {
   WorkingState& state_;
   Targets targets_;
   bool armed_ = false;      // between beginCapture() and the end of the showing
-  bool activated_ = false;  // FormActivate ran for this showing
+  bool activated_ = false;  // takeStill ran for this showing
   bool dragging_ = false;   // a press anchored the band and no release came yet
   bool taken_ = false;
   bool crossHair_ = false;  // our override cursor is set

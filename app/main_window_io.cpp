@@ -6,7 +6,7 @@
 #include <QTimer>
 #include <QUrl>
 
-#include "app/tform1.h"
+#include "app/main_window.h"
 #include "io/capture.h"
 #include "io/clipboard_transfer.h"
 #include "io/picture_files.h"
@@ -17,46 +17,46 @@ namespace huesift {
 
 namespace {
 
-Capture CaptureOf(TForm1& f, TForm2& overlay) {
+Capture CaptureOf(MainWindow& f, CaptureOverlay& overlay) {
   return Capture(f.state, f.services, overlay,
-                 {&f, f.Image1, f.Image5, f.SpeedButton2, f.SpeedButton1, f.SpeedButton4,
-                  f.SpeedButton11, f.SpeedButton12, [&f] { f.DismissColourBox(); }});
+                 {&f, f.picture, f.undoPicture, f.captureButton, f.addColourButton, f.fillButton,
+                  f.undoButton, f.reverseButton, [&f] { f.dismissColourBox(); }});
 }
 
-Paste PasteOf(TForm1& f) {
+Paste PasteOf(MainWindow& f) {
   return Paste(f.state, f.services,
-               {&f, f.Image1, f.SpeedButton1, f.SpeedButton3, f.SpeedButton4, f.SpeedButton5,
-                f.SpeedButton11, f.SpeedButton12, [&f] { f.DismissColourBox(); }});
+               {&f, f.picture, f.addColourButton, f.printButton, f.fillButton, f.processButton,
+                f.undoButton, f.reverseButton, [&f] { f.dismissColourBox(); }});
 }
 
-PictureFiles FilesOf(TForm1& f) {
-  return PictureFiles(f.state, f.services, &f, *f.Image1, f.lastPictureFile);
+PictureFiles FilesOf(MainWindow& f) {
+  return PictureFiles(f.state, f.services, &f, *f.picture, f.lastPictureFile);
 }
 
-Print PrintOf(TForm1& f) {
+Print PrintOf(MainWindow& f) {
   return Print(f.state, f.services,
-               {&f, f.Image1, f.SpeedButton3, f.SpeedButton1, f.SpeedButton4, f.Print13Size1,
-                [&f] { f.DismissColourBox(); }});
+               {&f, f.picture, f.printButton, f.addColourButton, f.fillButton, f.smallPrintAction,
+                [&f] { f.dismissColourBox(); }});
 }
 
 }  // namespace
 
-void TForm1::SpeedButton2Click() {
-  if (refusedWhileBusy(SpeedButton2)) return;
-  if (form2_) withWindowOpen([this] { CaptureOf(*this, *form2_).click(); });
+void MainWindow::onCaptureClicked() {
+  if (refusedWhileBusy(captureButton)) return;
+  if (overlay_) withWindowOpen([this] { CaptureOf(*this, *overlay_).click(); });
 }
 
-void TForm1::SpeedButton2MouseDown(Qt::MouseButton button) {
-  if (button == Qt::RightButton) popupButtonMenu(PopupMenu4, SpeedButton2, 9);
+void MainWindow::onCaptureButtonPressed(Qt::MouseButton button) {
+  if (button == Qt::RightButton) popupButtonMenu(captureMenu, captureButton, 9);
 }
 
-void TForm1::Paste2Click() {
+void MainWindow::onPaste() {
   // A paste under a run, or inside a capture or the help window, is not taken.
   if (busy()) return;
   PasteOf(*this).click();
 }
 
-void TForm1::OpenPicture1Click() {
+void MainWindow::onOpenPicture() {
   // The same gate as Paste: a file is one more way to paste a picture.
   if (busy()) return;
   withWindowOpen([this] {
@@ -65,13 +65,13 @@ void TForm1::OpenPicture1Click() {
   });
 }
 
-void TForm1::SavePictureAs1Click() {
+void MainWindow::onSavePictureAs() {
   // As Copy: only over a picture while no run is going.
   if (state.runState != 0 || busy()) return;
   withWindowOpen([this] { FilesOf(*this).chooseAndSave(); });
 }
 
-void TForm1::openPictureFileLater(const QString& path) {
+void MainWindow::openPictureFileLater(const QString& path) {
   QTimer::singleShot(0, this, [this, path] {
     RunGuarded(services, this, [&] {
       if (busy()) return;
@@ -81,13 +81,13 @@ void TForm1::openPictureFileLater(const QString& path) {
   });
 }
 
-void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
   // Anything with addresses may be dropped: a file is opened, anything else is answered
   // with a message. Nothing is taken while the window is busy.
   if (!busy() && event->mimeData()->hasUrls()) event->acceptProposedAction();
 }
 
-void TForm1::dropEvent(QDropEvent* event) {
+void MainWindow::dropEvent(QDropEvent* event) {
   if (busy() || !event->mimeData()->hasUrls()) return;
   const QList<QUrl> urls = event->mimeData()->urls();
   if (urls.isEmpty()) return;
@@ -109,23 +109,23 @@ void TForm1::dropEvent(QDropEvent* event) {
   });
 }
 
-void TForm1::Paste1Click() {
+void MainWindow::onCopy() {
   // The picture's menu opens only over a picture while no run is going; Ctrl+C keeps to the
   // same, so it never empties the clipboard for want of a picture.
   if (state.runState != 0) return;
-  Copy(state, services, *Image1, *Image4).click();
+  Copy(state, services, *picture, *copyScratch).click();
 }
 
-void TForm1::SpeedButton3Click() {
-  if (refusedWhileBusy(SpeedButton3)) return;
+void MainWindow::onPrintClicked() {
+  if (refusedWhileBusy(printButton)) return;
   PrintOf(*this).click();
 }
 
-void TForm1::SpeedButton3MouseDown(Qt::MouseButton button) {
-  if (button == Qt::RightButton) popupButtonMenu(PopupMenu5, SpeedButton3, 15);
+void MainWindow::onPrintButtonPressed(Qt::MouseButton button) {
+  if (button == Qt::RightButton) popupButtonMenu(printMenu, printButton, 15);
 }
 
-void TForm1::Print13Size1Click() {
+void MainWindow::onSmallPrintToggled() {
   PrintOf(*this).toggleSmallSize();
 }
 

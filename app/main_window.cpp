@@ -1,0 +1,243 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/main_window.h"
+
+#include <QCloseEvent>
+#include <QResizeEvent>
+#include <QShowEvent>
+#include <utility>
+
+#include "app/gauge.h"
+#include "app/help_window.h"
+#include "app/process_controller.h"
+#include "app/toolbar.h"
+#include "platform/guarded_handler.h"
+
+namespace huesift {
+
+MainWindow::MainWindow(Services& services, QWidget* parent) : QWidget(parent), services(services) {
+  buildLayout();
+  const ProcessControls controls{.window = this,
+                                 .picture = picture,
+                                 .undoPicture = undoPicture,
+                                 .process = processButton,
+                                 .stop = stopButton,
+                                 .undoButton = undoButton,
+                                 .addColor = addColourButton,
+                                 .fill = fillButton,
+                                 .reverse = reverseButton,
+                                 .retainedList = retainedList,
+                                 .gauge = gauge,
+                                 .convertToColor = convertToColourAction,
+                                 .convertWhite = convertWhiteAction};
+  process_ = std::make_unique<ProcessController>(state, services, controls,
+                                                 [this] { dismissColourBox(); });
+  connectSignals();
+  initialise();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::initialise() {
+  // An ordinary resizable frame, but no way to maximize it.
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
+  retainedList->clear();
+  retainedList->appendColour(kBlack);
+  ResetRetainedColors(state);
+}
+
+void MainWindow::fitOnFirstShow() {
+  // Only the first time: coming back from the help window or the capture overlay, or from
+  // another application, leaves the window where the user put it.
+  if (activated_) return;
+  activated_ = true;
+  fitToWorkArea();
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  fitOnFirstShow();
+}
+
+bool MainWindow::event(QEvent* event) {
+  // No event of its own announces the frame, so look for it on whatever comes next.
+  if (frameFitPending_ && frameGeometry() != geometry()) {
+    fitFrameTo(*std::exchange(frameFitPending_, std::nullopt));
+  }
+  return QWidget::event(event);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  toolbar->resize(width(), toolbar->height());  // docked along the top edge
+  bandLayer->setGeometry(rect());
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  QWidget::closeEvent(event);
+  if (event->isAccepted()) emit closed();
+}
+
+bool MainWindow::busy() const {
+  return state.runState == 1 || process_->running() || windowsOpen_ > 0;
+}
+
+bool MainWindow::refusedWhileBusy(QToolButton* own) {
+  if (!busy()) return false;
+  own->setChecked(false);
+  own->setDown(false);
+  return true;
+}
+
+void MainWindow::popupButtonMenu(QMenu* menu, QToolButton* button, int dx) {
+  // A right click queued before a capture or the help window opened stays unanswered.
+  if (windowsOpen_ > 0) return;
+  menu->popup(QPoint(x() + button->x() - dx, y() + button->y() + 41));
+}
+
+void MainWindow::dismissColourBox() {
+  colourBox->hide();
+  ClearColorTable(state.candidateColors);
+  colourBox->candidateList->clear();
+}
+
+void MainWindow::onProcessClicked() {
+  // A click that arrives through the run's own event pump must not start a second run.
+  if (refusedWhileBusy(processButton)) return;
+  process_->run();
+}
+
+void MainWindow::onStopClicked() {
+  process_->stop();
+}
+
+void MainWindow::onProcessButtonPressed(Qt::MouseButton button) {
+  if (button == Qt::RightButton) popupButtonMenu(processMenu, processButton, 35);
+}
+
+void MainWindow::onChooseProcessColour() {
+  if (const auto chosen = services.chooseColour(this, lastChosenColour)) {
+    state.processColor = *chosen;
+    lastChosenColour = *chosen;
+  }
+}
+
+void MainWindow::onConvertWhiteToggled() {
+  convertWhiteAction->setChecked(!convertWhiteAction->isChecked());
+}
+
+void MainWindow::onConvertToColourToggled() {
+  convertToColourAction->setChecked(!convertToColourAction->isChecked());
+}
+
+void MainWindow::onReverseClicked() {
+  // Qt has toggled the button already; a run reads it when it starts, so during a run it
+  // is put back up.
+  refusedWhileBusy(reverseButton);
+}
+
+void MainWindow::onUndoClicked() {
+  if (refusedWhileBusy(undoButton)) return;
+  picture->setPicture(undoPicture->picture());
+  undoButton->setEnabled(false);
+}
+
+void MainWindow::onResetClicked() {
+  if (refusedWhileBusy(resetButton)) return;
+  undoButton->setEnabled(false);
+  dismissColourBox();
+  retainedList->clear();
+  retainedList->appendColour(kBlack);
+  ResetRetainedColors(state);
+  retainedList->resetBackgroundColour();  // it carries the tint of the last added colour
+}
+
+void MainWindow::onQuitClicked() {
+  if (refusedWhileBusy(quitButton)) return;
+  close();
+}
+
+void MainWindow::onHelpClicked() {
+  if (refusedWhileBusy(helpButton)) return;
+  dismissColourBox();
+  if (help_) withWindowOpen([this] { services.execModal(help_); });
+}
+
+// Every signal of the window is connected here.
+void MainWindow::connectSignals() {
+  connectHandler(captureButton, &QToolButton::clicked, &MainWindow::onCaptureClicked);
+  connectHandler(processButton, &QToolButton::clicked, &MainWindow::onProcessClicked);
+  connectHandler(addColourButton, &QToolButton::clicked, &MainWindow::onAddColourClicked);
+  connectHandler(undoButton, &QToolButton::clicked, &MainWindow::onUndoClicked);
+  connectHandler(fillButton, &QToolButton::clicked, &MainWindow::onFillClicked);
+  connectHandler(reverseButton, &QToolButton::clicked, &MainWindow::onReverseClicked);
+  connectHandler(printButton, &QToolButton::clicked, &MainWindow::onPrintClicked);
+  connectHandler(resetButton, &QToolButton::clicked, &MainWindow::onResetClicked);
+  connectHandler(quitButton, &QToolButton::clicked, &MainWindow::onQuitClicked);
+  connectHandler(helpButton, &QToolButton::clicked, &MainWindow::onHelpClicked);
+  // Stop is the one toolbar button that acts during a run.
+  connectHandler(stopButton, &QToolButton::clicked, &MainWindow::onStopClicked);
+
+  // "Add Color" and "Fill": pressing one releases the other; both may be up.
+  connect(addColourButton, &QToolButton::toggled, fillButton, [this](bool down) {
+    if (down) fillButton->setChecked(false);
+  });
+  connect(fillButton, &QToolButton::toggled, addColourButton, [this](bool down) {
+    if (down) addColourButton->setChecked(false);
+  });
+
+  auto* capture = qobject_cast<ToolbarButton*>(captureButton);
+  auto* process = qobject_cast<ToolbarButton*>(processButton);
+  auto* fill = qobject_cast<ToolbarButton*>(fillButton);
+  auto* print = qobject_cast<ToolbarButton*>(printButton);
+  connectHandler(capture, &ToolbarButton::mouseDown, &MainWindow::onCaptureButtonPressed);
+  connectHandler(process, &ToolbarButton::mouseDown, &MainWindow::onProcessButtonPressed);
+  connectHandler(fill, &ToolbarButton::mouseDown, &MainWindow::onFillButtonPressed);
+  connectHandler(print, &ToolbarButton::mouseDown, &MainWindow::onPrintButtonPressed);
+
+  connectHandler(processColourAction, &QAction::triggered, &MainWindow::onChooseProcessColour);
+  connectTick(convertWhiteAction, &MainWindow::onConvertWhiteToggled);
+  connectTick(convertToColourAction, &MainWindow::onConvertToColourToggled);
+  connectTick(smallPrintAction, &MainWindow::onSmallPrintToggled);
+  connectHandler(fillColourAction, &QAction::triggered, &MainWindow::onChooseFillColour);
+  connectHandler(fillWhiteAction, &QAction::triggered, &MainWindow::onFillWhite);
+  connectHandler(fillBlackAction, &QAction::triggered, &MainWindow::onFillBlack);
+  connectHandler(pasteAction, &QAction::triggered, &MainWindow::onPaste);
+  connectHandler(copyAction, &QAction::triggered, &MainWindow::onCopy);
+  connectHandler(openAction, &QAction::triggered, &MainWindow::onOpenPicture);
+  connectHandler(saveAsAction, &QAction::triggered, &MainWindow::onSavePictureAs);
+
+  connectHandler(picture, &PictureControl::mouseDown, &MainWindow::onPicturePressed);
+  connectHandler(picture, &PictureControl::mouseMove, &MainWindow::onPictureMoved);
+  connectHandler(picture, &PictureControl::mouseUp, &MainWindow::onPictureReleased);
+
+  // Choosing a retained colour runs the click handler first, then the change handler.
+  connectHandler(retainedList, &QComboBox::activated, &MainWindow::onRetainedListClicked);
+  connectHandler(retainedList, &QComboBox::activated, &MainWindow::onRetainedListChanged);
+  connectHandler(retainedList, &RetainedColorList::droppedDown,
+                 &MainWindow::onRetainedListDroppedDown);
+  connectHandler(colourBox->candidateList, &CandidateList::chosen, &MainWindow::onCandidateChosen);
+  connectHandler(colourBox->closeButton, &QToolButton::clicked,
+                 &MainWindow::onColourBoxCloseClicked);
+  connectHandler(colourBox, &ColourBox::mouseDown, &MainWindow::onColourBoxPressed);
+}
+
+void MainWindow::connectTick(QAction* item, void (MainWindow::*handler)()) {
+  // Qt flips a checkable item's tick before it reports the trigger; the handler is the one
+  // that flips it, so Qt's flip is taken back first.
+  connect(item, &QAction::triggered, this, [item, this, handler] {
+    item->setChecked(!item->isChecked());
+    RunGuarded(services, this, [&] { (this->*handler)(); });
+  });
+}
+
+// Every handler runs guarded: an error ends it with one message box, and never unwinds
+// through Qt.
+template <typename Sender, typename Signal, typename... Args>
+void MainWindow::connectHandler(Sender* sender, Signal signal,
+                                void (MainWindow::*handler)(Args...)) {
+  ConnectGuarded(sender, signal, this, handler, services);
+}
+
+}  // namespace huesift

@@ -1,0 +1,198 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QAction>
+#include <QComboBox>
+#include <QFrame>
+#include <QMenu>
+#include <QToolButton>
+#include <QWidget>
+#include <memory>
+#include <optional>
+
+#include "colours/colour_box.h"
+#include "colours/retained_color_list.h"
+#include "engine/working_state.h"
+#include "platform/outline_layer.h"
+#include "platform/picture_control.h"
+#include "platform/services.h"
+
+namespace huesift {
+
+class Gauge;
+class ImageTools;
+class ProcessController;
+class CaptureOverlay;
+class HelpWindow;
+
+// The main window: the toolbar over the working picture. Handlers are short forwarders into
+// the subsystem classes.
+class MainWindow : public QWidget {
+  Q_OBJECT
+ public:
+  explicit MainWindow(Services& services, QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  void setOverlay(CaptureOverlay* overlay) { overlay_ = overlay; }
+  void setHelp(HelpWindow* help) { help_ = help; }
+
+  WorkingState state;
+  Services& services;
+
+  // Pictures: working, sample square, blank, clipboard scratch, undo.
+  PictureControl* picture = nullptr;
+  PictureControl* sampleSquare = nullptr;
+  PictureControl* blankPicture = nullptr;
+  PictureControl* copyScratch = nullptr;
+  PictureControl* undoPicture = nullptr;
+
+  // The band's dotted outline, drawn over the picture area of the window's surface.
+  OutlineLayer* bandLayer = nullptr;
+
+  QWidget* toolbar = nullptr;
+  QFrame* toolbarBottomLine = nullptr;  // strip under the toolbar
+  QFrame* toolbarTopLine = nullptr;     // strip over the toolbar's top edge
+  ColourBox* colourBox = nullptr;       // the "Retain which color?" box
+
+  QToolButton* addColourButton = nullptr;     // Add Color (toggle, group with Fill)
+  QToolButton* captureButton = nullptr;       // Capture
+  QToolButton* printButton = nullptr;         // Print
+  QToolButton* fillButton = nullptr;          // Fill (toggle, group with Add Color)
+  QToolButton* processButton = nullptr;       // Process
+  QToolButton* quitButton = nullptr;          // Quit
+  QToolButton* helpButton = nullptr;          // Help
+  QToolButton* resetButton = nullptr;         // Reset
+  QToolButton* stopButton = nullptr;          // Stop (toggle)
+  QToolButton* undoButton = nullptr;          // Undo
+  QToolButton* reverseButton = nullptr;       // Reverse Process (toggle)
+  RetainedColorList* retainedList = nullptr;  // Retained Colors
+  Gauge* gauge = nullptr;
+
+  QMenu* pictureMenu = nullptr;  // picture: Copy
+  QMenu* fillMenu = nullptr;     // Fill: Color..., White, Black
+  QMenu* processMenu =
+      nullptr;  // Process: Process Color..., Convert White to Color, Convert to Color
+  QMenu* captureMenu = nullptr;   // Capture: Paste
+  QMenu* printMenu = nullptr;     // Print: Print 1/3 Size
+  QAction* copyAction = nullptr;  // "Copy" on the picture's menu
+  QAction* fillColourAction = nullptr;
+  QAction* fillWhiteAction = nullptr;
+  QAction* fillBlackAction = nullptr;
+  QAction* processColourAction = nullptr;
+  QAction* convertWhiteAction = nullptr;
+  QAction* convertToColourAction = nullptr;
+  QAction* pasteAction = nullptr;  // "Paste" on the Capture button's menu
+  QAction* smallPrintAction = nullptr;
+  QAction* openAction = nullptr;    // "Open Picture..." on the Capture button's menu
+  QAction* saveAsAction = nullptr;  // "Save Picture As..." on the picture's menu
+
+  // The colour chooser shared by "Process Color..." and the fill colour remembers the last
+  // colour confirmed in it.
+  Colour lastChosenColour = kBlack;
+  // The file dialogs start beside the last picture file opened or saved in this session.
+  QString lastPictureFile;
+
+ public slots:
+  void initialise();
+  void fitOnFirstShow();
+
+  void onCaptureClicked();    // Capture
+  void onProcessClicked();    // Process
+  void onStopClicked();       // Stop
+  void onAddColourClicked();  // Add Color
+  void onUndoClicked();       // Undo
+  void onFillClicked();       // Fill
+  void onReverseClicked();    // Reverse Process
+  void onPrintClicked();      // Print
+  void onResetClicked();      // Reset
+  void onQuitClicked();       // Quit
+  void onHelpClicked();       // Help
+
+  void onCaptureButtonPressed(Qt::MouseButton button);
+  void onProcessButtonPressed(Qt::MouseButton button);
+  void onFillButtonPressed(Qt::MouseButton button);
+  void onPrintButtonPressed(Qt::MouseButton button);
+
+  void onChooseProcessColour();
+  void onConvertWhiteToggled();
+  void onConvertToColourToggled();
+  void onChooseFillColour();
+  void onFillWhite();
+  void onFillBlack();
+  void onPaste();  // Paste
+  void onCopy();   // Copy
+  void onSmallPrintToggled();
+  void onOpenPicture();
+  void onSavePictureAs();
+  // A picture file named on the command line or dropped on the window: opened as soon as the
+  // event loop is free, refused while busy, failures shown in one message box.
+  void openPictureFileLater(const QString& path);
+
+  void onPicturePressed(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
+  void onPictureMoved(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x, int y);
+  void onPictureReleased(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
+
+  void onRetainedListClicked();
+  void onRetainedListDroppedDown();
+  void onRetainedListChanged(int index);
+  void onCandidateChosen();
+  void onColourBoxCloseClicked();  // the colour box's "X"
+  void onColourBoxPressed(Qt::MouseButton button, const QPoint& globalPos);
+
+  // Hides the colour box and forgets its candidates.
+  void dismissColourBox();
+
+ signals:
+  // The main window has closed: the program ends.
+  void closed();
+
+ public:
+  // The busy gate: while Process runs (until its handler has returned, whatever runState
+  // says after a Stop) or while a window opened by a toolbar button is up, a gated toolbar
+  // button is put back up and its click goes no further. True when the click was refused.
+  bool refusedWhileBusy(QToolButton* own);
+  bool busy() const;
+  // Opens a toolbar button's menu below it, dx pixels left of the button's left edge.
+  void popupButtonMenu(QMenu* menu, QToolButton* button, int dx);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  bool event(QEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  void buildLayout();
+  void connectSignals();
+  void connectTick(QAction* item, void (MainWindow::*handler)());
+  void fitToWorkArea();
+  void fitFrameTo(const QRect& area);
+  // Shows a window of a toolbar button (capture overlay, help) with the gate closed, so
+  // clicks queued before it cannot open another window inside it.
+  template <typename Show>
+  void withWindowOpen(Show&& show) {
+    ++windowsOpen_;
+    struct Close {
+      int& depth;
+      ~Close() { --depth; }
+    } close{windowsOpen_};
+    show();
+  }
+  template <typename Sender, typename Signal, typename... Args>
+  void connectHandler(Sender* sender, Signal signal, void (MainWindow::*handler)(Args...));
+
+  int windowsOpen_ = 0;
+
+  CaptureOverlay* overlay_ = nullptr;
+  HelpWindow* help_ = nullptr;
+  bool activated_ = false;
+  // The work area of the first fit, kept until the window manager has framed the window.
+  std::optional<QRect> frameFitPending_;
+  std::unique_ptr<ProcessController> process_;
+  ImageTools& tools();
+  ImageTools* tools_ = nullptr;  // created on first use, owned as a child
+};
+
+}  // namespace huesift

@@ -1,0 +1,124 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The main window's layout and its one fit to the desktop's work area.
+#include "app/gauge.h"
+#include "app/glyphs.h"
+#include "app/main_window.h"
+#include "app/toolbar.h"
+
+namespace huesift {
+namespace {
+
+PictureControl* MakePicture(QWidget* parent, const char* name, const QRect& geometry,
+                            bool visible) {
+  auto* picture = new PictureControl(parent);
+  picture->setObjectName(name);
+  picture->move(geometry.topLeft());
+  picture->setDisplaySize(geometry.size());
+  picture->setVisible(visible);
+  return picture;
+}
+
+QAction* MakeItem(QMenu* menu, const char* name, const QString& text, bool tick = false) {
+  QAction* item = menu->addAction(text);
+  item->setObjectName(name);
+  item->setCheckable(tick);
+  return item;
+}
+
+}  // namespace
+
+void MainWindow::buildLayout() {
+  setObjectName("mainWindow");
+  setWindowTitle("Huesift");
+  setWindowIcon(WindowIcon());
+  QFont font("MS Sans Serif");
+  font.setStyleHint(QFont::SansSerif);
+  font.setPixelSize(11);
+  setFont(font);
+  // 800 x 572 outside a usual frame; replaced by the work area when first shown.
+  move(125, 118);
+  resize(792, 545);
+
+  // Created first, so the toolbar and the strips lie above them.
+  picture = MakePicture(this, "picture", {-1, 28, 794, 518}, true);
+  blankPicture = MakePicture(this, "blankPicture", {-1, 28, 794, 518}, false);
+  blankPicture->setPicture(Picture(794, 518, kWhite));
+  sampleSquare = MakePicture(this, "sampleSquare", {-1, 28, 9, 9}, false);
+  copyScratch = MakePicture(this, "copyScratch", {-1, 28, 1, 1}, false);
+  undoPicture = MakePicture(this, "undoPicture", {-1, 28, 105, 105}, false);
+  // Over the pictures, under the toolbar and the colour box; the band drawn on it reaches
+  // past the picture's edge, as far as the user drags.
+  bandLayer = new OutlineLayer(this);
+  bandLayer->setObjectName("bandLayer");
+  bandLayer->setGeometry(rect());
+  bandLayer->setMapping([this](QPoint pixel) {
+    return bandLayer->mapFrom(this, picture->mapTo(this, picture->positionOf(pixel)));
+  });
+
+  BuildToolbar(*this);
+  toolbarBottomLine = MakeStrip(this, "toolbarBottomLine", {-3, 27, 798, 2});
+  toolbarTopLine = MakeStrip(this, "toolbarTopLine", {-6, 1, 801, 2});
+
+  colourBox = new ColourBox(this);  // raised, button face, hidden until a choice is pending
+  colourBox->setObjectName("colourBox");
+  colourBox->setGeometry(315, 32, 161, 142);
+
+  pictureMenu = new QMenu(this);
+  copyAction = MakeItem(pictureMenu, "copyAction", "Copy");
+  saveAsAction = MakeItem(pictureMenu, "saveAsAction", "Save Picture As...");
+  fillMenu = new QMenu(this);
+  fillColourAction = MakeItem(fillMenu, "fillColourAction", "Color...");
+  fillWhiteAction = MakeItem(fillMenu, "fillWhiteAction", "White");
+  fillBlackAction = MakeItem(fillMenu, "fillBlackAction", "Black");
+  processMenu = new QMenu(this);
+  processColourAction = MakeItem(processMenu, "processColourAction", "Process Color...");
+  convertWhiteAction = MakeItem(processMenu, "convertWhiteAction", "Convert White to Color", true);
+  convertToColourAction = MakeItem(processMenu, "convertToColourAction", "Convert to Color", true);
+  captureMenu = new QMenu(this);
+  pasteAction = MakeItem(captureMenu, "pasteAction", "Paste");
+  openAction = MakeItem(captureMenu, "openAction", "Open Picture...");
+  printMenu = new QMenu(this);
+  smallPrintAction = MakeItem(printMenu, "smallPrintAction", "Print 1/3 Size", true);
+  for (QMenu* menu : {pictureMenu, fillMenu, processMenu, captureMenu, printMenu}) {
+    menu->setFont(QFont());  // menus in the desktop's own font
+  }
+  // Their keys work in the whole window, not only while their menus are open.
+  copyAction->setShortcut(QKeySequence::Copy);
+  pasteAction->setShortcut(QKeySequence::Paste);
+  openAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+  // There is no plain "Save": every save asks where, so both keys ask.
+  saveAsAction->setShortcuts(
+      {QKeySequence(Qt::CTRL | Qt::Key_S), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)});
+  addActions({copyAction, pasteAction, openAction, saveAsAction});
+  setAcceptDrops(true);
+}
+
+void MainWindow::fitToWorkArea() {
+  const QRect area = services.workArea(this);
+  fitFrameTo(area);
+  // A window manager frames the window only after it is first shown; until then the frame
+  // is unknown, and the first fit is finished when it arrives.
+  if (frameGeometry() == geometry()) frameFitPending_ = area;
+
+  // Pictures are counted in screen pixels, so the work area's size is recorded in them.
+  const QSize pixels = picture->pixelSizeOf(area.size());
+  state.workAreaWidth = pixels.width();
+  state.workAreaHeight = pixels.height();
+  // Sizing the controls leaves the pictures they hold as they are.
+  for (PictureControl* control : {picture, undoPicture, blankPicture})
+    control->setDisplaySize(pixels);
+  toolbarBottomLine->resize(area.width(), toolbarBottomLine->height());
+  toolbarTopLine->resize(area.width(), toolbarTopLine->height());
+  colourBox->move(area.width() / 2 - colourBox->width() / 2, area.top() + 30);
+}
+
+void MainWindow::fitFrameTo(const QRect& area) {
+  // The work area is for the whole window, frame included.
+  const QRect outer = frameGeometry();
+  const QRect inner = geometry();
+  const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
+                       outer.right() - inner.right(), outer.bottom() - inner.bottom());
+  setGeometry(area.marginsRemoved(frame));
+}
+
+}  // namespace huesift
