@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <functional>
+#include <ostream>
+#include <string>
 
 namespace huesift {
 namespace {
@@ -74,6 +77,26 @@ struct Damage {
   std::function<void(std::vector<std::uint8_t>&)> apply;
 };
 
+void PrintTo(const Damage& d, std::ostream* os) {
+  *os << d.what;
+}
+
+// "icon, not cursor" becomes IconNotCursor.
+std::string TestName(const Damage& d) {
+  std::string name;
+  bool wordStart = true;
+  for (const char* c = d.what; *c; ++c) {
+    const unsigned char u = static_cast<unsigned char>(*c);
+    if (!std::isalnum(u)) {
+      wordStart = true;
+      continue;
+    }
+    name += wordStart ? static_cast<char>(std::toupper(u)) : *c;
+    wordStart = false;
+  }
+  return name;
+}
+
 class CursorFileRejects : public ::testing::TestWithParam<Damage> {};
 
 TEST_P(CursorFileRejects, DamagedFile) {
@@ -115,12 +138,7 @@ INSTANTIATE_TEST_SUITE_P(
                              }},
                       Damage{"larger than 1 MiB",
                              [](auto& f) { f.resize(kMaxCursorFileBytes + 1); }}),
-    [](const auto& info) {
-      std::string name = info.param.what;
-      for (char& c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-      return name;
-    });
+    [](const auto& info) { return TestName(info.param); });
 
 TEST(CursorFile, AcceptsPngImageOfTheDirectorySize) {
   auto file = WriteCursorFile(16, 16, TestPattern(16, 16), 4, 4);

@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <ostream>
 #include <random>
+#include <string>
 #include <tuple>
 
 #include "engine/fill_kernels.h"
@@ -17,6 +20,17 @@ struct RandomCase {
   int colours;     // how many colours the noise uses
   double density;  // share of pixels that are not colour 0
 };
+
+void PrintTo(const RandomCase& c, std::ostream* os) {
+  *os << c.width << "x" << c.height << ", " << c.colours << " colours, "
+      << std::lround(c.density * 100) << "% not white";
+}
+
+// The flag says whether the AVX-512 row kernels may be used.
+void PrintTo(const std::tuple<RandomCase, bool>& p, std::ostream* os) {
+  PrintTo(std::get<0>(p), os);
+  *os << (std::get<1>(p) ? ", AVX-512 kernels where the CPU has them" : ", portable kernels");
+}
 
 class FillMatchesNaive : public ::testing::TestWithParam<std::tuple<RandomCase, bool>> {
  protected:
@@ -62,7 +76,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) {
       const RandomCase& c = std::get<0>(info.param);
       return std::to_string(c.width) + "x" + std::to_string(c.height) + "_" +
-             std::to_string(c.colours) + "colours" + (std::get<1>(info.param) ? "_avx512" : "");
+             std::to_string(c.colours) + "colours" +
+             (std::get<1>(info.param) ? "_Avx512" : "_Portable");
     });
 
 TEST(FloodFill, LeavesPictureAloneWhenNothingToDo) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,6 +19,10 @@ inline const std::vector<Walker> kAllWalkers = {Walker::Avx512, Walker::Avx2, Wa
 inline std::string WalkerName(Walker w) {
   const char* names[] = {"Avx512", "Avx2", "Portable", "Reference"};
   return names[static_cast<int>(w)];
+}
+
+inline void PrintTo(Walker w, std::ostream* os) {
+  *os << WalkerName(w);
 }
 
 inline ProcessKernel KernelOf(Walker w) {

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <ostream>
+#include <string>
+
 namespace huesift {
 namespace {
 
@@ -60,6 +64,19 @@ struct RectCase {
   int sx, sy, w, h, dx, dy;
 };
 
+void PrintTo(const RectCase& c, std::ostream* os) {
+  *os << c.w << "x" << c.h << " from (" << c.sx << "," << c.sy << ") to (" << c.dx << "," << c.dy
+      << ")";
+}
+
+// Test names allow letters, digits and underscores only.
+std::string NameOf(int v) {
+  return v == INT32_MAX   ? "Max"
+         : v == INT32_MIN ? "Min"
+         : v < 0          ? "Minus" + std::to_string(-v)
+                          : std::to_string(v);
+}
+
 class CopyRect : public ::testing::TestWithParam<RectCase> {};
 
 // Against the definition, walked over the destination: a pixel takes the source pixel the
@@ -94,7 +111,12 @@ INSTANTIATE_TEST_SUITE_P(
                       RectCase{20, 0, 3, 3, 0, 0}, RectCase{0, 0, 3, 3, 0, 30},
                       RectCase{1, 0, 5, 6, 2, 0}, RectCase{2, 2, 5, 4, 0, 1},
                       RectCase{0, 0, INT32_MAX, INT32_MAX, 0, 0},
-                      RectCase{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, 0, 0}));
+                      RectCase{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, 0, 0}),
+    [](const auto& info) {
+      const RectCase& c = info.param;
+      return NameOf(c.w) + "by" + NameOf(c.h) + "_From" + NameOf(c.sx) + "_" + NameOf(c.sy) +
+             "_To" + NameOf(c.dx) + "_" + NameOf(c.dy);
+    });
 
 }  // namespace
 }  // namespace huesift

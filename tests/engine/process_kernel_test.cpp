@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 #include <random>
 #include <set>
 #include <string>
@@ -9,6 +10,16 @@
 
 #include "engine/process_kernels.h"
 #include "tests/engine/harness.h"
+
+namespace huesift {
+
+// GoogleTest looks for a parameter's printer in the namespace of its type.
+inline void PrintTo(ProcessKernel k, std::ostream* os) {
+  const char* names[] = {"Portable", "Avx2", "Avx512"};
+  *os << names[static_cast<int>(k)];
+}
+
+}  // namespace huesift
 
 namespace huesift::test {
 namespace {

@@ -2,6 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <iomanip>
+#include <ios>
+#include <ostream>
+#include <string>
 #include <tuple>
 
 #include "tests/engine/harness.h"
@@ -22,6 +27,30 @@ struct RuleCase {
   std::vector<Colour> retained;
   std::vector<std::pair<Colour, Colour>> before_after;
 };
+
+void PrintColour(Colour c, std::ostream* os) {
+  if (c == kNoColour) {
+    *os << "empty";
+    return;
+  }
+  const std::ios::fmtflags flags = os->flags();
+  const char fill = os->fill();
+  *os << "0x" << std::hex << std::uppercase << std::setfill('0') << std::setw(6)
+      << static_cast<std::uint32_t>(c);
+  os->flags(flags);
+  os->fill(fill);
+}
+
+void PrintTo(const RuleCase& c, std::ostream* os) {
+  const char* passes[] = {"white", "strip", "reverse"};
+  *os << c.name << ": " << passes[static_cast<int>(c.pass)] << " pass, pen ";
+  PrintColour(c.pen, os);
+  *os << (c.convert ? ", converting" : "") << ", retained";
+  for (const Colour r : c.retained) {
+    *os << " ";
+    PrintColour(r, os);
+  }
+}
 
 // One-unit neighbours of black and white in each channel must never count as those colours.
 const RuleCase kCases[] = {
@@ -113,6 +142,16 @@ const RuleCase kCases[] = {
 // which moves it onto the other table searches.
 using RuleParam = std::tuple<RuleCase, Walker, int>;
 
+void PrintTo(const RuleParam& p, std::ostream* os) {
+  PrintTo(std::get<0>(p), os);
+  *os << ", on " << WalkerName(std::get<1>(p));
+  if (std::get<2>(p) > 0) *os << ", table padded to " << std::get<2>(p);
+}
+
+std::string PaddingName(int padTo) {
+  return padTo > 0 ? "PaddedTo" + std::to_string(padTo) : "AsListed";
+}
+
 class PassRules : public ::testing::TestWithParam<RuleParam> {};
 
 TEST_P(PassRules, EveryPixelFollowsItsRule) {
@@ -154,7 +193,7 @@ INSTANTIATE_TEST_SUITE_P(Table, PassRules,
                          [](const auto& info) {
                            return std::string(std::get<0>(info.param).name) + "_" +
                                   WalkerName(std::get<1>(info.param)) + "_" +
-                                  std::to_string(std::get<2>(info.param));
+                                  PaddingName(std::get<2>(info.param));
                          });
 
 }  // namespace

@@ -31,6 +31,16 @@ struct Format {
   int slack;
 };
 
+void PrintTo(const Format& f, std::ostream* os) {
+  *os << f.name;
+  if (f.slack == 0)
+    *os << ", refused whenever cut";
+  else if (f.slack > 0)
+    *os << ", refused once more than " << f.slack << " bytes are cut";
+  else
+    *os << ", a cut file need not be refused";
+}
+
 class DecodeCut : public ::testing::TestWithParam<Format> {};
 
 TEST_P(DecodeCut, CutFileIsRefusedOrGivesExactlyTheWholeFilesPicture) {

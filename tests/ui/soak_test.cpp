@@ -409,7 +409,8 @@ TEST_P(Soak, RandomActionsKeepTheProgramWhole) {
   EXPECT_GT(seen["paste taken"], 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Seeds, Soak, ::testing::Values(1u, 2u, 3u));
+INSTANTIATE_TEST_SUITE_P(Seeds, Soak, ::testing::Values(1u, 2u, 3u),
+                         [](const auto& info) { return "Seed" + std::to_string(info.param); });
 
 }  // namespace
 }  // namespace huesift::test
