@@ -10,11 +10,9 @@
 
 #include "app/batch_mode.h"
 #include "app/command_line.h"
-#include "app/help_window.h"
 #include "app/huesift_application.h"
 #include "app/main_window.h"
 #include "app/startup_messages.h"
-#include "io/capture_overlay.h"
 #include "platform/clipboard_reader.h"
 #include "platform/qt_services.h"
 
@@ -44,13 +42,6 @@ int RunWindow(int argc, char** argv) {
   app.setErrorServices(&services);
 
   huesift::MainWindow mainWindow(services);
-  huesift::CaptureOverlay overlay(
-      services, mainWindow.state,
-      {&mainWindow, mainWindow.picture, mainWindow.addColourButton, mainWindow.printButton,
-       mainWindow.fillButton, mainWindow.processButton});
-  mainWindow.setOverlay(&overlay);
-  huesift::HelpWindow help;
-  mainWindow.setHelp(&help);
 
   // The program ends with its main window and only then.
   QObject::connect(&mainWindow, &huesift::MainWindow::closed, &app,

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/main_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QResizeEvent>
 #include <QShowEvent>
@@ -9,33 +10,98 @@
 #include "app/gauge.h"
 #include "app/help_window.h"
 #include "app/process_controller.h"
-#include "app/toolbar.h"
+#include "colours/colour_lists.h"
+#include "io/buttons.h"
+#include "io/capture.h"
+#include "io/capture_overlay.h"
+#include "io/clipboard_transfer.h"
+#include "io/picture_files.h"
+#include "io/printing.h"
 #include "platform/guarded_handler.h"
+#include "tools/image_tools.h"
 
 namespace huesift {
 
 MainWindow::MainWindow(Services& services, QWidget* parent) : QWidget(parent), services(services) {
   buildLayout();
-  const ProcessControls controls{.window = this,
-                                 .picture = picture,
-                                 .undoPicture = undoPicture,
-                                 .process = processButton,
-                                 .stop = stopButton,
-                                 .undoButton = undoButton,
-                                 .addColor = addColourButton,
-                                 .fill = fillButton,
-                                 .reverse = reverseButton,
-                                 .retainedList = retainedList,
-                                 .gauge = gauge,
-                                 .convertToColor = convertToColourAction,
-                                 .convertWhite = convertWhiteAction};
-  process_ = std::make_unique<ProcessController>(state, services, controls,
-                                                 [this] { dismissColourBox(); });
+  createSubsystems();
   connectSignals();
   initialise();
 }
 
 MainWindow::~MainWindow() = default;
+
+void MainWindow::createSubsystems() {
+  // Top-level windows of their own, shown modally over this one.
+  overlay_ = std::make_unique<CaptureOverlay>(
+      services, state, CaptureOverlay::Targets{.mainWindow = this, .picture = picture});
+  help_ = std::make_unique<HelpWindow>();
+
+  process_ = std::make_unique<ProcessController>(
+      ProcessControls{.state = state,
+                      .services = services,
+                      .states = *this,
+                      .picture = picture,
+                      .undoPicture = undoPicture,
+                      .reverseButton = reverseButton,
+                      .retainedList = retainedList,
+                      .gauge = gauge,
+                      .convertToColourAction = convertToColourAction,
+                      .convertWhiteAction = convertWhiteAction});
+  colourLists_ =
+      std::make_unique<ColourLists>(ColourLists::Parts{.state = state,
+                                                       .services = services,
+                                                       .window = this,
+                                                       .retainedList = retainedList,
+                                                       .colourBox = colourBox,
+                                                       .addColourButton = addColourButton});
+  tools_ = std::make_unique<ImageTools>(ToolContext{.state = state,
+                                                    .services = services,
+                                                    .states = *this,
+                                                    .lists = *colourLists_,
+                                                    .lastChosenColour = lastChosenColour,
+                                                    .window = this,
+                                                    .picture = picture,
+                                                    .sampleSquare = sampleSquare,
+                                                    .undoPicture = undoPicture,
+                                                    .addColourButton = addColourButton,
+                                                    .fillButton = fillButton,
+                                                    .retainedList = retainedList,
+                                                    .colourBox = colourBox,
+                                                    .pictureMenu = pictureMenu,
+                                                    .bandLayer = bandLayer,
+                                                    .busy = [this] { return busy(); }});
+  paste_ = std::make_unique<Paste>(Paste::Parts{.state = state,
+                                                .services = services,
+                                                .states = *this,
+                                                .mainWindow = this,
+                                                .picture = picture});
+  copy_ = std::make_unique<Copy>(Copy::Parts{
+      .state = state, .services = services, .picture = picture, .scratch = copyScratch});
+  capture_ = std::make_unique<Capture>(Capture::Parts{.state = state,
+                                                      .services = services,
+                                                      .states = *this,
+                                                      .overlay = *overlay_,
+                                                      .mainWindow = this,
+                                                      .picture = picture,
+                                                      .undoPicture = undoPicture,
+                                                      .addColourButton = addColourButton,
+                                                      .fillButton = fillButton,
+                                                      .undoButton = undoButton});
+  files_ = std::make_unique<PictureFiles>(PictureFiles::Parts{.state = state,
+                                                              .services = services,
+                                                              .paste = *paste_,
+                                                              .lastFile = lastPictureFile,
+                                                              .window = this,
+                                                              .picture = picture});
+  print_ = std::make_unique<Print>(Print::Parts{.services = services,
+                                                .states = *this,
+                                                .mainWindow = this,
+                                                .picture = picture,
+                                                .addColourButton = addColourButton,
+                                                .fillButton = fillButton,
+                                                .smallPrintAction = smallPrintAction});
+}
 
 void MainWindow::initialise() {
   // An ordinary resizable frame, but no way to maximize it.
@@ -96,6 +162,52 @@ void MainWindow::popupButtonMenu(QMenu* menu, QToolButton* button, int dx) {
   menu->popup(QPoint(x() + button->x() - dx, y() + button->y() + 41));
 }
 
+void MainWindow::pictureComing() {
+  ReleaseButton(addColourButton);
+  ReleaseButton(fillButton);
+  undoWithdrawn();
+  dismissColourBox();
+  setCursor(Qt::ArrowCursor);
+}
+
+void MainWindow::pictureArrived(bool hasRows) {
+  for (QToolButton* tool : {addColourButton, printButton, fillButton, processButton})
+    tool->setEnabled(hasRows);
+  reverseButton->setEnabled(true);
+}
+
+void MainWindow::undoOffered() {
+  undoButton->setEnabled(true);
+}
+
+void MainWindow::undoWithdrawn() {
+  undoButton->setEnabled(false);
+}
+
+void MainWindow::runStarted() {
+  // Released directly: their click handlers would also withdraw the undo just taken.
+  addColourButton->setChecked(false);
+  fillButton->setChecked(false);
+  stopButton->setEnabled(true);
+  undoWithdrawn();
+  dismissColourBox();
+  retainedList->setEnabled(false);
+  while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+  setCursor(Qt::ArrowCursor);
+}
+
+void MainWindow::runStopped() {
+  stopButton->setChecked(true);
+  retainedList->setEnabled(true);
+}
+
+void MainWindow::runFinished(bool undoable) {
+  stopButton->setChecked(false);
+  stopButton->setEnabled(false);
+  if (undoable) undoOffered();
+  retainedList->setEnabled(true);
+}
+
 void MainWindow::dismissColourBox() {
   colourBox->hide();
   ClearColorTable(state.candidateColors);
@@ -140,12 +252,12 @@ void MainWindow::onReverseClicked() {
 void MainWindow::onUndoClicked() {
   if (refusedWhileBusy(undoButton)) return;
   picture->setPicture(undoPicture->picture());
-  undoButton->setEnabled(false);
+  undoWithdrawn();
 }
 
 void MainWindow::onResetClicked() {
   if (refusedWhileBusy(resetButton)) return;
-  undoButton->setEnabled(false);
+  undoWithdrawn();
   dismissColourBox();
   retainedList->clear();
   retainedList->appendColour(kBlack);
@@ -161,11 +273,16 @@ void MainWindow::onQuitClicked() {
 void MainWindow::onHelpClicked() {
   if (refusedWhileBusy(helpButton)) return;
   dismissColourBox();
-  if (help_) withWindowOpen([this] { services.execModal(help_); });
+  withWindowOpen([this] { services.execModal(help_.get()); });
 }
 
 // Every signal of the window is connected here.
 void MainWindow::connectSignals() {
+  // A key is a click on its button: nothing while the button is disabled, otherwise its
+  // click handler with the same refusal while Process runs.
+  for (const ToolbarKey& k : toolbarKeys_)
+    connect(k.key, &QAction::triggered, k.button, &QAbstractButton::click);
+
   connectHandler(captureButton, &QToolButton::clicked, &MainWindow::onCaptureClicked);
   connectHandler(processButton, &QToolButton::clicked, &MainWindow::onProcessClicked);
   connectHandler(addColourButton, &QToolButton::clicked, &MainWindow::onAddColourClicked);

@@ -9,42 +9,52 @@
 #include <QWidget>
 #include <memory>
 #include <optional>
+#include <vector>
 
+#include "app/toolbar.h"
 #include "colours/colour_box.h"
 #include "colours/retained_color_list.h"
 #include "engine/working_state.h"
 #include "platform/outline_layer.h"
 #include "platform/picture_control.h"
 #include "platform/services.h"
+#include "platform/window_states.h"
 
 namespace huesift {
 
-class Gauge;
-class ImageTools;
-class ProcessController;
+class Capture;
 class CaptureOverlay;
+class ColourLists;
+class Copy;
+class Gauge;
 class HelpWindow;
+class ImageTools;
+class Paste;
+class PictureFiles;
+class Print;
+class ProcessController;
 
 // The main window: the toolbar over the working picture. Handlers are short forwarders into
 // the subsystem classes.
-class MainWindow : public QWidget {
+class MainWindow : public QWidget, private WindowStates {
   Q_OBJECT
  public:
+  // Builds the program's windows: this one, the capture overlay and the help window, and
+  // every subsystem the toolbar drives, once, for the window's lifetime.
   explicit MainWindow(Services& services, QWidget* parent = nullptr);
   ~MainWindow() override;
 
-  void setOverlay(CaptureOverlay* overlay) { overlay_ = overlay; }
-  void setHelp(HelpWindow* help) { help_ = help; }
+  CaptureOverlay& overlay() { return *overlay_; }
+  HelpWindow& help() { return *help_; }
 
   WorkingState state;
   Services& services;
 
-  // Pictures: working, sample square, blank, clipboard scratch, undo.
-  PictureControl* picture = nullptr;
-  PictureControl* sampleSquare = nullptr;
-  PictureControl* blankPicture = nullptr;
-  PictureControl* copyScratch = nullptr;
-  PictureControl* undoPicture = nullptr;
+  PictureControl* picture = nullptr;       // the working picture
+  PictureControl* sampleSquare = nullptr;  // the 9 x 9 pixels around a sampling click
+  PictureControl* blankPicture = nullptr;  // white, hidden
+  PictureControl* copyScratch = nullptr;   // what Copy last put on the clipboard
+  PictureControl* undoPicture = nullptr;   // what Undo brings back
 
   // The band's dotted outline, drawn over the picture area of the window's surface.
   OutlineLayer* bandLayer = nullptr;
@@ -54,18 +64,18 @@ class MainWindow : public QWidget {
   QFrame* toolbarTopLine = nullptr;     // strip over the toolbar's top edge
   ColourBox* colourBox = nullptr;       // the "Retain which color?" box
 
-  QToolButton* addColourButton = nullptr;     // Add Color (toggle, group with Fill)
-  QToolButton* captureButton = nullptr;       // Capture
-  QToolButton* printButton = nullptr;         // Print
-  QToolButton* fillButton = nullptr;          // Fill (toggle, group with Add Color)
-  QToolButton* processButton = nullptr;       // Process
-  QToolButton* quitButton = nullptr;          // Quit
-  QToolButton* helpButton = nullptr;          // Help
-  QToolButton* resetButton = nullptr;         // Reset
-  QToolButton* stopButton = nullptr;          // Stop (toggle)
-  QToolButton* undoButton = nullptr;          // Undo
-  QToolButton* reverseButton = nullptr;       // Reverse Process (toggle)
-  RetainedColorList* retainedList = nullptr;  // Retained Colors
+  QToolButton* addColourButton = nullptr;  // Add Color (toggle, group with Fill)
+  QToolButton* captureButton = nullptr;
+  QToolButton* printButton = nullptr;
+  QToolButton* fillButton = nullptr;  // Fill (toggle, group with Add Color)
+  QToolButton* processButton = nullptr;
+  QToolButton* quitButton = nullptr;
+  QToolButton* helpButton = nullptr;
+  QToolButton* resetButton = nullptr;
+  QToolButton* stopButton = nullptr;  // Stop (toggle)
+  QToolButton* undoButton = nullptr;
+  QToolButton* reverseButton = nullptr;  // Reverse Process (toggle)
+  RetainedColorList* retainedList = nullptr;
   Gauge* gauge = nullptr;
 
   QMenu* pictureMenu = nullptr;  // picture: Copy
@@ -96,17 +106,17 @@ class MainWindow : public QWidget {
   void initialise();
   void fitOnFirstShow();
 
-  void onCaptureClicked();    // Capture
-  void onProcessClicked();    // Process
-  void onStopClicked();       // Stop
-  void onAddColourClicked();  // Add Color
-  void onUndoClicked();       // Undo
-  void onFillClicked();       // Fill
-  void onReverseClicked();    // Reverse Process
-  void onPrintClicked();      // Print
-  void onResetClicked();      // Reset
-  void onQuitClicked();       // Quit
-  void onHelpClicked();       // Help
+  void onCaptureClicked();
+  void onProcessClicked();
+  void onStopClicked();
+  void onAddColourClicked();
+  void onUndoClicked();
+  void onFillClicked();
+  void onReverseClicked();
+  void onPrintClicked();
+  void onResetClicked();
+  void onQuitClicked();
+  void onHelpClicked();
 
   void onCaptureButtonPressed(Qt::MouseButton button);
   void onProcessButtonPressed(Qt::MouseButton button);
@@ -119,8 +129,8 @@ class MainWindow : public QWidget {
   void onChooseFillColour();
   void onFillWhite();
   void onFillBlack();
-  void onPaste();  // Paste
-  void onCopy();   // Copy
+  void onPaste();
+  void onCopy();
   void onSmallPrintToggled();
   void onOpenPicture();
   void onSavePictureAs();
@@ -138,9 +148,6 @@ class MainWindow : public QWidget {
   void onCandidateChosen();
   void onColourBoxCloseClicked();  // the colour box's "X"
   void onColourBoxPressed(Qt::MouseButton button, const QPoint& globalPos);
-
-  // Hides the colour box and forgets its candidates.
-  void dismissColourBox();
 
  signals:
   // The main window has closed: the program ends.
@@ -164,7 +171,18 @@ class MainWindow : public QWidget {
   void dropEvent(QDropEvent* event) override;
 
  private:
+  // The window's state changes, each setting every enabled state it implies.
+  void pictureComing() override;
+  void pictureArrived(bool hasRows) override;
+  void undoOffered() override;
+  void undoWithdrawn() override;
+  void runStarted() override;
+  void runStopped() override;
+  void runFinished(bool undoable) override;
+  void dismissColourBox() override;
+
   void buildLayout();
+  void createSubsystems();
   void connectSignals();
   void connectTick(QAction* item, void (MainWindow::*handler)());
   void fitToWorkArea();
@@ -185,14 +203,22 @@ class MainWindow : public QWidget {
 
   int windowsOpen_ = 0;
 
-  CaptureOverlay* overlay_ = nullptr;
-  HelpWindow* help_ = nullptr;
   bool activated_ = false;
   // The work area of the first fit, kept until the window manager has framed the window.
   std::optional<QRect> frameFitPending_;
+  // Each toolbar key and the button it clicks.
+  std::vector<ToolbarKey> toolbarKeys_;
+
+  std::unique_ptr<CaptureOverlay> overlay_;
+  std::unique_ptr<HelpWindow> help_;
   std::unique_ptr<ProcessController> process_;
-  ImageTools& tools();
-  ImageTools* tools_ = nullptr;  // created on first use, owned as a child
+  std::unique_ptr<ColourLists> colourLists_;
+  std::unique_ptr<ImageTools> tools_;
+  std::unique_ptr<Paste> paste_;
+  std::unique_ptr<Copy> copy_;
+  std::unique_ptr<Capture> capture_;
+  std::unique_ptr<PictureFiles> files_;
+  std::unique_ptr<Print> print_;
 };
 
 }  // namespace huesift

@@ -15,35 +15,9 @@
 
 namespace huesift {
 
-namespace {
-
-Capture CaptureOf(MainWindow& f, CaptureOverlay& overlay) {
-  return Capture(f.state, f.services, overlay,
-                 {&f, f.picture, f.undoPicture, f.captureButton, f.addColourButton, f.fillButton,
-                  f.undoButton, f.reverseButton, [&f] { f.dismissColourBox(); }});
-}
-
-Paste PasteOf(MainWindow& f) {
-  return Paste(f.state, f.services,
-               {&f, f.picture, f.addColourButton, f.printButton, f.fillButton, f.processButton,
-                f.undoButton, f.reverseButton, [&f] { f.dismissColourBox(); }});
-}
-
-PictureFiles FilesOf(MainWindow& f) {
-  return PictureFiles(f.state, f.services, &f, *f.picture, f.lastPictureFile);
-}
-
-Print PrintOf(MainWindow& f) {
-  return Print(f.state, f.services,
-               {&f, f.picture, f.printButton, f.addColourButton, f.fillButton, f.smallPrintAction,
-                [&f] { f.dismissColourBox(); }});
-}
-
-}  // namespace
-
 void MainWindow::onCaptureClicked() {
   if (refusedWhileBusy(captureButton)) return;
-  if (overlay_) withWindowOpen([this] { CaptureOf(*this, *overlay_).click(); });
+  withWindowOpen([this] { capture_->click(); });
 }
 
 void MainWindow::onCaptureButtonPressed(Qt::MouseButton button) {
@@ -53,30 +27,26 @@ void MainWindow::onCaptureButtonPressed(Qt::MouseButton button) {
 void MainWindow::onPaste() {
   // A paste under a run, or inside a capture or the help window, is not taken.
   if (busy()) return;
-  PasteOf(*this).click();
+  paste_->click();
 }
 
 void MainWindow::onOpenPicture() {
   // The same gate as Paste: a file is one more way to paste a picture.
   if (busy()) return;
-  withWindowOpen([this] {
-    Paste paste = PasteOf(*this);
-    FilesOf(*this).chooseAndOpen(paste);
-  });
+  withWindowOpen([this] { files_->chooseAndOpen(); });
 }
 
 void MainWindow::onSavePictureAs() {
   // As Copy: only over a picture while no run is going.
   if (state.runState != 0 || busy()) return;
-  withWindowOpen([this] { FilesOf(*this).chooseAndSave(); });
+  withWindowOpen([this] { files_->chooseAndSave(); });
 }
 
 void MainWindow::openPictureFileLater(const QString& path) {
   QTimer::singleShot(0, this, [this, path] {
     RunGuarded(services, this, [&] {
       if (busy()) return;
-      Paste paste = PasteOf(*this);
-      FilesOf(*this).open(path, paste);
+      files_->open(path);
     });
   });
 }
@@ -113,12 +83,12 @@ void MainWindow::onCopy() {
   // The picture's menu opens only over a picture while no run is going; Ctrl+C keeps to the
   // same, so it never empties the clipboard for want of a picture.
   if (state.runState != 0) return;
-  Copy(state, services, *picture, *copyScratch).click();
+  copy_->click();
 }
 
 void MainWindow::onPrintClicked() {
   if (refusedWhileBusy(printButton)) return;
-  PrintOf(*this).click();
+  print_->click();
 }
 
 void MainWindow::onPrintButtonPressed(Qt::MouseButton button) {
@@ -126,7 +96,7 @@ void MainWindow::onPrintButtonPressed(Qt::MouseButton button) {
 }
 
 void MainWindow::onSmallPrintToggled() {
-  PrintOf(*this).toggleSmallSize();
+  print_->toggleSmallSize();
 }
 
 }  // namespace huesift

@@ -55,7 +55,7 @@ void MainWindow::buildLayout() {
     return bandLayer->mapFrom(this, picture->mapTo(this, picture->positionOf(pixel)));
   });
 
-  BuildToolbar(*this);
+  toolbarKeys_ = BuildToolbar(*this);
   toolbarBottomLine = MakeStrip(this, "toolbarBottomLine", {-3, 27, 798, 2});
   toolbarTopLine = MakeStrip(this, "toolbarTopLine", {-6, 1, 801, 2});
 

@@ -5,45 +5,14 @@
 #include "tools/image_tools.h"
 
 namespace huesift {
-namespace {
-
-ColourLists ListsOf(MainWindow& window) {
-  return ColourLists(window.state, window.services, &window, window.retainedList, window.colourBox,
-                     window.addColourButton);
-}
-
-}  // namespace
-
-ImageTools& MainWindow::tools() {
-  if (!tools_) {
-    const ToolContext context{state,
-                              services,
-                              this,
-                              picture,
-                              sampleSquare,
-                              undoPicture,
-                              addColourButton,
-                              fillButton,
-                              undoButton,
-                              retainedList,
-                              colourBox,
-                              pictureMenu,
-                              fillMenu,
-                              lastChosenColour,
-                              bandLayer,
-                              [this] { return busy(); }};
-    tools_ = new ImageTools(context, this);
-  }
-  return *tools_;
-}
 
 void MainWindow::onAddColourClicked() {
   if (refusedWhileBusy(addColourButton)) return;
-  tools().addColorClicked();
+  tools_->addColorClicked();
 }
 void MainWindow::onFillClicked() {
   if (refusedWhileBusy(fillButton)) return;
-  tools().fillClicked();
+  tools_->fillClicked();
 }
 
 void MainWindow::onFillButtonPressed(Qt::MouseButton button) {
@@ -51,7 +20,7 @@ void MainWindow::onFillButtonPressed(Qt::MouseButton button) {
 }
 
 void MainWindow::onChooseFillColour() {
-  tools().chooseFillColour();
+  tools_->chooseFillColour();
 }
 void MainWindow::onFillWhite() {
   state.fillColor = kWhite;
@@ -61,29 +30,29 @@ void MainWindow::onFillBlack() {
 }
 
 void MainWindow::onPicturePressed(Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y) {
-  tools().mouseDown(button, x, y);
+  tools_->mouseDown(button, x, y);
 }
 void MainWindow::onPictureMoved(Qt::MouseButtons buttons, Qt::KeyboardModifiers, int x, int y) {
-  tools().mouseMove(buttons, x, y);
+  tools_->mouseMove(buttons, x, y);
 }
 void MainWindow::onPictureReleased(Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
-  tools().mouseUp();
+  tools_->mouseUp();
 }
 
 void MainWindow::onRetainedListClicked() {
-  ListsOf(*this).retainedListClicked();
+  colourLists_->retainedListClicked();
 }
 void MainWindow::onRetainedListDroppedDown() {
-  ListsOf(*this).retainedListClicked();
+  colourLists_->retainedListClicked();
 }
 void MainWindow::onRetainedListChanged(int index) {
-  ListsOf(*this).retainedListChanged(index);
+  colourLists_->retainedListChanged(index);
 }
 void MainWindow::onCandidateChosen() {
-  ListsOf(*this).candidateChosen();
+  colourLists_->candidateChosen();
 }
 void MainWindow::onColourBoxCloseClicked() {
-  ListsOf(*this).closeBox();
+  colourLists_->closeBox();
 }
 
 void MainWindow::onColourBoxPressed(Qt::MouseButton, const QPoint& globalPos) {

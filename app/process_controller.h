@@ -3,33 +3,30 @@
 
 #include <QAction>
 #include <QToolButton>
-#include <functional>
 
 #include "colours/retained_color_list.h"
 #include "engine/process.h"
 #include "engine/working_state.h"
 #include "platform/picture_control.h"
 #include "platform/services.h"
+#include "platform/window_states.h"
 
 namespace huesift {
 
 class Gauge;
 
-// The controls a Process run reads and sets.
+// What a Process run reads and changes.
 struct ProcessControls {
-  QWidget* window;
-  PictureControl* picture;  // picture
-  PictureControl* undoPicture;
-  QToolButton* process;
-  QToolButton* stop;
-  QToolButton* undoButton;
-  QToolButton* addColor;
-  QToolButton* fill;
-  QToolButton* reverse;
-  RetainedColorList* retainedList;
-  Gauge* gauge;
-  QAction* convertToColor;
-  QAction* convertWhite;
+  WorkingState& state;
+  Services& services;
+  WindowStates& states;
+  PictureControl* picture = nullptr;
+  PictureControl* undoPicture = nullptr;
+  QToolButton* reverseButton = nullptr;
+  RetainedColorList* retainedList = nullptr;
+  Gauge* gauge = nullptr;
+  QAction* convertToColourAction = nullptr;
+  QAction* convertWhiteAction = nullptr;
 };
 
 // One Process run inside the click that starts it: undo copy, one pass over the picture with
@@ -38,8 +35,7 @@ struct ProcessControls {
 // working state and the controls.
 class ProcessController {
  public:
-  ProcessController(WorkingState& state, Services& services, const ProcessControls& controls,
-                    std::function<void()> dismissColourBox);
+  explicit ProcessController(ProcessControls controls) : c_(controls) {}
 
   void run();
   void stop();
@@ -49,14 +45,11 @@ class ProcessController {
 
  private:
   void finish();
-  // Stop up and disabled, Undo and the list enabled, the gauge at 0, runState 0.
+  // The gauge at 0, the one-run tick cleared, runState 0, and the window idle again.
   void becomeIdle();
   void runPass(ProcessPass pass, int height);
 
-  WorkingState& state_;
-  Services& services_;
   ProcessControls c_;
-  std::function<void()> dismissColourBox_;
   bool onStack_ = false;
 };
 

@@ -118,7 +118,8 @@ QFrame* MakeStrip(QWidget* parent, const QString& name, const QRect& geometry) {
   return strip;
 }
 
-void BuildToolbar(MainWindow& window) {
+std::vector<ToolbarKey> BuildToolbar(MainWindow& window) {
+  std::vector<ToolbarKey> keys;
   auto* bar = new ToolBarStrip(&window);
   bar->setObjectName("toolbar");
   bar->setGeometry(0, 0, 795, kToolbarHeight);
@@ -148,9 +149,7 @@ void BuildToolbar(MainWindow& window) {
       key->setObjectName(QString::fromUtf8(b.name) + QStringLiteral("Key"));
       key->setShortcut(b.key);
       window.addAction(key);
-      // A key is a click on its button: nothing while the button is disabled, otherwise its
-      // click handler with the same refusal while Process runs.
-      QObject::connect(key, &QAction::triggered, button, &QAbstractButton::click);
+      keys.push_back({key, button});
     }
   }
 
@@ -171,6 +170,7 @@ void BuildToolbar(MainWindow& window) {
                       window.reverseButton,   window.printButton,   window.retainedList,
                       window.resetButton,     window.quitButton,    window.helpButton};
   for (std::size_t i = 1; i < std::size(order); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
+  return keys;
 }
 
 }  // namespace huesift

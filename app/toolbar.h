@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QAction>
 #include <QFrame>
 #include <QToolButton>
+#include <vector>
 
 #include "app/glyphs.h"
 
@@ -42,7 +44,14 @@ class ToolBarStrip : public QWidget {
 // A borderless strip in the toolbar colour (spacers and the lines around the toolbar).
 QFrame* MakeStrip(QWidget* parent, const QString& name, const QRect& geometry);
 
-// Creates toolbar and everything on it, left to right, into the main window's members.
-void BuildToolbar(MainWindow& window);
+// A toolbar key (Ctrl+Z, Escape, ...) and the button a press of it clicks.
+struct ToolbarKey {
+  QAction* key;
+  QToolButton* button;
+};
+
+// Creates the toolbar and everything on it, left to right, into the main window's members;
+// returns the keys, for the window to connect to their buttons.
+std::vector<ToolbarKey> BuildToolbar(MainWindow& window);
 
 }  // namespace huesift

@@ -10,54 +10,55 @@
 namespace huesift {
 
 void ColourLists::retainedListClicked() {
-  addColor_->setChecked(false);  // not a click: the toggle's own handler does not run
-  box_->hide();
-  window_->unsetCursor();
-  ClearColorTable(state_.candidateColors);
+  p_.addColourButton->setChecked(false);  // not a click: the toggle's own handler does not run
+  p_.colourBox->hide();
+  p_.window->unsetCursor();
+  ClearColorTable(p_.state.candidateColors);
 }
 
 void ColourLists::retainedListChanged(int index) {
-  state_.deleteIndex = index;
-  if (retained_->count() > 1) {
-    retained_->deleteEntry(state_.deleteIndex);
+  p_.state.deleteIndex = index;
+  if (p_.retainedList->count() > 1) {
+    p_.retainedList->deleteEntry(p_.state.deleteIndex);
     rewriteRetained();
   }
-  retained_->resetBackgroundColour();
+  p_.retainedList->resetBackgroundColour();
 }
 
 void ColourLists::candidateChosen() {
-  const Colour c = box_->candidateList->colourAt(box_->candidateList->currentRow());
-  if (c == kNoColour || IsRetainedColor(state_, c)) return;
+  const Colour c = p_.colourBox->candidateList->colourAt(p_.colourBox->candidateList->currentRow());
+  if (c == kNoColour || IsRetainedColor(p_.state, c)) return;
   if (retainedFull()) {
-    services_.showMessage(window_, QString::fromLatin1(kListFullMessage));
+    p_.services.showMessage(p_.window, QString::fromLatin1(kListFullMessage));
     return;
   }
   retain(c);
 }
 
 void ColourLists::closeBox() {
-  box_->hide();
-  ClearColorTable(state_.candidateColors);
+  p_.colourBox->hide();
+  ClearColorTable(p_.state.candidateColors);
 }
 
 bool ColourLists::retainedFull() const {
-  return retained_->count() > state_.maxColors - 1;
+  return p_.retainedList->count() > p_.state.maxColors - 1;
 }
 
 void ColourLists::retain(Colour c) {
-  retained_->appendColour(c);
-  retained_->setBackgroundColour(c);
+  p_.retainedList->appendColour(c);
+  p_.retainedList->setBackgroundColour(c);
   rewriteRetained();
 }
 
 void ColourLists::rewriteRetained() {
-  ReloadRetainedColors(state_, retained_->entries());
+  ReloadRetainedColors(p_.state, p_.retainedList->entries());
 }
 
 void ColourLists::rewriteCandidates() {
-  ClearColorTable(state_.candidateColors);
-  const int n = std::min(box_->candidateList->count(), state_.maxColors);
-  for (int i = 0; i < n; ++i) state_.candidateColors[i] = box_->candidateList->colourAt(i);
+  ClearColorTable(p_.state.candidateColors);
+  const int n = std::min(p_.colourBox->candidateList->count(), p_.state.maxColors);
+  for (int i = 0; i < n; ++i)
+    p_.state.candidateColors[i] = p_.colourBox->candidateList->colourAt(i);
 }
 
 }  // namespace huesift

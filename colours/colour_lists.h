@@ -16,14 +16,16 @@ class Services;
 // sampling shares: the lists are the authority, the state's tables are rewritten from them.
 class ColourLists {
  public:
-  ColourLists(WorkingState& state, Services& services, QWidget* window, RetainedColorList* retained,
-              ColourBox* box, QAbstractButton* addColor)
-      : state_(state),
-        services_(services),
-        window_(window),
-        retained_(retained),
-        box_(box),
-        addColor_(addColor) {}
+  struct Parts {
+    WorkingState& state;
+    Services& services;
+    QWidget* window = nullptr;  // the cursor and the full-list message
+    RetainedColorList* retainedList = nullptr;
+    ColourBox* colourBox = nullptr;
+    QAbstractButton* addColourButton = nullptr;
+  };
+
+  explicit ColourLists(Parts parts) : p_(parts) {}
 
   // "Retained Colors" clicked or about to drop down: Add Color mode ends, the box closes.
   void retainedListClicked();
@@ -42,12 +44,7 @@ class ColourLists {
   void rewriteCandidates();
 
  private:
-  WorkingState& state_;
-  Services& services_;
-  QWidget* window_;
-  RetainedColorList* retained_;
-  ColourBox* box_;
-  QAbstractButton* addColor_;
+  Parts p_;
 };
 
 inline constexpr const char* kListFullMessage = "List box full - delete a color and continue.";

@@ -2,12 +2,12 @@
 #pragma once
 
 #include <QWidget>
-#include <functional>
 
 #include "engine/working_state.h"
 #include "io/capture_overlay.h"
 #include "platform/picture_control.h"
 #include "platform/services.h"
+#include "platform/window_states.h"
 
 class QAbstractButton;
 
@@ -18,28 +18,26 @@ namespace huesift {
 class Capture {
  public:
   struct Parts {
+    WorkingState& state;
+    Services& services;
+    WindowStates& states;
+    CaptureOverlay& overlay;
     QWidget* mainWindow = nullptr;
-    PictureControl* picture = nullptr;  // picture
+    PictureControl* picture = nullptr;
     PictureControl* undoPicture = nullptr;
-    QAbstractButton* capture = nullptr;
-    QAbstractButton* addColor = nullptr;
-    QAbstractButton* fill = nullptr;
+    // Put back as they were when the capture ends without a picture.
+    QAbstractButton* addColourButton = nullptr;
+    QAbstractButton* fillButton = nullptr;
     QAbstractButton* undoButton = nullptr;
-    QAbstractButton* reverse = nullptr;
-    std::function<void()> dismissColourBox;
   };
 
-  Capture(WorkingState& state, Services& services, CaptureOverlay& overlay, Parts parts)
-      : state_(state), services_(services), overlay_(overlay), parts_(std::move(parts)) {}
+  explicit Capture(Parts parts) : p_(parts) {}
 
   // Click on "Capture"; returns when the overlay has closed.
   void click();
 
  private:
-  WorkingState& state_;
-  Services& services_;
-  CaptureOverlay& overlay_;
-  Parts parts_;
+  Parts p_;
 };
 
 }  // namespace huesift

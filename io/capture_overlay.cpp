@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "io/capture_overlay.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QShowEvent>
 #include <QTimer>
@@ -182,9 +181,6 @@ void CaptureOverlay::onStillReleased(Qt::MouseButton, Qt::KeyboardModifiers, int
   picture->changed();
 
   endDrag();
-  const bool hasRows = picture->displayHeight() > 0;
-  for (QAbstractButton* b : {targets_.addColor, targets_.print, targets_.fill, targets_.process})
-    if (b) b->setEnabled(hasRows);
   taken_ = true;
   armed_ = false;
   if (targets_.mainWindow) targets_.mainWindow->show();

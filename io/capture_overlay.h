@@ -7,8 +7,6 @@
 #include "platform/picture_control.h"
 #include "platform/services.h"
 
-class QAbstractButton;
-
 namespace huesift {
 
 // The capture overlay: a borderless window over the work area showing a still of the screen,
@@ -16,20 +14,17 @@ namespace huesift {
 class CaptureOverlay : public QDialog {
   Q_OBJECT
  public:
-  // What a finished capture changes in the main window.
+  // The main window, hidden while the still is shown, and the picture a drag fills.
   struct Targets {
     QWidget* mainWindow = nullptr;
     PictureControl* picture = nullptr;  // the working picture
-    QAbstractButton* addColor = nullptr;
-    QAbstractButton* print = nullptr;
-    QAbstractButton* fill = nullptr;
-    QAbstractButton* process = nullptr;
   };
 
   CaptureOverlay(Services& services, WorkingState& state, Targets targets,
                  QWidget* parent = nullptr);
 
-  PictureControl* still = nullptr;  // the still
+  // The screen as it was when the capture began, one still pixel per screen pixel.
+  PictureControl* still = nullptr;
 
   // Arms the overlay for one modal showing; captureTaken() tells afterwards whether a
   // rectangle was taken (false after Escape, a close command or a failed screen grab).

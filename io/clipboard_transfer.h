@@ -3,13 +3,11 @@
 
 #include <QSize>
 #include <QString>
-#include <functional>
 
 #include "engine/working_state.h"
 #include "platform/picture_control.h"
 #include "platform/services.h"
-
-class QAbstractButton;
+#include "platform/window_states.h"
 
 namespace huesift {
 
@@ -17,19 +15,14 @@ namespace huesift {
 class Paste {
  public:
   struct Parts {
+    WorkingState& state;
+    Services& services;
+    WindowStates& states;
     QWidget* mainWindow = nullptr;
-    PictureControl* picture = nullptr;  // picture
-    QAbstractButton* addColor = nullptr;
-    QAbstractButton* print = nullptr;
-    QAbstractButton* fill = nullptr;
-    QAbstractButton* process = nullptr;
-    QAbstractButton* undoButton = nullptr;
-    QAbstractButton* reverse = nullptr;
-    std::function<void()> dismissColourBox;
+    PictureControl* picture = nullptr;
   };
 
-  Paste(WorkingState& state, Services& services, Parts parts)
-      : state_(state), services_(services), parts_(std::move(parts)) {}
+  explicit Paste(Parts parts) : p_(parts) {}
 
   // Only a picture that decoded completely replaces the working picture. Throws
   // std::runtime_error when the clipboard cannot be read or its picture cannot be decoded
@@ -42,12 +35,7 @@ class Paste {
   void take(Picture loaded);
 
  private:
-  void clearForNewPicture();
-  void record(int width, int height);
-
-  WorkingState& state_;
-  Services& services_;
-  Parts parts_;
+  Parts p_;
 };
 
 // The area Copy puts on the clipboard and Save writes: the recorded size, with the picture's
@@ -58,17 +46,20 @@ Picture RecordedArea(const WorkingState& state, const Picture& picture);
 // it is white.
 class Copy {
  public:
-  Copy(const WorkingState& state, Services& services, const PictureControl& picture,
-       PictureControl& scratch)
-      : state_(state), services_(services), picture_(picture), scratch_(scratch) {}
+  struct Parts {
+    const WorkingState& state;
+    Services& services;
+    const PictureControl* picture = nullptr;
+    // Holds what went to the clipboard, sized to the recorded area.
+    PictureControl* scratch = nullptr;
+  };
+
+  explicit Copy(Parts parts) : p_(parts) {}
 
   void click();
 
  private:
-  const WorkingState& state_;
-  Services& services_;
-  const PictureControl& picture_;
-  PictureControl& scratch_;  // copyScratch
+  Parts p_;
 };
 
 }  // namespace huesift

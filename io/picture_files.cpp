@@ -256,10 +256,10 @@ QString WritePictureFile(const QImage& image, const QString& path, const QByteAr
 }
 
 QString PictureFiles::folder() const {
-  return Folder(lastFile_);
+  return Folder(p_.lastFile);
 }
 
-void PictureFiles::chooseAndOpen(Paste& paste) {
+void PictureFiles::chooseAndOpen() {
   QStringList patterns;
   for (const QByteArray& format : QImageReader::supportedImageFormats()) {
     const QString suffix = QString::fromLatin1(format);
@@ -267,18 +267,19 @@ void PictureFiles::chooseAndOpen(Paste& paste) {
   }
   const QStringList filters = {QStringLiteral("Pictures (%1)").arg(patterns.join(' ')),
                                QStringLiteral("All files (*)")};
-  if (const std::optional<QString> path = services_.chooseFileToOpen(window_, folder(), filters))
-    open(*path, paste);
+  if (const std::optional<QString> path =
+          p_.services.chooseFileToOpen(p_.window, folder(), filters))
+    open(*path);
 }
 
-void PictureFiles::open(const QString& path, Paste& paste) {
+void PictureFiles::open(const QString& path) {
   // The dialogs start from here next time, whether or not the picture could be taken.
-  lastFile_ = QFileInfo(path).absoluteFilePath();
+  p_.lastFile = QFileInfo(path).absoluteFilePath();
   QString reason;
   std::optional<Picture> picture = ReadPictureFile(path, reason);
   if (!picture)
     throw std::runtime_error(QStringLiteral("Cannot open %1: %2").arg(path, reason).toStdString());
-  paste.take(std::move(*picture));
+  p_.paste.take(std::move(*picture));
 }
 
 void PictureFiles::chooseAndSave() {
@@ -288,28 +289,28 @@ void PictureFiles::chooseAndSave() {
   // Beside the last picture file and named after it, in a format Save writes.
   QString name = QStringLiteral("picture");
   QString suffix = QStringLiteral("png");
-  if (!lastFile_.isEmpty()) {
-    const QFileInfo last(lastFile_);
+  if (!p_.lastFile.isEmpty()) {
+    const QFileInfo last(p_.lastFile);
     name = last.completeBaseName();
     QString reason;
-    if (std::optional<QByteArray> format = SaveFormatFor(lastFile_, QString(), reason);
+    if (std::optional<QByteArray> format = SaveFormatFor(p_.lastFile, QString(), reason);
         format && FormatOfSuffix(last.suffix()) == *format)
       suffix = last.suffix();
   }
   const QString suggested = QDir(folder()).filePath(name + '.' + suffix);
-  if (const auto chosen = services_.chooseFileToSave(window_, suggested, filters))
+  if (const auto chosen = p_.services.chooseFileToSave(p_.window, suggested, filters))
     save(chosen->first, chosen->second);
 }
 
 void PictureFiles::save(const QString& path, const QString& filter) {
-  lastFile_ = QFileInfo(path).absoluteFilePath();
+  p_.lastFile = QFileInfo(path).absoluteFilePath();
   auto fail = [&path](const QString& reason) {
     throw std::runtime_error(QStringLiteral("Cannot save %1: %2").arg(path, reason).toStdString());
   };
   QString reason;
   const std::optional<QByteArray> format = SaveFormatFor(path, filter, reason);
   if (!format) fail(reason);
-  const Picture area = RecordedArea(state_, picture_.picture());
+  const Picture area = RecordedArea(p_.state, p_.picture->picture());
   if (area.empty()) fail(QStringLiteral("there is no picture to save"));
   reason = WritePictureFile(CompactImage(area), path, *format);
   if (!reason.isEmpty()) fail(reason);

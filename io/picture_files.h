@@ -50,23 +50,26 @@ QImage CompactImage(const Picture& picture);
 QString WritePictureFile(const QImage& image, const QString& path, const QByteArray& format);
 
 // Picture files in the main window: "Open Picture...", a file dropped or named on the command
-// line, and "Save Picture As...". lastFile is what the dialogs remember within the session:
-// the last picture file opened or saved.
+// line, and "Save Picture As...".
 class PictureFiles {
  public:
-  PictureFiles(const WorkingState& state, Services& services, QWidget* window,
-               const PictureControl& picture, QString& lastFile)
-      : state_(state),
-        services_(services),
-        window_(window),
-        picture_(picture),
-        lastFile_(lastFile) {}
+  struct Parts {
+    const WorkingState& state;
+    Services& services;
+    Paste& paste;  // an opened file becomes the picture as a pasted one does
+    // What the dialogs remember within the session: the last picture file opened or saved.
+    QString& lastFile;
+    QWidget* window = nullptr;
+    const PictureControl* picture = nullptr;
+  };
 
-  // Asks for a picture file and opens it into paste; nothing when the dialog is cancelled.
-  void chooseAndOpen(Paste& paste);
+  explicit PictureFiles(Parts parts) : p_(parts) {}
+
+  // Asks for a picture file and opens it; nothing when the dialog is cancelled.
+  void chooseAndOpen();
   // The file becomes the working picture exactly as a pasted picture would. Throws
   // std::runtime_error "Cannot open PATH: reason" and changes nothing else when it cannot.
-  void open(const QString& path, Paste& paste);
+  void open(const QString& path);
 
   // Asks where to save, then saves; nothing when the dialog is cancelled.
   void chooseAndSave();
@@ -78,11 +81,7 @@ class PictureFiles {
   QString folder() const;
 
  private:
-  const WorkingState& state_;
-  Services& services_;
-  QWidget* window_;
-  const PictureControl& picture_;
-  QString& lastFile_;
+  Parts p_;
 };
 
 }  // namespace huesift

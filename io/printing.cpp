@@ -26,12 +26,12 @@ class BusyCursor {
 }  // namespace
 
 void Print::click() {
-  ReleaseButton(parts_.addColor);
-  ReleaseButton(parts_.fill);
-  if (parts_.dismissColourBox) parts_.dismissColourBox();
-  BusyCursor busy(parts_.mainWindow);
-  const double scale = parts_.smallSize->isChecked() ? kSmallPrintScale : kPrintScale;
-  services_.printImage(ImageFromPicture(parts_.picture->picture()), scale);
+  ReleaseButton(p_.addColourButton);
+  ReleaseButton(p_.fillButton);
+  p_.states.dismissColourBox();
+  BusyCursor busy(p_.mainWindow);
+  const double scale = p_.smallPrintAction->isChecked() ? kSmallPrintScale : kPrintScale;
+  p_.services.printImage(ImageFromPicture(p_.picture->picture()), scale);
 }
 
 }  // namespace huesift

@@ -2,11 +2,10 @@
 #pragma once
 
 #include <QAction>
-#include <functional>
 
-#include "engine/working_state.h"
 #include "platform/picture_control.h"
 #include "platform/services.h"
+#include "platform/window_states.h"
 
 class QAbstractButton;
 
@@ -17,28 +16,25 @@ namespace huesift {
 class Print {
  public:
   struct Parts {
+    Services& services;
+    WindowStates& states;
     QWidget* mainWindow = nullptr;
-    const PictureControl* picture = nullptr;  // picture
-    QAbstractButton* print = nullptr;
-    QAbstractButton* addColor = nullptr;
-    QAbstractButton* fill = nullptr;
-    QAction* smallSize = nullptr;  // smallPrintAction
-    std::function<void()> dismissColourBox;
+    const PictureControl* picture = nullptr;
+    QAbstractButton* addColourButton = nullptr;
+    QAbstractButton* fillButton = nullptr;
+    QAction* smallPrintAction = nullptr;  // "Print 1/3 Size", a tick
   };
 
-  Print(const WorkingState& state, Services& services, Parts parts)
-      : state_(state), services_(services), parts_(std::move(parts)) {}
+  explicit Print(Parts parts) : p_(parts) {}
 
   // Throws what the printer reports ("There is no default printer currently selected");
   // the main window's cursor is back to the default either way.
   void click();
   // "Print 1/3 Size" chosen: ticked becomes unticked and the other way round.
-  void toggleSmallSize() { parts_.smallSize->setChecked(!parts_.smallSize->isChecked()); }
+  void toggleSmallSize() { p_.smallPrintAction->setChecked(!p_.smallPrintAction->isChecked()); }
 
  private:
-  const WorkingState& state_;
-  Services& services_;
-  Parts parts_;
+  Parts p_;
 };
 
 }  // namespace huesift

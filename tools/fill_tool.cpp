@@ -11,9 +11,9 @@
 namespace huesift {
 
 void ImageTools::fillClicked() {
-  c_.undoButton->setEnabled(false);
+  c_.states.undoWithdrawn();
   c_.window->unsetCursor();
-  lists_.closeBox();
+  c_.lists.closeBox();
   c_.colourBox->candidateList->clear();
   if (c_.fillButton->isChecked()) {
     c_.state.toolCursorFile = "syrblue.cur";
@@ -31,7 +31,7 @@ void ImageTools::chooseFillColour() {
 void ImageTools::fillAt(int x, int y) {
   takeUndoCopy();
   if (FloodFill(c_.picture->canvas(), x, y, c_.state.fillColor) > 0) c_.picture->changed();
-  enableUndo();
+  c_.states.undoOffered();
 }
 
 }  // namespace huesift

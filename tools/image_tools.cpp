@@ -11,11 +11,7 @@
 
 namespace huesift {
 
-ImageTools::ImageTools(const ToolContext& context, QObject* parent)
-    : QObject(parent),
-      c_(context),
-      lists_(context.state, context.services, context.window, context.retainedList,
-             context.colourBox, context.addColourButton) {}
+ImageTools::ImageTools(ToolContext context) : c_(std::move(context)) {}
 
 void ImageTools::mouseDown(Qt::MouseButton button, int x, int y) {
   if (c_.state.runState != 0 || c_.busy()) return;
@@ -54,10 +50,6 @@ bool ImageTools::loadToolCursor(const std::string& fileName) {
 
 void ImageTools::takeUndoCopy() {
   c_.undoPicture->setPicture(c_.picture->picture());
-}
-
-void ImageTools::enableUndo() {
-  c_.undoButton->setEnabled(true);
 }
 
 void ImageTools::beginBand(int x, int y) {
@@ -107,7 +99,7 @@ void ImageTools::mouseUp() {
   c_.bandLayer->clearOutlines();
   c_.picture->changed();
   c_.window->repaint();
-  enableUndo();
+  c_.states.undoOffered();
 }
 
 }  // namespace huesift

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QObject>
+#include <QtCore/qnamespace.h>
+
 #include <functional>
 #include <string>
 
 #include "colours/colour_lists.h"
 #include "engine/working_state.h"
+#include "platform/window_states.h"
 
 class QAbstractButton;
 class QMenu;
@@ -24,29 +26,28 @@ class Services;
 struct ToolContext {
   WorkingState& state;
   Services& services;
-  QWidget* window;                   // cursor, repaint, menu positions
-  PictureControl* picture;           // working picture
-  PictureControl* sampleSquare;      // 9 x 9 sample square
-  PictureControl* undoPicture;       // undo picture
-  QAbstractButton* addColourButton;  // Add Color
-  QAbstractButton* fillButton;       // Fill
-  QAbstractButton* undoButton;       // Undo
-  RetainedColorList* retainedList;
-  ColourBox* colourBox;
-  QMenu* pictureMenu;        // picture: Copy
-  QMenu* fillMenu;           // fill colour
-  Colour& lastChosenColour;  // the colour chooser's memory, shared with the process colour
-  OutlineLayer* bandLayer;   // where the band's outline is drawn, over the whole window
+  WindowStates& states;
+  ColourLists& lists;         // sampling fills the colour box and may retain at once
+  Colour& lastChosenColour;   // the colour chooser's memory, shared with the process colour
+  QWidget* window = nullptr;  // cursor, repaint, menu positions
+  PictureControl* picture = nullptr;
+  PictureControl* sampleSquare = nullptr;  // the 9 x 9 pixels around a sampling click
+  PictureControl* undoPicture = nullptr;
+  QAbstractButton* addColourButton = nullptr;
+  QAbstractButton* fillButton = nullptr;
+  RetainedColorList* retainedList = nullptr;
+  ColourBox* colourBox = nullptr;
+  QMenu* pictureMenu = nullptr;
+  OutlineLayer* bandLayer = nullptr;  // where the band's outline is drawn, over the whole window
   // True while the toolbar's busy gate is closed (a run still on the stack after Stop).
   std::function<bool()> busy;
 };
 
 // Pointer actions on the working picture (sampling, fill, cursor switching, the "Copy"
 // menu, band erase) and the two tool toggles with the fill-colour menu.
-class ImageTools : public QObject {
-  Q_OBJECT
+class ImageTools {
  public:
-  ImageTools(const ToolContext& context, QObject* parent);
+  explicit ImageTools(ToolContext context);
 
   // Picture coordinates; the three do nothing unless a picture is present and idle.
   void mouseDown(Qt::MouseButton button, int x, int y);
@@ -71,10 +72,8 @@ class ImageTools : public QObject {
   void beginBand(int x, int y);
   void toggleBandOutline();
   void takeUndoCopy();
-  void enableUndo();
 
   ToolContext c_;
-  ColourLists lists_;
   // A release ends a band only after the press that began it; a right press that opened the
   // "Copy" menu, for one, leaves its release to the menu.
   bool bandPressed_ = false;

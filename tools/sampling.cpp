@@ -10,14 +10,14 @@
 namespace huesift {
 
 void ImageTools::addColorClicked() {
-  c_.undoButton->setEnabled(false);
+  c_.states.undoWithdrawn();
   if (c_.addColourButton->isChecked()) {
     c_.state.toolCursorFile = "boxb.cur";
     loadToolCursor(c_.state.toolCursorFile);
   } else {
     c_.picture->unsetCursor();
     c_.window->unsetCursor();
-    lists_.closeBox();
+    c_.lists.closeBox();
   }
 }
 
@@ -43,12 +43,12 @@ void ImageTools::sampleAt(int x, int y) {
     if (candidates->count() >= s.maxColors) break;
     if (IsCandidateColor(s, p)) continue;
     candidates->appendColour(p);
-    lists_.rewriteCandidates();
+    c_.lists.rewriteCandidates();
   }
   const int n = candidates->count();
   if (n == 1) {
     c_.colourBox->hide();
-    lists_.retain(candidates->colourAt(0));
+    c_.lists.retain(candidates->colourAt(0));
     s.candidateColors[0] = kNoColour;
     candidates->clear();
   } else if (n >= 2) {

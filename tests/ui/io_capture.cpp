@@ -178,7 +178,7 @@ TEST_F(CaptureTest, RectangleLargerThanTheRasterKeepsWhatFitsAndCopiesWhiteBeyon
 // Escape or a close command, before or during a drag, brings back what the window showed.
 TEST_F(CaptureTest, EscapeOrCloseRestoresThePictureAndRunState) {
   const std::vector<std::function<void()>> endings = {
-      [this] { QTest::keyClick(overlay.get(), Qt::Key_Escape); }, [this] { overlay->close(); }};
+      [this] { QTest::keyClick(overlay, Qt::Key_Escape); }, [this] { overlay->close(); }};
   for (bool dragging : {false, true}) {
     for (const auto& end : endings) {
       const Picture before = giveEarlierPicture();
@@ -239,7 +239,7 @@ TEST_F(CaptureTest, ScreenThatCannotBeReadShowsOneMessageAndChangesNothing) {
 
 TEST_F(CaptureTest, CancelBeforeAnyPictureLeavesNoPicture) {
   const QSize empty = window->picture->displaySize();
-  capture([&] { QTest::keyClick(overlay.get(), Qt::Key_Escape); });
+  capture([&] { QTest::keyClick(overlay, Qt::Key_Escape); });
   EXPECT_EQ(window->state.runState, 2);
   EXPECT_FALSE(window->picture->hasRaster());
   EXPECT_EQ(window->picture->displaySize(), empty);

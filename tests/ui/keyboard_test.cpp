@@ -72,7 +72,7 @@ const KeyCase kKeys[] = {
      [](MainWindowTest& t) { return t.fake.saveRequests.size() == 1; },
      [](MainWindowTest& t) { t.window->state.runState = 2; }},
     {"F1OpensHelp", Qt::Key_F1, [](MainWindowTest&) {},
-     [](MainWindowTest& t) { return t.fake.modals == std::vector<QDialog*>{&t.help}; }, nullptr},
+     [](MainWindowTest& t) { return t.fake.modals == std::vector<QDialog*>{&t.help()}; }, nullptr},
     {"CtrlQQuits", Qt::CTRL | Qt::Key_Q, [](MainWindowTest&) {},
      [](MainWindowTest& t) { return !t.window->isVisible(); }, nullptr},
     // Stop is enabled only during a run (below); at rest the key finds it disabled.

@@ -25,12 +25,7 @@ class MainWindowTest : public ::testing::Test {
     fake.workAreaRect = kWorkArea;
     qobject_cast<HuesiftApplication*>(qApp)->setErrorServices(&fake);
     window = std::make_unique<MainWindow>(fake);
-    overlay = std::make_unique<CaptureOverlay>(
-        fake, window->state,
-        CaptureOverlay::Targets{window.get(), window->picture, window->addColourButton,
-                                window->printButton, window->fillButton, window->processButton});
-    window->setOverlay(overlay.get());
-    window->setHelp(&help);
+    overlay = &window->overlay();
     window->show();
   }
   ~MainWindowTest() override { qobject_cast<HuesiftApplication*>(qApp)->setErrorServices(nullptr); }
@@ -51,9 +46,9 @@ class MainWindowTest : public ::testing::Test {
   const Picture& picture() const { return window->picture->picture(); }
 
   FakeServices fake;
-  HelpWindow help;
   std::unique_ptr<MainWindow> window;
-  std::unique_ptr<CaptureOverlay> overlay;
+  CaptureOverlay* overlay = nullptr;
+  HelpWindow& help() { return window->help(); }
 };
 
 }  // namespace huesift::test

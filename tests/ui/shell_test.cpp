@@ -133,12 +133,12 @@ TEST_F(MainWindowTest, HelpClosesTheColourBoxAndShowsTheHelpWindowModally) {
   window->state.candidateColors[0] = 0x123456;
   bool okFocused = false;
   fake.onModal = [&](QDialog* d) {
-    okFocused = d->focusWidget() == help.okButton;
-    click(help.okButton);
+    okFocused = d->focusWidget() == help().okButton;
+    click(help().okButton);
     EXPECT_FALSE(d->isVisible());
   };
   click(window->helpButton);
-  ASSERT_EQ(fake.modals, std::vector<QDialog*>{&help});
+  ASSERT_EQ(fake.modals, std::vector<QDialog*>{&help()});
   EXPECT_TRUE(okFocused);
   EXPECT_FALSE(window->colourBox->isVisible());
   EXPECT_EQ(window->state.candidateColors[0], kNoColour);
@@ -156,7 +156,7 @@ TEST_F(MainWindowTest, ClicksQueuedBeforeACaptureOpenNothingInsideIt) {
   givePicture(Picture(8, 8, kBlack));
   int opened = 0;
   fake.onModal = [&](QDialog* dialog) {
-    if (++opened > 1 || dialog != overlay.get()) return;
+    if (++opened > 1 || dialog != overlay) return;
     // The overlay has hidden the main window to take its still; the clicks that were
     // waiting in the queue arrive now.
     for (int i = 0; i < 20 && fake.sleeps.empty(); ++i) QCoreApplication::processEvents();
@@ -172,7 +172,7 @@ TEST_F(MainWindowTest, ClicksQueuedBeforeACaptureOpenNothingInsideIt) {
   };
   fake.clipboard = QImage(3, 3, QImage::Format_RGB32);
   click(window->captureButton);
-  EXPECT_EQ(fake.modals, std::vector<QDialog*>{overlay.get()});  // no help window inside
+  EXPECT_EQ(fake.modals, std::vector<QDialog*>{overlay});  // no help window inside
   EXPECT_TRUE(fake.printed.empty());
   EXPECT_EQ(picture(), Picture(8, 8, kBlack));  // neither paste nor Process ran
   EXPECT_TRUE(window->isVisible());

@@ -343,7 +343,7 @@ class Soak : public ToolsTest, public ::testing::WithParamInterface<unsigned> {
   void checkInvariants() {
     ASSERT_TRUE(window->isVisible()) << where() << ": the main window is gone";
     EXPECT_EQ(closedSeen, quits) << where() << ": the program ended other than by Quit";
-    EXPECT_FALSE(help.isVisible()) << where();
+    EXPECT_FALSE(help().isVisible()) << where();
     EXPECT_FALSE(overlay->isVisible()) << where();
     const int n = window->retainedList->count();
     ASSERT_TRUE(n >= 1 && n <= 64) << where() << ": " << n << " retained colours";
@@ -374,7 +374,7 @@ TEST_P(Soak, RandomActionsKeepTheProgramWhole) {
     return QCursor(Qt::CrossCursor);
   };
   fake.onModal = [this](QDialog* dialog) {
-    if (dialog == overlay.get()) return onCapture();
+    if (dialog == overlay) return onCapture();
     // Nothing opens inside a capture.
     EXPECT_FALSE(overlay->isVisible()) << where() << ": a window opened inside the capture";
   };
