@@ -19,7 +19,7 @@
 
 #include "engine/process.h"
 #include "engine/working_state.h"
-#include "io/picture_files.h"
+#include "platform/picture_file_io.h"
 
 namespace huesift {
 

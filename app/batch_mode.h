@@ -6,7 +6,7 @@
 
 #include "app/command_line.h"
 #include "engine/picture.h"
-#include "io/picture_files.h"  // CompactImage
+#include "platform/picture_file_io.h"  // CompactImage
 
 namespace huesift {
 

@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "io/buttons.h"
-#include "io/image_convert.h"
+#include "platform/image_convert.h"
 #include "platform/image_decode.h"
 
 namespace huesift {
