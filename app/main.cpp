@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "app/batch_mode.h"
-#include "app/command_line.h"
 #include "app/huesift_application.h"
 #include "app/startup_messages.h"
 #include "app/tform1.h"
 #include "app/thelp.h"
+#include "cli/batch_mode.h"
+#include "cli/command_line.h"
 #include "io/tform2.h"
 #include "platform/clipboard_reader.h"
 #include "platform/qt_services.h"

@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "app/command_line.h"
+#include "cli/command_line.h"
 #include "engine/picture.h"
 
 namespace huesift {

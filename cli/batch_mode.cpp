@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/batch_mode.h"
+#include "cli/batch_mode.h"
 
 #include <unistd.h>
 
