@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "app/batch_mode.h"
-#include "app/command_line.h"
 #include "app/huesift_application.h"
 #include "app/main_window.h"
 #include "app/startup_messages.h"
+#include "cli/batch_mode.h"
+#include "cli/command_line.h"
 #include "platform/clipboard_reader.h"
 #include "platform/qt_services.h"
 

@@ -200,4 +200,17 @@ int RunProcessPass(ProcessPass pass, int height, int gaugeMax, const ColourTable
   return rows;
 }
 
+void ProcessWholePicture(ProcessPass pass, Picture& picture, const ColourTable& retained,
+                         bool convertToColor, Colour processColor) {
+  if (picture.empty()) return;
+  const detail::RetainedSet set = detail::CompileRetainedSet(retained);
+  const detail::RowKernel kernel = detail::RowKernelOf(ChooseKernel(pass, set));
+  detail::RowJob job;
+  job.pass = pass;
+  job.set = &set;
+  job.convert = pass != ProcessPass::White && convertToColor;
+  job.pen = ToStored(processColor);
+  for (int y = 0; y < picture.height(); ++y) kernel(picture.row(y), picture.width(), job);
+}
+
 }  // namespace huesift

@@ -31,6 +31,12 @@ struct ProcessHooks {
 int RunProcessPass(ProcessPass pass, int height, int gaugeMax, const ColourTable& retained,
                    const ProcessHooks& hooks);
 
+// The same pass over every row of a picture that nothing else touches meanwhile: no events
+// to let through, no stop, and the "Convert to Color" tick and the process colour fixed for
+// the whole walk. Gives exactly the pixels RunProcessPass gives with hooks that answer so.
+void ProcessWholePicture(ProcessPass pass, Picture& picture, const ColourTable& retained,
+                         bool convertToColor, Colour processColor);
+
 // The plain pixel-by-pixel walk: per pixel a stop test, a bounds-checked read, a search of
 // all 64 slots and a bounds-checked write. It is the yardstick that RunProcessPass is tested
 // and measured against, not something the program runs.

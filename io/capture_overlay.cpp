@@ -8,8 +8,8 @@
 #include <stdexcept>
 #include <utility>
 
-#include "io/image_convert.h"
 #include "platform/guarded_handler.h"
+#include "platform/image_convert.h"
 
 namespace huesift {
 

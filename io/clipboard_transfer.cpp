@@ -3,7 +3,7 @@
 
 #include <stdexcept>
 
-#include "io/image_convert.h"
+#include "platform/image_convert.h"
 #include "platform/image_decode.h"
 
 namespace huesift {

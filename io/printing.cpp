@@ -4,7 +4,7 @@
 #include <QAbstractButton>
 
 #include "io/buttons.h"
-#include "io/image_convert.h"
+#include "platform/image_convert.h"
 #include "platform/print_geometry.h"
 
 namespace huesift {

@@ -12,7 +12,7 @@
 #include <sstream>
 
 #include "app/gauge.h"
-#include "io/image_convert.h"
+#include "platform/image_convert.h"
 #include "tests/engine/naive_fill.h"
 #include "tests/ui/tools_fixture.h"
 

@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QImage>
 #include <cstdio>
 
-#include "app/command_line.h"
+#include "cli/command_line.h"
 #include "engine/picture.h"
-#include "io/picture_files.h"  // CompactImage
 
 namespace huesift {
 

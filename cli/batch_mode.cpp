@@ -1,15 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/batch_mode.h"
+#include "cli/batch_mode.h"
 
 #include <unistd.h>
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QImageWriter>
-#include <QSaveFile>
 #include <algorithm>
-#include <array>
 #include <atomic>
 #include <map>
 #include <mutex>
@@ -19,7 +15,7 @@
 
 #include "engine/process.h"
 #include "engine/working_state.h"
-#include "io/picture_files.h"
+#include "platform/picture_file_io.h"
 
 namespace huesift {
 
@@ -66,30 +62,16 @@ class Reporter {
 }  // namespace
 
 void ProcessLikeTheWindow(Picture& picture, const CommandLine& options) {
-  if (picture.height() < 1) return;
-  WorkingState state;
-  std::vector<std::string> entries;
-  for (Colour c : options.keep) entries.push_back(ColourText(c));
-  ReloadRetainedColors(state, entries);
-  if (options.whiteTo) state.processColor = *options.whiteTo;
-  if (options.convert) state.processColor = *options.convert;
-
-  int progress = 0;
-  ProcessHooks hooks;
-  hooks.pump = [] {};
-  hooks.stopRequested = [] { return false; };
-  hooks.picture = [&picture] { return &picture; };
-  hooks.displayedWidth = [&picture] { return picture.width(); };
-  hooks.convertToColor = [&options] { return options.convert.has_value(); };
-  hooks.processColor = [&state] { return state.processColor; };
-  hooks.progress = [&progress] { return progress; };
-  hooks.setProgress = [&progress](int p) { progress = p; };
-
-  const int height = picture.height();
+  // The retained list as the window would hold these colours: one to a slot, in order.
+  ColourTable retained;
+  ClearColorTable(retained);
+  std::copy_n(options.keep.begin(), std::min<std::size_t>(options.keep.size(), kMaxColors),
+              retained.begin());
   const ProcessPass pass = options.whiteTo   ? ProcessPass::White
                            : options.reverse ? ProcessPass::Reverse
                                              : ProcessPass::Strip;
-  RunProcessPass(pass, height, height - 1, state.retainedColors, hooks);
+  const Colour processColor = options.convert.value_or(options.whiteTo.value_or(kBlack));
+  ProcessWholePicture(pass, picture, retained, options.convert.has_value(), processColor);
 }
 
 int RunBatch(const CommandLine& line, std::FILE* messages) {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "io/image_convert.h"
+#include "platform/image_convert.h"
 
 #include <cstring>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/command_line.h"
+#include "cli/command_line.h"
 
 #include <algorithm>
 
