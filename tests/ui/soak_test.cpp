@@ -14,7 +14,7 @@
 #include "app/gauge.h"
 #include "io/image_convert.h"
 #include "tests/engine/naive_fill.h"
-#include "tests/ui/tools_fixture.h"
+#include "tests/ui/tools/tools_fixture.h"
 
 namespace huesift::test {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "io/clipboard_transfer.h"
 #include "platform/image_decode.h"
-#include "tests/ui/clipboard_fixture.h"
+#include "tests/ui/io/clipboard_fixture.h"
 
 namespace huesift::test {
 namespace {

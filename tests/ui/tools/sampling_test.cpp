@@ -3,7 +3,7 @@
 // list: what the user sees in both lists and what the tables mirror.
 #include <QScrollBar>
 
-#include "tests/ui/tools_fixture.h"
+#include "tests/ui/tools/tools_fixture.h"
 
 namespace huesift::test {
 namespace {

@@ -3,7 +3,7 @@
 // cursors with their switching and failures.
 #include <QMenu>
 
-#include "tests/ui/tools_fixture.h"
+#include "tests/ui/tools/tools_fixture.h"
 
 namespace huesift::test {
 namespace {
