@@ -164,7 +164,7 @@ TEST_F(ProcessTest, ProcessClickDuringARunStartsNoSecondRun) {
   click(window->processButton);
   EXPECT_EQ(fake.pumps, 4);  // rows 0, 50, 100 and the finish of one run
   EXPECT_EQ(fake.sleeps.size(), 1u);
-  EXPECT_EQ(window->undoPicture->picture(), original);  // no copy of the half-done picture
+  EXPECT_EQ(undoCopy(), original);  // no copy of the half-done picture
   EXPECT_EQ(picture(), Filled(4, 120, kWhite));
 }
 
@@ -187,9 +187,9 @@ TEST_F(ProcessTest, ClicksHandledWithStopWaitUntilTheRunHasReturned) {
   for (int y = 0; y < 160; ++y) {
     ASSERT_EQ(picture().pixel(6, y), y < 50 ? kWhite : kOrange) << "row " << y;
   }
-  EXPECT_EQ(fake.sleeps.size(), 1u);                    // one run, and it stopped
-  EXPECT_EQ(window->undoPicture->picture(), original);  // the undo copy is the run's
-  EXPECT_EQ(window->retainedList->count(), 2);          // Reset was refused
+  EXPECT_EQ(fake.sleeps.size(), 1u);            // one run, and it stopped
+  EXPECT_EQ(undoCopy(), original);              // the undo copy is the run's
+  EXPECT_EQ(window->retainedList->count(), 2);  // Reset was refused
   click(window->undoButton);
   EXPECT_EQ(picture(), original);
   // Once the run has returned, the same clicks act again.
@@ -254,7 +254,7 @@ TEST_F(ProcessTest, PictureWithoutRowsLeavesTheToolbarIdle) {
   EXPECT_TRUE(window->retainedList->isEnabled());
   EXPECT_FALSE(window->undoButton->isEnabled());
   EXPECT_EQ(window->state.runState, 0);
-  EXPECT_EQ(window->undoPicture->picture(), Filled(10, 3, kOrange));
+  EXPECT_EQ(undoCopy(), Filled(10, 3, kOrange));
   EXPECT_EQ(fake.pumps, 0);
 }
 

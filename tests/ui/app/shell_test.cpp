@@ -30,7 +30,7 @@ TEST_F(ShellTest, ResetWithdrawsUndoAndLeavesThePicturesAlone) {
   EXPECT_TRUE(IsRetainedColor(window->state, kBlack));
   EXPECT_FALSE(IsRetainedColor(window->state, 0x123456));
   EXPECT_EQ(picture(), processed);
-  EXPECT_EQ(window->undoPicture->picture(), original);
+  EXPECT_EQ(undoCopy(), original);
 }
 
 TEST_F(ShellTest, ProcessColorOpensOnTheLastConfirmedColour) {

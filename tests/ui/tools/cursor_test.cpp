@@ -179,7 +179,7 @@ TEST_F(ToolCursorTest, RightClicksAlternateEachToolsCursorsStartingFromTheFirst)
             (QStringList{"boxb.cur", "boxo.cur", "boxb.cur", "boxo.cur", "syrblue.cur",
                          "syrred.cur", "syrblue.cur", "boxb.cur"}));
   EXPECT_EQ(picture(), Picture(30, 30, kWhite));  // right clicks sample and fill nothing
-  EXPECT_TRUE(window->colourBox->candidateList->count() == 0 && fake.messages.isEmpty());
+  EXPECT_TRUE(candidateList()->count() == 0 && fake.messages.isEmpty());
 }
 
 TEST_F(ToolCursorTest, MissingCursorFilesAreReportedAndThePointerKeepsItsShape) {
