@@ -44,11 +44,16 @@ class MainWindowTest : public ::testing::Test {
 
   static void click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton); }
   const Picture& picture() const { return window->picture->picture(); }
+  const Picture& undoCopy() const { return window->undoPicture->picture(); }
+  // The colours the "Retain which color?" box offers.
+  CandidateList* candidateList() const { return window->colourBox->candidateList; }
+  // The capture overlay's still of the screen, where the rectangle is dragged.
+  PictureControl* still() const { return overlay->still; }
+  HelpWindow& help() { return window->help(); }
 
   FakeServices fake;
   std::unique_ptr<MainWindow> window;
   CaptureOverlay* overlay = nullptr;
-  HelpWindow& help() { return window->help(); }
 };
 
 }  // namespace huesift::test

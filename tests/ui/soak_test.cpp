@@ -14,7 +14,7 @@
 #include "app/gauge.h"
 #include "platform/image_convert.h"
 #include "tests/engine/naive_fill.h"
-#include "tests/ui/tools_fixture.h"
+#include "tests/ui/tools/tools_fixture.h"
 
 namespace huesift::test {
 namespace {
@@ -177,9 +177,9 @@ class Soak : public ToolsTest, public ::testing::WithParamInterface<unsigned> {
     if (chance(20)) return overlay->reject();
     auto mouse = [&](QEvent::Type type, Qt::MouseButtons held, QPoint at) {
       const Qt::MouseButton b = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-      QMouseEvent event(type, QPointF(at), overlay->still->mapToGlobal(QPointF(at)), b, held,
+      QMouseEvent event(type, QPointF(at), still()->mapToGlobal(QPointF(at)), b, held,
                         Qt::NoModifier);
-      QCoreApplication::sendEvent(overlay->still, &event);
+      QCoreApplication::sendEvent(still(), &event);
     };
     const QPoint a(below(300), below(200)), b(below(300), below(200));
     mouse(QEvent::MouseButtonPress, Qt::LeftButton, a);
@@ -202,13 +202,13 @@ class Soak : public ToolsTest, public ::testing::WithParamInterface<unsigned> {
       }
     };
     const Picture before = picture();
-    const Picture undoBefore = window->undoPicture->picture();
+    const Picture undoBefore = undoCopy();
     fake.onSleep = [this, &before, &undoBefore] {
       if (fake.sleeps.back() != 500) return;
       // The run's undo copy is what the picture was, whatever came in the pumps.
-      if (window->undoPicture->picture() != undoBefore) {
+      if (undoCopy() != undoBefore) {
         ++seen["run with undo copy"];
-        EXPECT_TRUE(window->undoPicture->picture() == before) << where() << ": undo copy replaced";
+        EXPECT_TRUE(undoCopy() == before) << where() << ": undo copy replaced";
       }
       // Clicks that wait in the queue until the run has returned, as in a real event queue.
       for (QToolButton* b : {window->captureButton, window->helpButton, window->printButton}) {
@@ -231,7 +231,7 @@ class Soak : public ToolsTest, public ::testing::WithParamInterface<unsigned> {
   // Band, fill or Process: what they may change, against an independent reference.
   void editAndCheck() {
     const Picture before = picture();
-    const Picture undoBefore = window->undoPicture->picture();
+    const Picture undoBefore = undoCopy();
     const bool fillDown = window->fillButton->isChecked();
     const bool idle = window->state.runState == 0 && window->busy() == false;
     if (fillDown || chance(50)) {
@@ -277,7 +277,7 @@ class Soak : public ToolsTest, public ::testing::WithParamInterface<unsigned> {
       click(window->processButton);
       fake.onPump = nullptr;
     }
-    const Picture& undo = window->undoPicture->picture();
+    const Picture& undo = undoCopy();
     if (undo != undoBefore) {
       ++seen[doing + " with undo copy"];
       EXPECT_TRUE(undo == before) << where() << ": the undo copy is not the picture before";
@@ -328,8 +328,8 @@ class Soak : public ToolsTest, public ::testing::WithParamInterface<unsigned> {
       }
       default: {
         doing = "colour box or key";
-        if (window->colourBox->isVisible() && window->colourBox->candidateList->count() > 0) {
-          chooseCandidate(below(window->colourBox->candidateList->count()));
+        if (window->colourBox->isVisible() && candidateList()->count() > 0) {
+          chooseCandidate(below(candidateList()->count()));
         } else {
           static const Qt::Key keys[] = {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Space, Qt::Key_Tab,
                                          Qt::Key_Down};

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop services behind capture, paste, copy and print, on the real Qt clipboard and
 // printer support (in-process clipboard of the offscreen platform).
+#include "platform/qt_services.h"
+
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -11,7 +13,6 @@
 #include <QMimeData>
 #include <stdexcept>
 
-#include "platform/qt_services.h"
 #include "tests/ui/fake_services.h"
 
 namespace huesift::test {

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The help window on its own.
+#include "app/help_window.h"
+
 #include <gtest/gtest.h>
 
 #include <QFontMetrics>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
-
-#include "app/help_window.h"
 
 namespace huesift::test {
 namespace {

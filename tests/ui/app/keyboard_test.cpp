@@ -19,69 +19,70 @@ void Press(MainWindow& window, QKeyCombination key) {
   QTest::keyClick(&window, key.key(), key.keyboardModifiers());
 }
 
+class KeyboardTest : public MainWindowTest {};
+
 struct KeyCase {
   const char* name;
   QKeyCombination key;
-  std::function<void(MainWindowTest&)> arrange;  // the key's control can act
-  std::function<bool(MainWindowTest&)> acted;
-  std::function<void(MainWindowTest&)> disable;  // nullptr: the control is never disabled
+  std::function<void(KeyboardTest&)> arrange;  // the key's control can act
+  std::function<bool(KeyboardTest&)> acted;
+  std::function<void(KeyboardTest&)> disable;  // nullptr: the control is never disabled
 };
 
 const KeyCase kKeys[] = {
     {"CtrlZUndoes", Qt::CTRL | Qt::Key_Z,
-     [](MainWindowTest& t) {
+     [](KeyboardTest& t) {
        t.givePicture(Picture(5, 4, kOrange));
        t.window->undoPicture->setPicture(Picture(5, 4, kWhite));
        t.window->undoButton->setEnabled(true);
      },
-     [](MainWindowTest& t) { return t.picture() == Picture(5, 4, kWhite); },
-     [](MainWindowTest& t) { t.window->undoButton->setEnabled(false); }},
+     [](KeyboardTest& t) { return t.picture() == Picture(5, 4, kWhite); },
+     [](KeyboardTest& t) { t.window->undoButton->setEnabled(false); }},
     {"CtrlPPrints", Qt::CTRL | Qt::Key_P,
-     [](MainWindowTest& t) { t.givePicture(Picture(5, 4, kOrange)); },
-     [](MainWindowTest& t) { return !t.fake.printed.empty(); },
-     [](MainWindowTest& t) { t.window->printButton->setEnabled(false); }},
+     [](KeyboardTest& t) { t.givePicture(Picture(5, 4, kOrange)); },
+     [](KeyboardTest& t) { return !t.fake.printed.empty(); },
+     [](KeyboardTest& t) { t.window->printButton->setEnabled(false); }},
     {"CtrlCCopies", Qt::CTRL | Qt::Key_C,
-     [](MainWindowTest& t) {
+     [](KeyboardTest& t) {
        t.givePicture(Picture(5, 4, kOrange));
        t.window->state.pictureWidth = 5;
        t.window->state.pictureHeight = 4;
      },
-     [](MainWindowTest& t) {
+     [](KeyboardTest& t) {
        return t.fake.clipboard && t.fake.clipboard->size() == QSize(5, 4) &&
               t.fake.clipboard->pixelColor(4, 3) == QColor(0xFF, 0x80, 0);
      },
      // Without a picture the picture's menu does not open; the key must not empty the
      // clipboard either.
-     [](MainWindowTest& t) { t.window->state.runState = 2; }},
+     [](KeyboardTest& t) { t.window->state.runState = 2; }},
     {"CtrlVPastes", Qt::CTRL | Qt::Key_V,
-     [](MainWindowTest& t) {
+     [](KeyboardTest& t) {
        QImage image(7, 3, QImage::Format_RGB32);
        image.fill(QColor(0xFF, 0x80, 0));
        t.fake.clipboard = image;
      },
-     [](MainWindowTest& t) { return t.picture() == Picture(7, 3, kOrange); }, nullptr},
+     [](KeyboardTest& t) { return t.picture() == Picture(7, 3, kOrange); }, nullptr},
     // The file dialogs, answered by cancelling; what matters is that the key asked.
-    {"CtrlOOpens", Qt::CTRL | Qt::Key_O, [](MainWindowTest&) {},
-     [](MainWindowTest& t) { return t.fake.openRequests.size() == 1; }, nullptr},
+    {"CtrlOOpens", Qt::CTRL | Qt::Key_O, [](KeyboardTest&) {},
+     [](KeyboardTest& t) { return t.fake.openRequests.size() == 1; }, nullptr},
     {"CtrlSSaves", Qt::CTRL | Qt::Key_S,
-     [](MainWindowTest& t) { t.givePicture(Picture(5, 4, kOrange)); },
-     [](MainWindowTest& t) { return t.fake.saveRequests.size() == 1; },
-     [](MainWindowTest& t) { t.window->state.runState = 2; }},
+     [](KeyboardTest& t) { t.givePicture(Picture(5, 4, kOrange)); },
+     [](KeyboardTest& t) { return t.fake.saveRequests.size() == 1; },
+     [](KeyboardTest& t) { t.window->state.runState = 2; }},
     {"CtrlShiftSSaves", Qt::CTRL | Qt::SHIFT | Qt::Key_S,
-     [](MainWindowTest& t) { t.givePicture(Picture(5, 4, kOrange)); },
-     [](MainWindowTest& t) { return t.fake.saveRequests.size() == 1; },
-     [](MainWindowTest& t) { t.window->state.runState = 2; }},
-    {"F1OpensHelp", Qt::Key_F1, [](MainWindowTest&) {},
-     [](MainWindowTest& t) { return t.fake.modals == std::vector<QDialog*>{&t.help()}; }, nullptr},
-    {"CtrlQQuits", Qt::CTRL | Qt::Key_Q, [](MainWindowTest&) {},
-     [](MainWindowTest& t) { return !t.window->isVisible(); }, nullptr},
+     [](KeyboardTest& t) { t.givePicture(Picture(5, 4, kOrange)); },
+     [](KeyboardTest& t) { return t.fake.saveRequests.size() == 1; },
+     [](KeyboardTest& t) { t.window->state.runState = 2; }},
+    {"F1OpensHelp", Qt::Key_F1, [](KeyboardTest&) {},
+     [](KeyboardTest& t) { return t.fake.modals == std::vector<QDialog*>{&t.help()}; }, nullptr},
+    {"CtrlQQuits", Qt::CTRL | Qt::Key_Q, [](KeyboardTest&) {},
+     [](KeyboardTest& t) { return !t.window->isVisible(); }, nullptr},
     // Stop is enabled only during a run (below); at rest the key finds it disabled.
-    {"EscapeStops", Qt::Key_Escape,
-     [](MainWindowTest& t) { t.givePicture(Picture(5, 4, kOrange)); },
-     [](MainWindowTest& t) {
+    {"EscapeStops", Qt::Key_Escape, [](KeyboardTest& t) { t.givePicture(Picture(5, 4, kOrange)); },
+     [](KeyboardTest& t) {
        return t.window->stopButton->isChecked() || t.window->state.stopRequested != 0;
      },
-     [](MainWindowTest& t) { t.window->stopButton->setEnabled(false); }},
+     [](KeyboardTest& t) { t.window->stopButton->setEnabled(false); }},
 };
 
 struct KeyParam {
@@ -92,7 +93,7 @@ void PrintTo(const KeyParam& p, std::ostream* os) {
   *os << p.c->name << (p.enabled ? "" : "WhenDisabled");
 }
 
-class Keys : public MainWindowTest, public ::testing::WithParamInterface<KeyParam> {};
+class Keys : public KeyboardTest, public ::testing::WithParamInterface<KeyParam> {};
 
 TEST_P(Keys, ActExactlyWhenTheirControlIsEnabled) {
   const KeyCase& c = *GetParam().c;
@@ -116,7 +117,7 @@ INSTANTIATE_TEST_SUITE_P(, Keys, ::testing::ValuesIn(KeyParams()), [](const auto
   return std::string(info.param.c->name) + (info.param.enabled ? "" : "WhenDisabled");
 });
 
-TEST_F(MainWindowTest, DuringARunEscapeStopsItAndEveryOtherKeyIsRefused) {
+TEST_F(KeyboardTest, DuringARunEscapeStopsItAndEveryOtherKeyIsRefused) {
   const Picture original(4, 120, kOrange);
   givePicture(original);
   window->state.pictureWidth = 4;
@@ -145,7 +146,7 @@ TEST_F(MainWindowTest, DuringARunEscapeStopsItAndEveryOtherKeyIsRefused) {
   EXPECT_TRUE(window->isVisible());
 }
 
-TEST_F(MainWindowTest, TabWalksTheToolbarLeftToRightAndTheMenuKeyOpensTheButtonsMenu) {
+TEST_F(KeyboardTest, TabWalksTheToolbarLeftToRightAndTheMenuKeyOpensTheButtonsMenu) {
   givePicture(Picture(5, 4, kOrange));
   for (QToolButton* b : {window->stopButton, window->undoButton}) b->setEnabled(true);
   window->activateWindow();

@@ -3,7 +3,7 @@
 // list: what the user sees in both lists and what the tables mirror.
 #include <QScrollBar>
 
-#include "tests/ui/tools_fixture.h"
+#include "tests/ui/tools/tools_fixture.h"
 
 namespace huesift::test {
 namespace {
@@ -46,7 +46,7 @@ TEST_F(SamplingTest, SquareReachesEightPixelsRightAndDownOnly) {
   EXPECT_EQ(window->retainedList->backgroundColour(), ToQColor(kB));
   EXPECT_EQ(face(), ToQColor(kB));
   EXPECT_FALSE(window->colourBox->isVisible());
-  EXPECT_EQ(window->colourBox->candidateList->count(), 0);
+  EXPECT_EQ(candidateList()->count(), 0);
   EXPECT_EQ(window->state.candidateColors, Mirror({}));
   EXPECT_TRUE(fake.messages.isEmpty());
 }
@@ -69,7 +69,7 @@ TEST_F(SamplingTest, SeveralNewColoursAreOfferedInScanOrderAndChosenInTheBox) {
   EXPECT_EQ(window->state.candidateColors, Mirror({kB, kA}));
   ASSERT_TRUE(window->colourBox->isVisible());
   EXPECT_EQ(window->colourBox->height(), 62);
-  EXPECT_EQ(window->colourBox->candidateList->height(), 37);
+  EXPECT_EQ(candidateList()->height(), 37);
   EXPECT_EQ(retained(), std::vector<Colour>{kBlack});
 
   chooseCandidate(1);
@@ -93,7 +93,7 @@ TEST_F(SamplingTest, EightyOneColoursOfferTheFirstSixtyFourAndScroll) {
   EXPECT_EQ(candidates(), first64);
   EXPECT_EQ(window->state.candidateColors, Mirror(first64));
   EXPECT_EQ(window->colourBox->height(), 510);
-  CandidateList* list = window->colourBox->candidateList;
+  CandidateList* list = candidateList();
   EXPECT_EQ(list->height(), 485);
   EXPECT_EQ(list->viewport()->height() / 16, 30);  // thirty swatches show
   EXPECT_GT(list->verticalScrollBar()->maximum(), 0);
@@ -141,7 +141,7 @@ TEST_F(SamplingTest, ArrowKeysOrASlideInTheBoxRetainEachNewSelection) {
   put(61, 60, kB);
   put(62, 60, kC);
   sampleAt(60, 60);
-  CandidateList* list = window->colourBox->candidateList;
+  CandidateList* list = candidateList();
   list->setFocus();
   QTest::keyClick(list, Qt::Key_Down);
   QTest::keyClick(list, Qt::Key_Down);
@@ -211,7 +211,7 @@ TEST_F(SamplingTest, OpeningOrChoosingInTheListClosesTheBoxAndEndsAddColor) {
   EXPECT_FALSE(window->addColourButton->isChecked());
   EXPECT_EQ(window->cursor().shape(), Qt::ArrowCursor);  // the square cursor went
   EXPECT_EQ(window->state.candidateColors, Mirror({}));
-  EXPECT_EQ(window->colourBox->candidateList->count(), 2);  // emptied by the next sampling only
+  EXPECT_EQ(candidateList()->count(), 2);  // emptied by the next sampling only
   window->retainedList->hidePopup();
 
   click(window->addColourButton);

@@ -14,7 +14,7 @@
 #include <random>
 
 #include "io/picture_files.h"
-#include "tests/ui/clipboard_fixture.h"
+#include "tests/ui/io/clipboard_fixture.h"
 
 namespace huesift::test {
 namespace {

@@ -30,7 +30,9 @@ void PrintTo(const RulesCase& c, std::ostream* os) {
   *os << c.name;
 }
 
-class ProcessRules : public MainWindowTest, public ::testing::WithParamInterface<RulesCase> {};
+class ProcessTest : public MainWindowTest {};
+
+class ProcessRules : public ProcessTest, public ::testing::WithParamInterface<RulesCase> {};
 
 TEST_P(ProcessRules, ProcessButtonAppliesThePassRule) {
   const RulesCase& c = GetParam();
@@ -72,7 +74,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RulesCase{"WhiteRetainedConvert", true, false, false, true, {B, B, W, W}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(MainWindowTest, ConvertWhiteToColorLastsOneRun) {
+TEST_F(ProcessTest, ConvertWhiteToColorLastsOneRun) {
   Picture input(3, 1);
   input.setPixel(0, 0, kBlack);
   input.setPixel(2, 0, kOrange);
@@ -91,7 +93,7 @@ TEST_F(MainWindowTest, ConvertWhiteToColorLastsOneRun) {
   EXPECT_EQ(picture().pixel(2, 0), kWhite);
 }
 
-TEST_F(MainWindowTest, StopAtSecondPumpLeavesFiftyRowsAndUndoRestoresAll) {
+TEST_F(ProcessTest, StopAtSecondPumpLeavesFiftyRowsAndUndoRestoresAll) {
   const Picture original = Filled(7, 120, kOrange);
   givePicture(original);
   fake.onPump = [&](int n) {
@@ -121,7 +123,7 @@ QColor GaugePixel(Gauge* gauge, int x) {
   return gauge->grab().toImage().pixelColor(x, gauge->height() / 2);
 }
 
-TEST_F(MainWindowTest, GaugeRunsToHeightMinusOneAndShowsTheFinalPercentInThePause) {
+TEST_F(ProcessTest, GaugeRunsToHeightMinusOneAndShowsTheFinalPercentInThePause) {
   givePicture(Filled(3, 60, kOrange));
   int maxAtSleep = -1, percentAtSleep = -1;
   QColor rightEdgeAtSleep;
@@ -140,7 +142,7 @@ TEST_F(MainWindowTest, GaugeRunsToHeightMinusOneAndShowsTheFinalPercentInThePaus
   EXPECT_EQ(GaugePixel(window->gauge, 3), QColor(Qt::white));
 }
 
-TEST_F(MainWindowTest, OneRowPictureKeepsTheGaugeAtZero) {
+TEST_F(ProcessTest, OneRowPictureKeepsTheGaugeAtZero) {
   givePicture(Filled(5, 1, kOrange));
   std::vector<int> seen;
   fake.onPump = [&](int) { seen.push_back(window->gauge->percent()); };
@@ -153,7 +155,7 @@ TEST_F(MainWindowTest, OneRowPictureKeepsTheGaugeAtZero) {
   EXPECT_EQ(picture(), Filled(5, 1, kWhite));
 }
 
-TEST_F(MainWindowTest, ProcessClickDuringARunStartsNoSecondRun) {
+TEST_F(ProcessTest, ProcessClickDuringARunStartsNoSecondRun) {
   const Picture original = Filled(4, 120, kOrange);
   givePicture(original);
   fake.onPump = [&](int n) {
@@ -162,11 +164,11 @@ TEST_F(MainWindowTest, ProcessClickDuringARunStartsNoSecondRun) {
   click(window->processButton);
   EXPECT_EQ(fake.pumps, 4);  // rows 0, 50, 100 and the finish of one run
   EXPECT_EQ(fake.sleeps.size(), 1u);
-  EXPECT_EQ(window->undoPicture->picture(), original);  // no copy of the half-done picture
+  EXPECT_EQ(undoCopy(), original);  // no copy of the half-done picture
   EXPECT_EQ(picture(), Filled(4, 120, kWhite));
 }
 
-TEST_F(MainWindowTest, ClicksHandledWithStopWaitUntilTheRunHasReturned) {
+TEST_F(ProcessTest, ClicksHandledWithStopWaitUntilTheRunHasReturned) {
   const Picture original = Filled(7, 160, kOrange);
   givePicture(original);
   fake.onPump = [&](int n) {
@@ -185,9 +187,9 @@ TEST_F(MainWindowTest, ClicksHandledWithStopWaitUntilTheRunHasReturned) {
   for (int y = 0; y < 160; ++y) {
     ASSERT_EQ(picture().pixel(6, y), y < 50 ? kWhite : kOrange) << "row " << y;
   }
-  EXPECT_EQ(fake.sleeps.size(), 1u);                    // one run, and it stopped
-  EXPECT_EQ(window->undoPicture->picture(), original);  // the undo copy is the run's
-  EXPECT_EQ(window->retainedList->count(), 2);          // Reset was refused
+  EXPECT_EQ(fake.sleeps.size(), 1u);            // one run, and it stopped
+  EXPECT_EQ(undoCopy(), original);              // the undo copy is the run's
+  EXPECT_EQ(window->retainedList->count(), 2);  // Reset was refused
   click(window->undoButton);
   EXPECT_EQ(picture(), original);
   // Once the run has returned, the same clicks act again.
@@ -195,7 +197,7 @@ TEST_F(MainWindowTest, ClicksHandledWithStopWaitUntilTheRunHasReturned) {
   EXPECT_EQ(window->retainedList->count(), 1);
 }
 
-TEST_F(MainWindowTest, EveryGatedButtonIsInertDuringARun) {
+TEST_F(ProcessTest, EveryGatedButtonIsInertDuringARun) {
   givePicture(Filled(4, 120, kOrange));
   window->retainedList->appendColour(kBlue);
   fake.onPump = [&](int n) {
@@ -219,7 +221,7 @@ TEST_F(MainWindowTest, EveryGatedButtonIsInertDuringARun) {
   EXPECT_TRUE(fake.cursorRequests.isEmpty());     // Add Color and Fill loaded no tool
 }
 
-TEST_F(MainWindowTest, OptionsMenuOpensAtItsPlaceAndActsDuringARun) {
+TEST_F(ProcessTest, OptionsMenuOpensAtItsPlaceAndActsDuringARun) {
   givePicture(Filled(2, 120, kBlack));
   fake.colourAnswer = kBlue;
   window->processColourAction->trigger();
@@ -244,7 +246,7 @@ TEST_F(MainWindowTest, OptionsMenuOpensAtItsPlaceAndActsDuringARun) {
   EXPECT_EQ(picture().pixel(1, 50), kBlue);   // rows after it follow "Convert to Color"
 }
 
-TEST_F(MainWindowTest, PictureWithoutRowsLeavesTheToolbarIdle) {
+TEST_F(ProcessTest, PictureWithoutRowsLeavesTheToolbarIdle) {
   givePicture(Filled(10, 3, kOrange));
   window->picture->setDisplaySize(10, 0);
   click(window->processButton);
@@ -252,11 +254,11 @@ TEST_F(MainWindowTest, PictureWithoutRowsLeavesTheToolbarIdle) {
   EXPECT_TRUE(window->retainedList->isEnabled());
   EXPECT_FALSE(window->undoButton->isEnabled());
   EXPECT_EQ(window->state.runState, 0);
-  EXPECT_EQ(window->undoPicture->picture(), Filled(10, 3, kOrange));
+  EXPECT_EQ(undoCopy(), Filled(10, 3, kOrange));
   EXPECT_EQ(fake.pumps, 0);
 }
 
-TEST_F(MainWindowTest, AnErrorInsideARunIsReportedAndLeavesTheWindowUsable) {
+TEST_F(ProcessTest, AnErrorInsideARunIsReportedAndLeavesTheWindowUsable) {
   const Picture original = Filled(7, 120, kOrange);
   givePicture(original);
   fake.onPump = [](int n) {

@@ -7,7 +7,7 @@
 
 #include "io/clipboard_transfer.h"
 #include "platform/image_decode.h"
-#include "tests/ui/clipboard_fixture.h"
+#include "tests/ui/io/clipboard_fixture.h"
 
 namespace huesift::test {
 namespace {
@@ -72,7 +72,7 @@ TEST_F(ClipboardTest, PasteTakesEveryPixelOpaqueAndSetsTheState) {
   EXPECT_EQ(buttonsEnabled(), kAfterPaste);
   EXPECT_FALSE(window->addColourButton->isChecked());
   EXPECT_FALSE(window->colourBox->isVisible());
-  EXPECT_EQ(window->undoPicture->picture(), Picture(20, 10, 0x0000FF));  // the undo copy stays
+  EXPECT_EQ(undoCopy(), Picture(20, 10, 0x0000FF));  // the undo copy stays
 
   // Copy gives the same picture back.
   fake.clipboard.reset();

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The tool cursors drawn at build time, read back through the real loader, what the loader
-// refuses and where it looks.
+// refuses and where it looks; on the picture, right clicks switching them and files missing.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 
 #include "platform/qt_services.h"
+#include "tests/ui/tools/tools_fixture.h"
 
 namespace huesift::test {
 namespace {
@@ -163,6 +164,36 @@ INSTANTIATE_TEST_SUITE_P(
         SearchCase{"ShareAlone", {nullptr}, {nullptr}, {"syrred.cur"}, "syrred.cur"},
         SearchCase{"NoneValid", {"boxb.cur", true}, {nullptr}, {"syrred.cur", true}, nullptr}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The tools' cursors as the main window asks for them.
+class ToolCursorTest : public ToolsTest {};
+
+TEST_F(ToolCursorTest, RightClicksAlternateEachToolsCursorsStartingFromTheFirst) {
+  givePicture(Picture(30, 30, kWhite));
+  click(window->addColourButton);
+  for (int i = 0; i < 3; ++i) clickPicture(Qt::RightButton, 5, 5);
+  click(window->fillButton);
+  for (int i = 0; i < 2; ++i) clickPicture(Qt::RightButton, 5, 5);
+  click(window->addColourButton);
+  EXPECT_EQ(fake.cursorRequests,
+            (QStringList{"boxb.cur", "boxo.cur", "boxb.cur", "boxo.cur", "syrblue.cur",
+                         "syrred.cur", "syrblue.cur", "boxb.cur"}));
+  EXPECT_EQ(picture(), Picture(30, 30, kWhite));  // right clicks sample and fill nothing
+  EXPECT_TRUE(candidateList()->count() == 0 && fake.messages.isEmpty());
+}
+
+TEST_F(ToolCursorTest, MissingCursorFilesAreReportedAndThePointerKeepsItsShape) {
+  givePicture(Picture(30, 30, kWhite));
+  window->setCursor(Qt::PointingHandCursor);
+  fake.cursorLoader = [](const QString&) { return std::nullopt; };
+  click(window->addColourButton);
+  clickPicture(Qt::RightButton, 5, 5);
+  clickPicture(Qt::RightButton, 5, 5);
+  EXPECT_EQ(fake.messages, QStringList(3, "Cursor not loaded"));
+  EXPECT_EQ(window->cursor().shape(), Qt::PointingHandCursor);
+  // The stored name alternated although nothing loaded.
+  EXPECT_EQ(fake.cursorRequests, (QStringList{"boxb.cur", "boxo.cur", "boxb.cur"}));
+}
 
 }  // namespace
 }  // namespace huesift::test

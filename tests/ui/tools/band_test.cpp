@@ -1,14 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Pointer actions on the working picture: band erase, fill, the "Copy" menu, and the tool
-// cursors with their switching and failures.
+// Band erase on the working picture: the dragged rectangle whitened, its outline, Undo, and the
+// "Copy" menu of a right click.
 #include <QMenu>
 
-#include "tests/ui/tools_fixture.h"
+#include "tests/ui/tools/tools_fixture.h"
 
 namespace huesift::test {
 namespace {
-
-constexpr Colour kBlue = 0xFF0000;
 
 // Pixels of picture that differ from before, as (x, y) pairs in scan order.
 std::vector<std::pair<int, int>> Changed(const Picture& before, const Picture& after) {
@@ -138,98 +136,6 @@ TEST_F(BandTest, NothingHappensWithoutAPictureOrDuringARun) {
     EXPECT_EQ(picture(), before);
     EXPECT_FALSE(window->undoButton->isEnabled());
   }
-}
-
-class FillTest : public ToolsTest {
- public:
-  FillTest() {
-    givePicture(Picture(20, 20, kWhite));
-    click(window->fillButton);
-  }
-  void chooseBlue() {
-    fake.colourAnswer = kBlue;
-    window->fillColourAction->trigger();
-  }
-};
-
-TEST_F(FillTest, OnePixelDiagonalIsAClosedBorder) {
-  for (int i = 0; i < 20; ++i) window->picture->canvas().setPixel(i, i, kBlack);
-  chooseBlue();
-  clickPicture(Qt::LeftButton, 2, 12);  // below the diagonal
-  for (int y = 0; y < 20; ++y)
-    for (int x = 0; x < 20; ++x)
-      ASSERT_EQ(picture().pixel(x, y), x == y ? kBlack : y > x ? kBlue : kWhite) << x << "," << y;
-  EXPECT_TRUE(window->undoButton->isEnabled());
-}
-
-TEST_F(FillTest, OnePixelGapLetsTheFillThroughAndUndoTakesItBack) {
-  for (int y = 0; y < 20; ++y)
-    if (y != 13) window->picture->canvas().setPixel(9, y, kBlack);
-  const Picture before = picture();
-  chooseBlue();
-  press(Qt::MiddleButton, 17, 2);
-  release(Qt::MiddleButton, 17, 2);
-  EXPECT_EQ(picture().pixel(0, 0), kBlue);
-  EXPECT_EQ(picture().pixel(9, 13), kBlue);
-  EXPECT_EQ(picture().pixel(9, 12), kBlack);
-  click(window->undoButton);
-  EXPECT_EQ(picture(), before);
-}
-
-TEST_F(FillTest, FillColourEqualToTheClickedColourChangesNothing) {
-  const Picture before = picture();
-  clickPicture(Qt::LeftButton, 4, 4);  // white on white, the start-up fill colour
-  EXPECT_EQ(picture(), before);
-  EXPECT_TRUE(window->undoButton->isEnabled());
-  click(window->fillButton);  // toggling Fill withdraws Undo
-  EXPECT_FALSE(window->undoButton->isEnabled());
-}
-
-TEST_F(FillTest, ColourMenuSetsTheFillColourAndSharesTheChoosersMemory) {
-  window->onFillButtonPressed(Qt::RightButton);
-  ASSERT_TRUE(window->fillMenu->isVisible());
-  const QPoint frame = window->frameGeometry().topLeft();
-  EXPECT_EQ(window->fillMenu->pos(), frame + window->fillButton->pos() + QPoint(-17, 41));
-  window->fillMenu->hide();
-
-  window->fillBlackAction->trigger();
-  clickPicture(Qt::LeftButton, 4, 4);
-  EXPECT_EQ(picture().pixel(19, 19), kBlack);
-  fake.colourAnswer.reset();  // cancelled: fill colour stays black
-  window->fillColourAction->trigger();
-  EXPECT_EQ(window->state.fillColor, kBlack);
-  chooseBlue();
-  window->processColourAction->trigger();  // the other chooser opens on the last confirmed colour
-  EXPECT_EQ(fake.colourRequests, (std::vector<Colour>{kBlack, kBlack, kBlue}));
-  window->fillWhiteAction->trigger();
-  EXPECT_EQ(window->state.fillColor, kWhite);
-}
-
-TEST_F(ToolsTest, RightClicksAlternateEachToolsCursorsStartingFromTheFirst) {
-  givePicture(Picture(30, 30, kWhite));
-  click(window->addColourButton);
-  for (int i = 0; i < 3; ++i) clickPicture(Qt::RightButton, 5, 5);
-  click(window->fillButton);
-  for (int i = 0; i < 2; ++i) clickPicture(Qt::RightButton, 5, 5);
-  click(window->addColourButton);
-  EXPECT_EQ(fake.cursorRequests,
-            (QStringList{"boxb.cur", "boxo.cur", "boxb.cur", "boxo.cur", "syrblue.cur",
-                         "syrred.cur", "syrblue.cur", "boxb.cur"}));
-  EXPECT_EQ(picture(), Picture(30, 30, kWhite));  // right clicks sample and fill nothing
-  EXPECT_TRUE(window->colourBox->candidateList->count() == 0 && fake.messages.isEmpty());
-}
-
-TEST_F(ToolsTest, MissingCursorFilesAreReportedAndThePointerKeepsItsShape) {
-  givePicture(Picture(30, 30, kWhite));
-  window->setCursor(Qt::PointingHandCursor);
-  fake.cursorLoader = [](const QString&) { return std::nullopt; };
-  click(window->addColourButton);
-  clickPicture(Qt::RightButton, 5, 5);
-  clickPicture(Qt::RightButton, 5, 5);
-  EXPECT_EQ(fake.messages, QStringList(3, "Cursor not loaded"));
-  EXPECT_EQ(window->cursor().shape(), Qt::PointingHandCursor);
-  // The stored name alternated although nothing loaded.
-  EXPECT_EQ(fake.cursorRequests, (QStringList{"boxb.cur", "boxo.cur", "boxb.cur"}));
 }
 
 }  // namespace

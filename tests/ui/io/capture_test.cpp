@@ -40,9 +40,9 @@ class CaptureTest : public MainWindowTest {
   }
 
   void mouse(QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held, QPoint at) {
-    QMouseEvent event(type, QPointF(at), overlay->still->mapToGlobal(QPointF(at)), button, held,
+    QMouseEvent event(type, QPointF(at), still()->mapToGlobal(QPointF(at)), button, held,
                       Qt::NoModifier);
-    QCoreApplication::sendEvent(overlay->still, &event);
+    QCoreApplication::sendEvent(still(), &event);
   }
   void press(QPoint at, Qt::MouseButton b = Qt::LeftButton) {
     mouse(QEvent::MouseButtonPress, b, b, at);
@@ -88,7 +88,7 @@ TEST_F(CaptureTest, DraggedRectangleOfTheScreenBecomesThePicture) {
     EXPECT_EQ(fake.priorityRaised, 1);
     move({250, 180});
     move({120, 90});  // up and to the left of the press
-    EXPECT_EQ(overlay->still->outlines(), std::vector<QRect>{QRect(120, 90, 181, 111)});
+    EXPECT_EQ(still()->outlines(), std::vector<QRect>{QRect(120, 90, 181, 111)});
     EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::CrossCursor);
     release({120, 90});
   });
@@ -97,7 +97,7 @@ TEST_F(CaptureTest, DraggedRectangleOfTheScreenBecomesThePicture) {
   EXPECT_FALSE(overlay->isVisible());
   EXPECT_EQ(fake.priorityRaised, 0);
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-  EXPECT_TRUE(overlay->still->outlines().empty());
+  EXPECT_TRUE(still()->outlines().empty());
 
   // The still is aligned with the screen although the work area starts at (60, 40).
   ASSERT_EQ(window->picture->displaySize(), QSize(180, 110));
@@ -132,7 +132,7 @@ TEST_F(CaptureTest, ClickOrRightDragGivesAnEmptyPictureWithTheToolsOff) {
       const QPoint end = button == Qt::LeftButton ? QPoint(200, 150) : QPoint(260, 190);
       press({200, 150}, button);
       move(end, button);
-      EXPECT_TRUE(overlay->still->outlines().empty());
+      EXPECT_TRUE(still()->outlines().empty());
       release(end, button);
     });
     EXPECT_EQ(window->picture->displaySize(), QSize(0, 0)) << button;

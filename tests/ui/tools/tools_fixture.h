@@ -50,8 +50,7 @@ class ToolsTest : public MainWindowTest {
   }
   std::vector<Colour> candidates() const {
     std::vector<Colour> out;
-    for (int i = 0; i < window->colourBox->candidateList->count(); ++i)
-      out.push_back(window->colourBox->candidateList->colourAt(i));
+    for (int i = 0; i < candidateList()->count(); ++i) out.push_back(candidateList()->colourAt(i));
     return out;
   }
   // The table as it should mirror a list: its colours in order, empty slots after them.
@@ -71,7 +70,7 @@ class ToolsTest : public MainWindowTest {
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, r.center());
   }
   void chooseCandidate(int row) {
-    QListWidget* list = window->colourBox->candidateList;
+    QListWidget* list = candidateList();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       list->visualItemRect(list->item(row)).center());
   }

@@ -60,15 +60,15 @@ class ClipboardTest : public MainWindowTest {
     window->undoButton->setEnabled(true);
     window->undoPicture->setPicture(Picture(20, 10, 0x0000FF));
     for (Colour c : {0x112233, 0x445566}) {
-      window->state.candidateColors[window->colourBox->candidateList->count()] = c;
-      window->colourBox->candidateList->appendColour(c);
+      window->state.candidateColors[candidateList()->count()] = c;
+      candidateList()->appendColour(c);
     }
     window->colourBox->openFor(2);
   }
 
   Snapshot snapshot() const {
     return {picture(),
-            window->undoPicture->picture(),
+            undoCopy(),
             window->picture->displaySize(),
             window->state.pictureWidth,
             window->state.pictureHeight,
@@ -77,7 +77,7 @@ class ClipboardTest : public MainWindowTest {
             window->addColourButton->isChecked(),
             window->fillButton->isChecked(),
             window->colourBox->isVisible(),
-            window->colourBox->candidateList->count(),
+            candidateList()->count(),
             window->state.candidateColors,
             window->cursor().shape()};
   }
