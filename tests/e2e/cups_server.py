@@ -8,22 +8,15 @@ import os
 import shutil
 import signal
 import subprocess
-import sys
 import tempfile
-import time
 
-from harness import SKIP, fail, wait_for
+from harness import fail, skip, wait_for
 
 CUPS_LIB = "/usr/lib/cups"
 CUPS_PDF_PPD = "/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd"
 # cups-pdf reads its settings from this fixed path; the backend gets a private file mounted
 # over it inside a mount namespace of its own.
 CUPS_PDF_CONF = "/etc/cups/cups-pdf.conf"
-
-
-def skip(reason):
-    print("SKIP: " + reason)
-    sys.exit(SKIP)
 
 
 class CupsServer:

@@ -4,22 +4,30 @@ pointer and keyboard input through xdotool, the clipboard through xclip, and PNG
 encoded and decoded here so the expected pixels never pass through the program's own code."""
 
 import argparse
-import os
 import shutil
 import struct
-import subprocess
 import sys
-import tempfile
 import time
 import zlib
 
 SKIP = 77  # ctest's skip code for a machine without the tools
 
-# Where things are in the main window's client area.
+# Where things are in the main window's client area (logical pixels): the toolbar buttons'
+# centres, and the picture's top-left corner.
 CAPTURE_BUTTON = (12 + 17, 2 + 11)
 PROCESS_BUTTON = (49 + 17, 2 + 11)
+ADD_COLOR_BUTTON = (123 + 17, 2 + 11)
+FILL_BUTTON = (197 + 17, 2 + 11)
 PRINT_BUTTON = (271 + 17, 2 + 11)
+HELP_BUTTON = (756 + 17, 2 + 11)
 PICTURE_ORIGIN = (-1, 28)
+TOOLBAR_COLOUR = (204, 153, 0)
+
+
+def skip(reason):
+    """Ends the test as skipped: the machine lacks what it needs."""
+    print("SKIP: " + reason)
+    sys.exit(SKIP)
 
 
 # What a test wants done before it exits on a failure, such as keeping its last screen.
@@ -59,8 +67,7 @@ def arguments(tools=()):
     args = parser.parse_args()
     for tool in ("Xvfb", "xdotool", "xclip", "xwininfo") + tuple(tools):
         if not shutil.which(tool):
-            print("SKIP: %s is not installed" % tool)
-            sys.exit(SKIP)
+            skip("%s is not installed" % tool)
     return args
 
 

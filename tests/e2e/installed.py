@@ -11,12 +11,9 @@ import subprocess
 import sys
 import time
 
-from harness import SKIP, check, decode_png, encode_png, fail
+from harness import (ADD_COLOR_BUTTON, CAPTURE_BUTTON, FILL_BUTTON, check, decode_png, encode_png,
+                     fail, skip)
 from session import Session
-
-CAPTURE_BUTTON = (12 + 17, 2 + 11)
-ADD_COLOR_BUTTON = (123 + 17, 2 + 11)
-FILL_BUTTON = (197 + 17, 2 + 11)
 
 
 def run(argv, **kwargs):
@@ -31,8 +28,7 @@ def run(argv, **kwargs):
 def require_display_tools():
     for tool in ("Xvfb", "xdotool", "xclip", "xwininfo", "xprop"):
         if not shutil.which(tool):
-            print("SKIP: %s is not installed" % tool)
-            sys.exit(SKIP)
+            skip("%s is not installed" % tool)
 
 
 def build_as_packager(source, build, options=(), launcher=""):

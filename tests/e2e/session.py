@@ -9,7 +9,7 @@ import sys
 import tempfile
 import time
 
-from harness import ON_FAILURE, Screenshot, check, decode_png, fail, wait_for
+from harness import CAPTURE_BUTTON, ON_FAILURE, Screenshot, check, decode_png, fail, wait_for
 
 SCREEN = (1024, 768)
 
@@ -250,7 +250,6 @@ class Session:
         """Chooses "Paste" on the Capture button's menu and waits until the program has read
         the clipboard (through a reader process of its own, its only child), so that what a
         test puts on the clipboard next is not what gets pasted."""
-        from harness import CAPTURE_BUTTON
         self.choose_from_menu(self.client_point(CAPTURE_BUTTON), "Capture")
         self.wait_for_paste()
 

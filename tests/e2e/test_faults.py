@@ -10,12 +10,10 @@ import signal
 import subprocess
 import time
 
-from harness import (CAPTURE_BUTTON, PRINT_BUTTON, PROCESS_BUTTON, arguments, check,
-                     encode_bmp, encode_png, fail, first_difference, wait_for)
+from harness import (CAPTURE_BUTTON, HELP_BUTTON, PRINT_BUTTON, PROCESS_BUTTON, TOOLBAR_COLOUR,
+                     arguments, check, encode_bmp, encode_png, fail, first_difference, wait_for)
 from session import Session
 
-HELP_BUTTON = (756 + 17, 2 + 11)
-GOLD = (204, 153, 0)  # the toolbar colour
 UNSUPPORTED = "Unsupported clipboard format"
 NO_ANSWER = "The program that holds the clipboard did not answer"
 
@@ -72,7 +70,7 @@ def gives_up_on_a_silent_owner(session, kept):
         session.tool("xdotool", "windowsize", str(session.main), str(width), str(height))
         time.sleep(0.7)
         check(time.monotonic() - started < 3.5, "the paste gave up too early to test painting")
-        check(screen_pixel(session, x + width - 40, y + 12) == GOLD,
+        check(screen_pixel(session, x + width - 40, y + 12) == TOOLBAR_COLOUR,
               "the window did not repaint while the paste waited")
         wait_for("the message", lambda: len(session.messages()) > count, timeout=8.0)
         waited = time.monotonic() - started

@@ -8,13 +8,12 @@ exactly black and that colour."""
 
 import time
 
-from harness import (CAPTURE_BUTTON, PICTURE_ORIGIN, PROCESS_BUTTON, arguments, check,
-                     fail, first_difference, pattern_colour, wait_for)
+from harness import (ADD_COLOR_BUTTON, CAPTURE_BUTTON, PICTURE_ORIGIN, PROCESS_BUTTON, arguments,
+                     check, fail, first_difference, pattern_colour, wait_for)
 from session import Session
 
 SCREEN = (2560, 1600)
 SCALES = (2, 1.5)
-ADD_COLOR_BUTTON = (123 + 17, 2 + 11)
 WHITE, BLACK = (255, 255, 255), (0, 0, 0)
 # The captured rectangle, screen pixels, right and bottom exclusive. Odd corners, so that at
 # 1.5 they fall between logical pixels.

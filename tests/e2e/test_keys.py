@@ -9,11 +9,10 @@ queue: the click starts the run, and the run's first look at pending events find
 import os
 import signal
 
-from harness import (PROCESS_BUTTON, arguments, check, decode_png, encode_png, first_difference,
+from harness import (FILL_BUTTON, PROCESS_BUTTON, arguments, check, decode_png, encode_png, first_difference,
                      wait_for)
 from session import Session
 
-FILL_BUTTON = (197 + 17, 2 + 11)
 WHITE, BLACK, RED = (255, 255, 255), (0, 0, 0), (200, 30, 40)
 WIDTH, HEIGHT = 48, 400
 REGION = (10, 100, 30, 140)  # left, top, right, bottom (exclusive): red inside a black frame

@@ -8,9 +8,8 @@ import argparse
 import glob
 import os
 import subprocess
-import sys
 
-from harness import SKIP, check
+from harness import check, skip
 from installed import build_as_packager, check_running, require_display_tools, run, start_from_root
 
 APT_ENV = dict(os.environ, DEBIAN_FRONTEND="noninteractive")
@@ -29,11 +28,9 @@ def main():
     parser.add_argument("--launcher", default="")
     args = parser.parse_args()
     if os.geteuid() != 0:
-        print("SKIP: installing a package needs root")
-        sys.exit(SKIP)
+        skip("installing a package needs root")
     if installed():
-        print("SKIP: a huesift package is installed on this machine; it is left alone")
-        sys.exit(SKIP)
+        skip("a huesift package is installed on this machine; it is left alone")
     require_display_tools()
 
     build = os.path.abspath(args.build)

@@ -5,11 +5,10 @@ build drew are loaded on the way, and none of them may be refused."""
 
 import time
 
-from harness import (PROCESS_BUTTON, arguments, check, encode_png, first_difference)
+from harness import (ADD_COLOR_BUTTON, FILL_BUTTON, PROCESS_BUTTON, arguments, check, encode_png,
+                     first_difference)
 from session import Session
 
-ADD_COLOR_BUTTON = (123 + 17, 2 + 11)
-FILL_BUTTON = (197 + 17, 2 + 11)
 WHITE, BLACK = (255, 255, 255), (0, 0, 0)
 RED, BLUE, GREEN = (200, 30, 40), (20, 40, 210), (30, 160, 60)
 

@@ -1,370 +1,24 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""Capture on a real Wayland desktop: headless sway with the freedesktop screenshot portal on a
-private session bus, Huesift on Qt's Wayland platform, pointer input from a client of
-wlroots' virtual-pointer protocol, the clipboard read with wl-paste and the screen with grim.
+"""Capture on a real Wayland desktop: headless sway with the freedesktop screenshot portal,
+Huesift on Qt's Wayland platform, driven by a virtual pointer (the session is set up by
+wayland_session.py, as a throw-away user: the test needs root and skips without).
 
 The desktop's background is a known pattern. A rectangle dragged over the overlay comes back
 through the clipboard pixel for pixel, and the main window shows it one picture pixel per
 screen pixel. Then the portal is stopped: Capture shows one message, and the picture is the
 one from before; with the portal back, capture works again. Last, Huesift runs as an X11
 program on the desktop's XWayland, whose X server shows it none of the desktop, and captures
-through the portal all the same.
+through the portal all the same."""
 
-sway refuses to run as root and the portal serves only its own user, so the session runs as a
-throw-away user created for the test and removed after it; that needs root, and without root
-the test reports itself skipped. The session has its own /tmp where the system allows it (the
-portal writes its pictures there under a fixed name)."""
-
-import argparse
-import functools
-import json
-import os
-import pwd
-import secrets
-import shutil
-import signal
-import subprocess
-import sys
-import tempfile
 import time
 
-# The harness lies beside this file, also where the throw-away user runs it from.
-from harness import ON_FAILURE, check, fail
-from harness import wait_for as harness_wait_for
+# The harness and the session lie beside this file, also where the throw-away user runs it.
+from harness import CAPTURE_BUTTON, PICTURE_ORIGIN, check, first_difference, pattern_colour
+from wayland_session import (OUTPUT, Desktop, Frame, Huesift, Pointer, arguments,
+                             run_as_session_user, wait_for)
 
-SKIP = 77
-OUTPUT = (1280, 800)
-# Where things are in the main window (logical pixels at scale 1, so screen pixels here).
-CAPTURE_BUTTON = (12 + 17, 2 + 11)
-PICTURE_ORIGIN = (-1, 28)
-TOOLBAR_COLOUR = (204, 153, 0)
 # The captured rectangle, screen pixels, right and bottom exclusive.
 LEFT, TOP, RIGHT, BOTTOM = 211, 143, 517, 337
-TOOLS = ("sway", "swaybg", "swaymsg", "grim", "wl-paste", "wl-copy", "pipewire", "Xwayland",
-         "xclip", "dbus-run-session", "dbus-send", "dbus-update-activation-environment")
-PORTALS = ("/usr/libexec/xdg-desktop-portal", "/usr/libexec/xdg-desktop-portal-wlr",
-           "/usr/libexec/xdg-desktop-portal-gtk")
-
-
-def skip(reason):
-    print("SKIP: " + reason)
-    sys.exit(SKIP)
-
-
-# ---------------------------------------------------------------------------------------
-# Outside: as root, a user for the session, and everything removed afterwards.
-# ---------------------------------------------------------------------------------------
-
-def outer(args):
-    if os.geteuid() != 0:
-        skip("the Wayland session runs as a throw-away user, which only root can create")
-    missing = [t for t in TOOLS + ("runuser", "useradd", "userdel") if not shutil.which(t)]
-    missing += [p for p in PORTALS if not os.path.exists(p)]
-    if missing:
-        skip("not installed: " + ", ".join(missing))
-    if not args.pointer:
-        skip("the virtual-pointer client was not built (wayland-client or wayland-scanner "
-             "missing)")
-
-    here = os.path.dirname(os.path.abspath(__file__))
-    work = tempfile.mkdtemp(prefix="huesift-wayland.", dir="/var/tmp")
-    os.chmod(work, 0o755)
-    user = "hswl" + secrets.token_hex(4)
-    created = False
-    try:
-        subprocess.run(["useradd", "--system", "--no-create-home", "--home-dir", work,
-                        "--shell", "/usr/sbin/nologin", "--user-group", user], check=True)
-        created = True
-        entry = pwd.getpwnam(user)
-        # The program and what it reads beside it, the pointer and the test itself, where the
-        # user can reach them.
-        bin_dir = os.path.join(work, "bin")
-        os.mkdir(bin_dir)
-        source = os.path.dirname(os.path.abspath(args.huesift))
-        shutil.copy2(args.huesift, bin_dir)
-        for name in os.listdir(source):
-            if name.endswith(".cur"):
-                shutil.copy2(os.path.join(source, name), bin_dir)
-        shutil.copy2(args.pointer, bin_dir)
-        for name in ("test_wayland.py", "harness.py"):
-            shutil.copy2(os.path.join(here, name), bin_dir)
-        session = os.path.join(work, "session")
-        os.mkdir(session, 0o700)
-        os.chown(session, entry.pw_uid, entry.pw_gid)
-
-        bus = write_bus_config(work, session)
-        # The system's own Python: the one running this may live where the user cannot read.
-        python = "/usr/bin/python3" if os.path.exists("/usr/bin/python3") else sys.executable
-        inner_argv = ["runuser", "-u", user, "--", "dbus-run-session", "--config-file", bus,
-                      "--", python, os.path.join(bin_dir, "test_wayland.py"), "--inner",
-                      "--huesift", os.path.join(bin_dir, os.path.basename(args.huesift)),
-                      "--pointer", os.path.join(bin_dir, os.path.basename(args.pointer)),
-                      "--dir", session]
-        private_tmp = subprocess.run(
-            ["unshare", "--mount", "--propagation", "private", "true"],
-            capture_output=True).returncode == 0
-        if private_tmp:
-            script = 'mount -t tmpfs -o mode=1777 tmpfs /tmp && exec "$@"'
-            argv = ["unshare", "--mount", "--propagation", "private", "sh", "-c", script,
-                    "sh"] + inner_argv
-        else:
-            if os.path.exists("/tmp/out.png"):
-                skip("/tmp/out.png, where the portal writes, belongs to something else")
-            argv = inner_argv
-        result = subprocess.run(argv, timeout=240)
-        code = result.returncode
-    finally:
-        if created:
-            end_processes_of(user)
-            subprocess.run(["userdel", user], check=False)
-        if os.environ.get("HUESIFT_E2E_KEEP"):
-            print("kept: " + work)
-        else:
-            shutil.rmtree(work, ignore_errors=True)
-    sys.exit(code)
-
-
-def write_bus_config(work, session):
-    """A session bus that starts only the portal back-ends the test wants: the front end is
-    started by the test itself, so that stopping it leaves no portal at all."""
-    services = os.path.join(work, "services")
-    os.mkdir(services)
-    for name in ("org.freedesktop.impl.portal.desktop.gtk.service",
-                 "org.freedesktop.impl.portal.PermissionStore.service"):
-        path = os.path.join("/usr/share/dbus-1/services", name)
-        if os.path.exists(path):
-            shutil.copy2(path, services)
-    config = os.path.join(work, "bus.conf")
-    with open(config, "w") as f:
-        f.write("""<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:dir=%s</listen>
-  <auth>EXTERNAL</auth>
-  <servicedir>%s</servicedir>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-""" % (session, services))
-    return config
-
-
-def end_processes_of(user):
-    """Whatever the session left running: the processes of the test's own user, by id."""
-    for _ in range(20):
-        listed = subprocess.run(["ps", "-u", user, "-o", "pid="], capture_output=True, text=True)
-        pids = [int(p) for p in listed.stdout.split()]
-        if not pids:
-            return
-        for pid in pids:
-            try:
-                os.kill(pid, signal.SIGKILL)
-            except ProcessLookupError:
-                pass
-        time.sleep(0.1)
-
-
-# ---------------------------------------------------------------------------------------
-# Inside: as the throw-away user, on the private session bus.
-# ---------------------------------------------------------------------------------------
-
-class Desktop:
-    def __init__(self, args):
-        self.args = args
-        self.dir = args.dir
-        self.processes = []
-        run = os.path.join(self.dir, "run")
-        home = os.path.join(self.dir, "home")
-        os.mkdir(run, 0o700)
-        os.mkdir(home)
-        self.env = {k: v for k, v in os.environ.items()
-                    if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM",
-                                 "QT_SCALE_FACTOR", "XAUTHORITY")}
-        self.env.update(XDG_RUNTIME_DIR=run, HOME=home, XDG_CONFIG_HOME=home + "/.config",
-                        XDG_CACHE_HOME=home + "/.cache", XDG_DATA_HOME=home + "/.local/share",
-                        WLR_BACKENDS="headless", WLR_LIBINPUT_NO_DEVICES="1",
-                        WLR_RENDERER="pixman", XDG_CURRENT_DESKTOP="sway",
-                        XDG_SESSION_TYPE="wayland")
-
-    def log(self, name):
-        return open(os.path.join(self.dir, name + ".log"), "wb")
-
-    def spawn(self, argv, name, **kw):
-        process = subprocess.Popen(argv, env=kw.pop("env", self.env), stdout=kw.pop("stdout", None)
-                                   or self.log(name), stderr=subprocess.STDOUT, **kw)
-        self.processes.append(process)
-        return process
-
-    def stop(self, process):
-        if process.poll() is None:
-            process.terminate()
-            try:
-                process.wait(5)
-            except subprocess.TimeoutExpired:
-                process.kill()
-                process.wait()
-
-    def close(self):
-        for process in reversed(self.processes):
-            self.stop(process)
-
-    def tool(self, *argv, check_rc=True):
-        result = subprocess.run(list(argv), env=self.env, capture_output=True, timeout=30)
-        if check_rc and result.returncode != 0:
-            fail("%s failed: %s" % (" ".join(argv), result.stderr.decode(errors="replace")))
-        return result
-
-    # ---- the compositor and the portal ----
-
-    def start(self, pattern_rows):
-        from harness import encode_png
-        background = os.path.join(self.dir, "pattern.png")
-        with open(background, "wb") as f:
-            f.write(encode_png(pattern_rows))
-        config = os.path.join(self.dir, "sway.cfg")
-        with open(config, "w") as f:
-            f.write("output HEADLESS-1 resolution %dx%d position 0 0 bg %s center\n"
-                    % (OUTPUT + (background,)))
-            f.write("default_border none\ndefault_floating_border none\n")
-            # The pointer is drawn into the screen's picture; it goes once it rests.
-            f.write("seat seat0 hide_cursor 200\n")
-            f.write("exec printenv DISPLAY > %s\n" % os.path.join(self.dir, "xdisplay"))
-        self.spawn(["sway", "-c", config], "sway")
-        run = self.env["XDG_RUNTIME_DIR"]
-        socket = wait_for("the compositor's socket", lambda: next(
-            (n for n in os.listdir(run) if n.startswith("wayland-") and not n.endswith(".lock")),
-            None))
-        self.env["WAYLAND_DISPLAY"] = socket
-        self.env["SWAYSOCK"] = os.path.join(run, wait_for("sway's control socket", lambda: next(
-            (n for n in os.listdir(run) if n.startswith("sway-ipc.")), None)))
-        self.tool("dbus-update-activation-environment", "XDG_RUNTIME_DIR", "WAYLAND_DISPLAY",
-                  "XDG_CURRENT_DESKTOP")
-        self.spawn(["pipewire"], "pipewire")
-        time.sleep(1)
-        self.spawn(["/usr/libexec/xdg-desktop-portal-wlr"], "xdpw")
-        wait_for("the wlroots portal", lambda: self.on_bus("org.freedesktop.impl.portal.desktop.wlr"))
-        self.start_portal()
-
-    def start_portal(self):
-        self.portal = self.spawn(["/usr/libexec/xdg-desktop-portal"], "xdp")
-        wait_for("the portal", lambda: self.on_bus("org.freedesktop.portal.Desktop"))
-
-    def xwayland_display(self):
-        """The X display sway's XWayland serves, as sway told its first command."""
-        path = os.path.join(self.dir, "xdisplay")
-        return wait_for("XWayland's display", lambda: os.path.exists(path) and
-                        open(path).read().strip())
-
-    def on_bus(self, name):
-        result = self.tool("dbus-send", "--session", "--print-reply",
-                           "--dest=org.freedesktop.DBus", "/org/freedesktop/DBus",
-                           "org.freedesktop.DBus.NameHasOwner", "string:" + name, check_rc=False)
-        return b"boolean true" in result.stdout
-
-    def stop_portal(self):
-        self.stop(self.portal)
-        wait_for("the portal gone", lambda: not self.on_bus("org.freedesktop.portal.Desktop"))
-
-    # ---- windows ----
-
-    def windows(self):
-        tree = json.loads(self.tool("swaymsg", "-t", "get_tree").stdout)
-        found = []
-
-        def walk(node):
-            if node.get("pid") and node.get("visible"):
-                found.append(node)
-            for child in node.get("nodes", []) + node.get("floating_nodes", []):
-                walk(child)
-        walk(tree)
-        return found
-
-    def window(self, title, kind=None):
-        return next((w for w in self.windows() if w.get("name") == title and
-                     (kind is None or w.get("type") == kind)), None)
-
-    def screen(self):
-        """The screen as grim reads it."""
-        data = self.tool("grim", "-t", "ppm", "-").stdout
-        magic, width, height, depth, pixels = data.split(maxsplit=4)
-        check(magic == b"P6" and depth == b"255", "unexpected grim output")
-        frame = Frame(int(width), int(height), pixels)
-        LAST_SCREEN[:] = [(frame, os.path.join(self.dir, "last-screen.ppm"))]
-        return frame
-
-
-class Frame:
-    """Rows of packed RGB bytes."""
-
-    def __init__(self, width, height, data):
-        self.width, self.height, self.data = width, height, bytes(data)
-
-    @staticmethod
-    def of(rows):
-        return Frame(len(rows[0]), len(rows), b"".join(bytes(c for px in row for c in px)
-                                                       for row in rows))
-
-    def row(self, y, left=0, right=None):
-        right = self.width if right is None else right
-        return self.data[(y * self.width + left) * 3:(y * self.width + right) * 3]
-
-    def pixel(self, x, y):
-        return tuple(self.row(y, x, x + 1))
-
-    def __eq__(self, other):
-        return (self.width, self.height, self.data) == (other.width, other.height, other.data)
-
-
-class Pointer:
-    def __init__(self, desktop):
-        self.process = subprocess.Popen([desktop.args.pointer, str(OUTPUT[0]), str(OUTPUT[1])],
-                                        env=desktop.env, stdin=subprocess.PIPE,
-                                        stdout=subprocess.PIPE, text=True)
-        desktop.processes.append(self.process)
-        check(self.process.stdout.readline().strip() == "ready", "the virtual pointer failed")
-
-    def send(self, command):
-        self.process.stdin.write(command + "\n")
-        self.process.stdin.flush()
-        check(self.process.stdout.readline().strip() == "ok", "the pointer refused " + command)
-
-    def move(self, point):
-        self.send("move %d %d" % point)
-        time.sleep(0.03)
-
-    def click(self, point, button=1):
-        self.move(point)
-        self.send("press %d" % button)
-        time.sleep(0.05)
-        self.send("release %d" % button)
-        time.sleep(0.1)
-
-    def drag(self, start, end, steps=8):
-        self.move(start)
-        self.send("press 1")
-        for i in range(1, steps + 1):
-            self.move((start[0] + (end[0] - start[0]) * i // steps,
-                       start[1] + (end[1] - start[1]) * i // steps))
-        self.send("release 1")
-
-
-LAST_SCREEN = []
-
-
-def keep_last_screen():
-    if LAST_SCREEN and os.environ.get("HUESIFT_E2E_KEEP"):
-        frame, where = LAST_SCREEN[-1]
-        with open(where, "wb") as f:
-            f.write(b"P6 %d %d 255\n" % (frame.width, frame.height) + frame.data)
-
-
-ON_FAILURE.append(keep_last_screen)
-# Most waits here take a screenshot each time round, so they look half as often.
-wait_for = functools.partial(harness_wait_for, interval=0.1)
 
 
 def step(what):
@@ -372,145 +26,49 @@ def step(what):
     print("- " + what, flush=True)
 
 
-def changed_box(before, after):
-    """Bounding box (left, top, right, bottom) of the pixels that differ, or None."""
-    rows = [y for y in range(before.height) if before.row(y) != after.row(y)]
-    if not rows:
-        return None
-    cols = [x for y in rows for x in range(before.width) if before.pixel(x, y) != after.pixel(x, y)]
-    return min(cols), rows[0], max(cols) + 1, rows[-1] + 1
+def capture(app, start=(LEFT, TOP), end=(RIGHT, BOTTOM)):
+    overlay = app.begin_capture()
+    check(overlay["rect"]["width"] == OUTPUT[0] and overlay["rect"]["height"] == OUTPUT[1],
+          "the overlay does not cover the screen: %s" % overlay["rect"])
+    # The overlay shows the still one pixel per screen pixel, lined up with the screen
+    # (the same picture as the background, so the overlay is given time to draw).
+    time.sleep(0.5)
+    desktop = app.desktop
+    wait_for("the still on the overlay", lambda: desktop.screen() == desktop.background)
+    app.drag_on_overlay(start, end)
 
 
-class Huesift:
-    """The program on the desktop, on Qt's Wayland platform or as an X11 program on XWayland,
-    and what a user does with it."""
+def check_shown(app, picture):
+    """Shown one picture pixel per screen pixel, below the strip over its top row (once the
+    menu that Copy came from has gone)."""
+    x0, y0 = app.at(PICTURE_ORIGIN)
+    rows = [Frame.of([row[1:]]).data for row in picture]
 
-    def __init__(self, desktop, pointer, platform, pattern):
-        from harness import pattern_colour  # noqa: F401 (the harness is importable here)
-        self.desktop, self.pointer, self.pattern = desktop, pointer, pattern
-        env = dict(desktop.env, QT_QPA_PLATFORM=platform, QT_WAYLAND_DISABLE_WINDOWDECORATION="1",
-                   QT_LOGGING_RULES="huesift.messages.debug=true")
-        self.display = desktop.xwayland_display() if platform == "xcb" else None
-        if self.display:
-            env["DISPLAY"] = self.display
-        self.log = os.path.join(desktop.dir, "huesift-%s.log" % platform)
-        huesift = desktop.args.huesift
-        self.process = desktop.spawn([huesift], "huesift", env=env, stdout=open(self.log, "wb"),
-                                     cwd=os.path.dirname(huesift))
-        main = wait_for("the main window", lambda: desktop.window("Huesift", "con"))
-        self.origin = (main["rect"]["x"], main["rect"]["y"])
-        # It runs and draws under the compositor: its toolbar in its colour.
-        wait_for("the toolbar drawn", lambda: desktop.screen().pixel(
-            *self.at((5, 10))) == TOOLBAR_COLOUR)
-
-    def at(self, point):
-        return self.origin[0] + point[0], self.origin[1] + point[1]
-
-    def messages(self):
-        with open(self.log, encoding="utf-8", errors="replace") as log:
-            return [line.split(": ", 1)[1].rstrip("\n") for line in log
-                    if line.startswith("huesift.messages: ")]
-
-    def capture(self, start=(LEFT, TOP), end=(RIGHT, BOTTOM)):
-        desktop = self.desktop
-        # A click that comes before a newly shown window takes the pointer is lost; it is
-        # repeated while the main window stays (a capture hides it at once).
-        for _ in range(5):
-            self.pointer.click(self.at(CAPTURE_BUTTON))
-            if wait_for("the capture to begin", lambda: not desktop.window("Huesift", "con"),
-                        timeout=3, quiet=True):
-                break
-        def covering(w):
-            # sway's window manager for XWayland now and then maps an X11 window that asks to
-            # be full-screen as a floating window of the screen's size at its corner: the
-            # same screen pixels. A Wayland window must be full-screen.
-            return w.get("fullscreen_mode") or (self.display and w["rect"] == dict(
-                x=0, y=0, width=OUTPUT[0], height=OUTPUT[1]))
-        overlay = wait_for("the overlay full-screen", lambda: next(
-            (w for w in desktop.windows()
-             if w.get("name") == "Huesift capture" and covering(w)), None))
-        check(overlay["rect"]["width"] == OUTPUT[0] and overlay["rect"]["height"] == OUTPUT[1],
-              "the overlay does not cover the screen: %s" % overlay["rect"])
-        # The overlay shows the still one pixel per screen pixel, lined up with the screen
-        # (the same picture as the background, so the overlay is given time to draw).
-        time.sleep(0.5)
-        wait_for("the still on the overlay", lambda: desktop.screen() == self.pattern)
-        self.pointer.drag(start, end)
-        wait_for("the main window back", lambda: desktop.window("Huesift", "con") and
-                 not desktop.window("Huesift capture"))
-
-    def copy(self):
-        from harness import decode_png
-        desktop = self.desktop
-        if not self.display:
-            # wl-copy stays behind to serve the clipboard; its output is not waited for.
-            subprocess.run(["wl-copy", "--type", "text/plain", "not a picture"], env=desktop.env,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
-        point = self.at((PICTURE_ORIGIN[0] + 20, PICTURE_ORIGIN[1] + 20))
-        self.pointer.move(point)
-        time.sleep(0.3)
-        before = desktop.screen()
-        # Pressed on the picture, the right button opens the menu; let go over its one item,
-        # it chooses the item.
-        self.pointer.send("press 3")
-        wait_for("the picture's menu", lambda: changed_box(before, desktop.screen()))
-        time.sleep(0.3)
-        # The item lies near the menu's top-left corner: what changed on the screen may also
-        # take in the pointer, below and right of where it was pressed.
-        menu = changed_box(before, desktop.screen())
-        self.pointer.move((menu[0] + 25, menu[1] + 10))
-        time.sleep(0.1)
-        self.pointer.send("release 3")
-        wait_for("the menu to close", lambda: changed_box(before, desktop.screen()) is None)
-
-        def png():
-            if self.display:
-                # What an X11 program puts on the clipboard is read as X11 programs read it;
-                # handing it on to Wayland programs is the desktop's part.
-                data = desktop.tool("xclip", "-display", self.display, "-selection", "clipboard",
-                                    "-t", "image/png", "-o", check_rc=False).stdout
-            else:
-                data = desktop.tool("wl-paste", "--no-newline", "--type", "image/png",
-                                    check_rc=False).stdout
-            return data if data.startswith(b"\x89PNG") else None
-        return decode_png(wait_for("a PNG on the clipboard", png))
-
-    def check_shown(self, picture):
-        """Shown one picture pixel per screen pixel, below the strip over its top row (once
-        the menu that Copy came from has gone)."""
-        x0, y0 = self.at(PICTURE_ORIGIN)
-        rows = [Frame.of([row[1:]]).data for row in picture]
-
-        def wrong_row():
-            shown = self.desktop.screen()
-            return next((y for y in range(8, len(picture))
-                         if shown.row(y0 + y, x0 + 1, x0 + len(picture[0])) != rows[y]), None)
-        wait_for("the picture shown", lambda: wrong_row() is None, timeout=5, quiet=True)
-        row = wrong_row()
-        check(row is None, "the picture's row %s is not shown one pixel per screen pixel" % row)
-
-    def quit(self):
-        self.desktop.stop(self.process)
+    def wrong_row():
+        shown = app.desktop.screen()
+        return next((y for y in range(8, len(picture))
+                     if shown.row(y0 + y, x0 + 1, x0 + len(picture[0])) != rows[y]), None)
+    wait_for("the picture shown", lambda: wrong_row() is None, timeout=5, quiet=True)
+    row = wrong_row()
+    check(row is None, "the picture's row %s is not shown one pixel per screen pixel" % row)
 
 
-def inner(args):
-    from harness import first_difference, pattern_colour
+def test(args):
     rows = [[pattern_colour(x, y) for x in range(OUTPUT[0])] for y in range(OUTPUT[1])]
-    pattern = Frame.of(rows)
     want = [row[LEFT:RIGHT] for row in rows[TOP:BOTTOM]]
-    desktop = Desktop(args)
-    try:
+    with Desktop(args) as desktop:
         desktop.start(rows)
         # What the portal will be asked for: the background as grim sees it.
-        wait_for("the background pattern on the screen", lambda: desktop.screen() == pattern)
+        wait_for("the background pattern on the screen",
+                 lambda: desktop.screen() == desktop.background)
         pointer = Pointer(desktop)
 
         step("Huesift on Wayland: capture")
-        app = Huesift(desktop, pointer, "wayland", pattern)
-        app.capture()
+        app = Huesift(desktop, pointer, "wayland")
+        capture(app)
         problem = first_difference(app.copy(), want)
         check(problem is None, "captured on Wayland: %s" % problem)
-        app.check_shown(want)
+        check_shown(app, want)
         check(app.messages() == [], "messages shown: %s" % app.messages())
 
         step("no portal: one message, the picture kept")
@@ -518,25 +76,14 @@ def inner(args):
         pointer.click(app.at(CAPTURE_BUTTON))
         text = "Screen capture is not available: the screenshot portal is not running"
         wait_for("the message", lambda: app.messages() == [text])
-        # The message box floats over the main window (which came back as a new window).
-        box = wait_for("the message box", lambda: desktop.window("Huesift", "floating_con"))
-        r = box["rect"]
-        ok_button = (r["x"] + r["width"] - 50, r["y"] + r["height"] - 24)
-        # A click that comes before the new box takes the pointer is lost; it is repeated.
-        for _ in range(10):
-            pointer.click(ok_button)
-            if wait_for("the box to close", lambda: not any(
-                    w["id"] == box["id"] for w in desktop.windows()), timeout=1, quiet=True):
-                break
-        check(not any(w["id"] == box["id"] for w in desktop.windows()),
-              "the message box could not be closed")
+        check(app.answer_message(), "the message box could not be closed")
         check(desktop.window("Huesift", "con") is not None, "the main window is not back")
         problem = first_difference(app.copy(), want)
         check(problem is None, "after the failed capture: %s" % problem)
 
         step("the portal back: capture up and to the left")
         desktop.start_portal()
-        app.capture(start=(RIGHT, BOTTOM), end=(LEFT, TOP))
+        capture(app, start=(RIGHT, BOTTOM), end=(LEFT, TOP))
         problem = first_difference(app.copy(), want)
         check(problem is None, "captured up-left once the portal is back: %s" % problem)
         check(app.process.poll() is None, "huesift ended")
@@ -545,32 +92,23 @@ def inner(args):
         step("Huesift on XWayland: capture")
         # An X11 program on the Wayland desktop: the X server shows it none of the desktop's
         # own windows, and the still comes from the portal all the same.
-        app = Huesift(desktop, pointer, "xcb", pattern)
-        app.capture(start=(LEFT + 40, TOP + 30), end=(RIGHT + 40, BOTTOM + 30))
+        app = Huesift(desktop, pointer, "xcb")
+        capture(app, start=(LEFT + 40, TOP + 30), end=(RIGHT + 40, BOTTOM + 30))
         want = [row[LEFT + 40:RIGHT + 40] for row in rows[TOP + 30:BOTTOM + 30]]
         problem = first_difference(app.copy(), want)
         check(problem is None, "captured on XWayland: %s" % problem)
-        app.check_shown(want)
+        check_shown(app, want)
         check(app.messages() == [], "messages shown on XWayland: %s" % app.messages())
         app.quit()
-    finally:
-        desktop.close()
     print("PASS: Wayland capture through the portal pixel for pixel; without the portal one "
           "message and the picture kept; with it back, capture again; the same on XWayland")
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--huesift", required=True)
-    parser.add_argument("--pattern")
-    parser.add_argument("--pointer", default="")
-    parser.add_argument("--inner", action="store_true")
-    parser.add_argument("--dir")
-    args = parser.parse_args()
-    if args.inner:
-        inner(args)
-    else:
-        outer(args)
+    args = arguments()
+    if not args.inner:
+        run_as_session_user(args, __file__)  # exits with the run's status
+    test(args)
 
 
 if __name__ == "__main__":
