@@ -163,17 +163,22 @@ void MainWindow::popupButtonMenu(QMenu* menu, QToolButton* button, int dx) {
 }
 
 void MainWindow::pictureComing() {
-  ReleaseButton(addColourButton);
-  ReleaseButton(fillButton);
-  undoWithdrawn();
-  dismissColourBox();
-  setCursor(Qt::ArrowCursor);
+  putToolsAway();
 }
 
 void MainWindow::pictureArrived(bool hasRows) {
   for (QToolButton* tool : {addColourButton, printButton, fillButton, processButton})
     tool->setEnabled(hasRows);
   reverseButton->setEnabled(true);
+}
+
+void MainWindow::putToolsAway() {
+  // Released directly, not clicked: their click handlers would withdraw an undo just taken.
+  ReleaseButton(addColourButton);
+  ReleaseButton(fillButton);
+  undoWithdrawn();
+  dismissColourBox();
+  setCursor(Qt::ArrowCursor);
 }
 
 void MainWindow::undoOffered() {
@@ -185,15 +190,10 @@ void MainWindow::undoWithdrawn() {
 }
 
 void MainWindow::runStarted() {
-  // Released directly: their click handlers would also withdraw the undo just taken.
-  addColourButton->setChecked(false);
-  fillButton->setChecked(false);
+  putToolsAway();
   stopButton->setEnabled(true);
-  undoWithdrawn();
-  dismissColourBox();
   retainedList->setEnabled(false);
   while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
-  setCursor(Qt::ArrowCursor);
 }
 
 void MainWindow::runStopped() {

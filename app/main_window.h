@@ -180,6 +180,9 @@ class MainWindow : public QWidget, private WindowStates {
   void runStopped() override;
   void runFinished(bool undoable) override;
   void dismissColourBox() override;
+  // What a new picture and a run both begin with: the tool toggles up, Undo withdrawn, the
+  // colour box closed, the default cursor.
+  void putToolsAway();
 
   void buildLayout();
   void createSubsystems();

@@ -154,6 +154,32 @@ ProcessKernel ChooseKernel(ProcessPass pass, const detail::RetainedSet& set) {
   return ProcessKernel::Portable;
 }
 
+// A pass ready to run row by row: the retained colours compiled once, and the widest kernel
+// that handles them on this CPU chosen for the whole pass.
+class CompiledPass {
+ public:
+  CompiledPass(ProcessPass pass, const ColourTable& retained)
+      : set_(detail::CompileRetainedSet(retained)),
+        kernel_(detail::RowKernelOf(ChooseKernel(pass, set_))) {
+    job_.pass = pass;
+    job_.set = &set_;
+  }
+  CompiledPass(const CompiledPass&) = delete;  // the job points at the set
+  CompiledPass& operator=(const CompiledPass&) = delete;
+
+  void processRow(std::uint32_t* row, int width, bool convertToColor, Colour processColor) {
+    // The white pass has no "Convert to Color": it paints white itself in the colour.
+    job_.convert = job_.pass != ProcessPass::White && convertToColor;
+    job_.pen = ToStored(processColor);
+    kernel_(row, width, job_);
+  }
+
+ private:
+  const detail::RetainedSet set_;
+  const detail::RowKernel kernel_;
+  detail::RowJob job_;
+};
+
 }  // namespace
 
 ProcessKernel WidestProcessKernel() {
@@ -169,11 +195,7 @@ void LimitProcessKernel(ProcessKernel widest) {
 
 int RunProcessPass(ProcessPass pass, int height, int gaugeMax, const ColourTable& retained,
                    const ProcessHooks& hooks) {
-  const detail::RetainedSet set = detail::CompileRetainedSet(retained);
-  const detail::RowKernel kernel = detail::RowKernelOf(ChooseKernel(pass, set));
-  detail::RowJob job;
-  job.pass = pass;
-  job.set = &set;
+  CompiledPass compiled(pass, retained);
 
   // The hooks are asked in the same order and as often per row as the pixel-by-pixel walk
   // asks them, except the per-pixel questions: nothing can change them between two rows'
@@ -190,9 +212,10 @@ int RunProcessPass(ProcessPass pass, int height, int gaugeMax, const ColourTable
       if (hooks.stopRequested()) return rows;
       Picture* picture = hooks.picture();
       if (picture != nullptr && y < picture->height()) {
-        job.convert = pass != ProcessPass::White && hooks.convertToColor();
-        job.pen = ToStored(hooks.processColor());
-        kernel(picture->row(y), std::min(width, picture->width()), job);
+        // Asked in the walk's order, and the tick not at all for the white pass.
+        const bool convert = pass != ProcessPass::White && hooks.convertToColor();
+        compiled.processRow(picture->row(y), std::min(width, picture->width()), convert,
+                            hooks.processColor());
       }
     }
     ++rows;
@@ -203,14 +226,9 @@ int RunProcessPass(ProcessPass pass, int height, int gaugeMax, const ColourTable
 void ProcessWholePicture(ProcessPass pass, Picture& picture, const ColourTable& retained,
                          bool convertToColor, Colour processColor) {
   if (picture.empty()) return;
-  const detail::RetainedSet set = detail::CompileRetainedSet(retained);
-  const detail::RowKernel kernel = detail::RowKernelOf(ChooseKernel(pass, set));
-  detail::RowJob job;
-  job.pass = pass;
-  job.set = &set;
-  job.convert = pass != ProcessPass::White && convertToColor;
-  job.pen = ToStored(processColor);
-  for (int y = 0; y < picture.height(); ++y) kernel(picture.row(y), picture.width(), job);
+  CompiledPass compiled(pass, retained);
+  for (int y = 0; y < picture.height(); ++y)
+    compiled.processRow(picture.row(y), picture.width(), convertToColor, processColor);
 }
 
 }  // namespace huesift
