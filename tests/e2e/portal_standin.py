@@ -10,7 +10,7 @@ import subprocess
 import sys
 import threading
 
-from harness import check, fail, skip, wait_for
+from harness import check, fail, session_bus_config, skip, wait_for
 
 NAME = "org.freedesktop.portal.Desktop"
 OBJECT = "/org/freedesktop/portal/desktop"
@@ -21,20 +21,6 @@ INTERFACE = """<node><interface name="org.freedesktop.portal.Screenshot">
     <arg type="o" name="handle" direction="out"/>
   </method>
 </interface></node>"""
-
-BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:dir=%s</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-"""
 
 
 def python_with_gobject():
@@ -64,7 +50,7 @@ class StandInPortal:
             skip("no python3 with PyGObject (python3-gi) for the stand-in screenshot portal")
         config = os.path.join(self.folder, "bus.conf")
         with open(config, "w") as f:
-            f.write(BUS_CONFIG % self.folder)
+            f.write(session_bus_config(self.folder))
         bus = subprocess.Popen(["dbus-daemon", "--config-file", config, "--nofork",
                                 "--print-address"], stdout=subprocess.PIPE,
                                stderr=subprocess.DEVNULL, text=True)
