@@ -26,12 +26,18 @@ void OpenFileOfCommandLine(huesift::MainWindow& form, const QStringList& argumen
   for (const QString& a : arguments.mid(1)) args.push_back(a.toLocal8Bit().toStdString());
   const huesift::CommandLine line = huesift::ParseCommandLine(args);
   for (const std::string& option : line.unknownOptions)
-    std::fprintf(stderr, "huesift: unknown option %s ignored\n", option.c_str());
+    std::fprintf(
+        stderr, "huesift: %s\n",
+        qPrintable(QCoreApplication::translate("huesift::CommandLine", "unknown option %1 ignored")
+                       .arg(QString::fromLocal8Bit(option.c_str()))));
   if (line.files.empty()) return;
   // The window holds one picture; the first is opened and the others are said to be left.
   if (line.files.size() > 1)
-    std::fprintf(stderr, "huesift: opening %s only; the window holds one picture at a time\n",
-                 line.files.front().c_str());
+    std::fprintf(stderr, "huesift: %s\n",
+                 qPrintable(QCoreApplication::translate(
+                                "huesift::CommandLine",
+                                "opening %1 only; the window holds one picture at a time")
+                                .arg(QString::fromLocal8Bit(line.files.front().c_str()))));
   form.openPictureFileLater(QString::fromLocal8Bit(line.files.front().c_str()));
 }
 

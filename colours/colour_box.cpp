@@ -58,7 +58,7 @@ ColourBox::ColourBox(QWidget* parent) : QFrame(parent) {
   setBackgroundRole(QPalette::Button);
   resize(161, 142);
 
-  titleLabel = new QLabel(QStringLiteral("Retain which color?"), this);
+  titleLabel = new QLabel(tr("Retain which color?"), this);
   titleLabel->setObjectName(QStringLiteral("titleLabel"));
   // Wide enough for the title in the fonts that stand in for MS Sans Serif here, up to the "X".
   titleLabel->setGeometry(8, 3, 134, 13);

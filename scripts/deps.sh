@@ -14,7 +14,7 @@ huesift_install() {
 }
 
 HUESIFT_BUILD_PACKAGES=(build-essential cmake pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev
-  libgtest-dev libbenchmark-dev libcups2-dev)
+  libgtest-dev libbenchmark-dev libcups2-dev qt6-tools-dev qt6-l10n-tools)
 HUESIFT_TEST_PACKAGES=(xvfb xauth xdotool xclip x11-utils x11-apps cups cups-client cups-bsd
   printer-driver-cups-pdf poppler-utils python3 imagemagick libmagick++-dev libopencv-imgproc-dev
   fonts-dejavu-core desktop-file-utils appstream binutils dpkg-dev file clang libclang-rt-14-dev
