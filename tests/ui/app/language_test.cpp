@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The program on a German desktop: Qt's own dialogs and buttons and the program's own words
-// follow the desktop's language. Run by the test ui_german under LANG=de_DE.UTF-8; the
-// ordinary run of the UI tests leaves this suite out.
+// follow the desktop's language; an English desktop keeps them English. Run by the test ui_german
+// under LANG=de_DE.UTF-8; the ordinary run of the UI tests leaves this suite out.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -9,16 +9,23 @@
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
 #include <QTimer>
 #include <functional>
 
+#include "app/help_window.h"
+#include "app/main_window.h"
+#include "colours/colour_box.h"
 #include "platform/qt_services.h"
 #include "platform/translations.h"
+#include "tests/ui/fake_services.h"
 
 namespace huesift::test {
 namespace {
@@ -103,13 +110,65 @@ TEST_F(German, OpenDialogSpeaksGerman) {
   EXPECT_TRUE(texts.contains(QStringLiteral("Suchen in:"))) << texts.join('|').toStdString();
 }
 
+// The fake desktop, but with the real message box, as the user sees it.
+class RealMessageBox : public FakeServices {
+ public:
+  void showMessage(QWidget* parent, const QString& text) override {
+    messages << text;
+    QtServices().showMessage(parent, text);
+  }
+};
+
+TEST_F(German, MainWindowMessageBoxAndColourBoxSpeakGerman) {
+  RealMessageBox services;
+  services.cursorLoader = [](const QString&) { return std::nullopt; };
+  MainWindow window(services);
+  window.show();
+  EXPECT_EQ(window.captureButton->toolTip(), "Aufnehmen");
+  EXPECT_EQ(window.undoButton->toolTip(), "Rückgängig (Strg+Z)");
+  EXPECT_EQ(window.retainedList->toolTip(), "Behaltene Farben");
+  EXPECT_EQ(window.stopButton->accessibleName(), "Anhalten");
+  EXPECT_EQ(window.saveAsAction->text(), "Bild speichern unter …");
+  EXPECT_EQ(window.pasteAction->text(), "Einfügen");
+  EXPECT_EQ(window.convertWhiteAction->text(), "Weiß in Zielfarbe umwandeln");
+  EXPECT_EQ(window.colourBox->titleLabel->text(), "Welche Farbe behalten?");
+
+  // "Cursor not loaded", in the message box the program shows.
+  QStringList boxTexts;
+  WhenOpen<QMessageBox>([&](QMessageBox* box) {
+    boxTexts = TextsOf(box);
+    box->button(QMessageBox::Ok)->click();
+  });
+  window.state.runState = 0;
+  window.addColourButton->setEnabled(true);
+  QTest::mouseClick(window.addColourButton, Qt::LeftButton);
+  ASSERT_EQ(services.messages.size(), 1);
+  EXPECT_TRUE(boxTexts.contains("Der Mauszeiger konnte nicht geladen werden"))
+      << boxTexts.join('|').toStdString();
+}
+
+TEST_F(German, HelpWindowKeepsItsLinesBesideThePictures) {
+  HelpWindow help;
+  EXPECT_EQ(help.windowTitle(), "Huesift-Hilfe");
+  const QStringList lines = help.helpText->toPlainText().split('\n');
+  ASSERT_EQ(lines.size(), 40);
+  EXPECT_TRUE(lines[0].startsWith("Aufnehmen:"));
+  EXPECT_TRUE(lines[17].startsWith("Rückgängig:"));
+  EXPECT_TRUE(lines[38].startsWith("Bild:"));
+  const QFontMetrics metrics(help.helpText->font());
+  for (const QString& line : lines)
+    EXPECT_LE(metrics.horizontalAdvance(line), help.helpText->width()) << line.toStdString();
+}
+
 TEST_F(German, EnglishDesktopKeepsQtsDialogsEnglish) {
   InstallTranslations(QLocale(QLocale::English, QLocale::UnitedStates),
                       {QStringLiteral(HUESIFT_TRANSLATIONS_DIR)});
   EXPECT_EQ(QCoreApplication::translate("QFileDialog", "File &name:"), "File &name:");
   EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Cancel");
+  EXPECT_EQ(QCoreApplication::translate("huesift::Toolbar", "Capture"), "Capture");
   InstallTranslations(QLocale::system(), {QStringLiteral(HUESIFT_TRANSLATIONS_DIR)});
   EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Abbrechen");
+  EXPECT_EQ(QCoreApplication::translate("huesift::Toolbar", "Capture"), "Aufnehmen");
 }
 
 }  // namespace
