@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFile>
@@ -19,6 +20,7 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <functional>
+#include <map>
 
 #include "app/help_window.h"
 #include "app/main_window.h"
@@ -131,7 +133,9 @@ TEST_F(German, MainWindowMessageBoxAndColourBoxSpeakGerman) {
   EXPECT_EQ(window.saveAsAction->text(), "Bild speichern unter …");
   EXPECT_EQ(window.pasteAction->text(), "Einfügen");
   EXPECT_EQ(window.convertWhiteAction->text(), "Weiß in Zielfarbe umwandeln");
-  EXPECT_EQ(window.colourBox->titleLabel->text(), "Welche Farbe behalten?");
+  const QLabel* title = window.colourBox->titleLabel;
+  EXPECT_EQ(title->text(), "Welche Farbe behalten?");
+  EXPECT_LE(QFontMetrics(title->font()).horizontalAdvance(title->text()), title->width());
 
   // "Cursor not loaded", in the message box the program shows.
   QStringList boxTexts;
@@ -158,6 +162,42 @@ TEST_F(German, HelpWindowKeepsItsLinesBesideThePictures) {
   const QFontMetrics metrics(help.helpText->font());
   for (const QString& line : lines)
     EXPECT_LE(metrics.horizontalAdvance(line), help.helpText->width()) << line.toStdString();
+}
+
+// What a window and its children say, by object name: texts, tooltips, accessible names.
+std::map<QString, QString> SaidBy(const QWidget& window) {
+  std::map<QString, QString> said;
+  for (const QAction* action : window.findChildren<QAction*>())
+    said[action->objectName() + " text"] = action->text();
+  for (const QWidget* widget : window.findChildren<QWidget*>()) {
+    const QString name = widget->objectName();
+    if (name.isEmpty()) continue;
+    said[name + " toolTip"] = widget->toolTip();
+    said[name + " accessibleName"] = widget->accessibleName();
+    if (auto* label = qobject_cast<const QLabel*>(widget)) said[name + " text"] = label->text();
+    if (auto* button = qobject_cast<const QAbstractButton*>(widget))
+      said[name + " text"] = button->text();
+    if (auto* text = qobject_cast<const QTextEdit*>(widget))
+      said[name + " text"] = text->toPlainText();
+  }
+  return said;
+}
+
+TEST_F(German, NothingInTheWindowsStaysEnglish) {
+  FakeServices services;
+  MainWindow german(services);
+  std::map<QString, QString> germanSaid = SaidBy(german);
+  germanSaid.merge(SaidBy(german.help()));
+  RemoveTranslations();
+  MainWindow english(services);
+  std::map<QString, QString> englishSaid = SaidBy(english);
+  englishSaid.merge(SaidBy(english.help()));
+  // The same in both languages: a sign, a word German shares, the program's name and version.
+  const QStringList same = {"X", "OK", "   Huesift v1.4\nBrevant"};
+  for (const auto& [what, text] : englishSaid) {
+    if (text.isEmpty() || same.contains(text)) continue;
+    EXPECT_NE(germanSaid[what], text) << what.toStdString() << " is still English";
+  }
 }
 
 TEST_F(German, EnglishDesktopKeepsQtsDialogsEnglish) {
