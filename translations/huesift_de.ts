@@ -104,11 +104,11 @@ Exit status: 0 when every picture was written, 1 when any failed, 2 for a usage 
         huesift --white-to RRGGBB (-o AUSGABE | --out-dir ORDNER) DATEI...
 
 Ohne -o oder --out-dir öffnet sich das Fenster (mit DATEI darin).
-Mit einer der beiden wird jede DATEI ohne Fenster bearbeitet und als PNG-Bild geschrieben:
+Mit einer der beiden wird jede DATEI ohne Fenster verarbeitet und als PNG-Bild geschrieben:
   --keep FARBEN      die zu behaltenden Farben, durch Kommas getrennt, RRGGBB oder #RRGGBB
                      (höchstens 64; Vorgabe 000000, Schwarz)
-  --reverse          die behaltenen Farben weiß machen statt aller anderen
-  --convert RRGGBB   jedes verbliebene Pixel in dieser Farbe malen
+  --reverse          die behaltenen Farben statt aller anderen weiß färben
+  --convert RRGGBB   jedes verbleibende Pixel in dieser Farbe einfärben
   --white-to RRGGBB  nur Weiß in diese Farbe umwandeln
   -o AUSGABE         die Ausgabedatei (nur eine DATEI)
   --out-dir ORDNER   für jede DATEI ORDNER/NAME.png schreiben (ORDNER wird bei Bedarf angelegt)
@@ -121,7 +121,7 @@ Aufruffehler.
     </message>
     <message>
         <source>%1 needs a value</source>
-        <translation>%1 braucht einen Wert</translation>
+        <translation>%1 erwartet einen Wert</translation>
     </message>
     <message>
         <source>--keep given twice; list every colour in one --keep</source>
@@ -133,7 +133,7 @@ Aufruffehler.
     </message>
     <message>
         <source>--keep takes at most 64 colours</source>
-        <translation>--keep nimmt höchstens 64 Farben</translation>
+        <translation>--keep erlaubt höchstens 64 Farben</translation>
     </message>
     <message>
         <source>--out-dir given twice</source>
@@ -161,7 +161,7 @@ Aufruffehler.
     </message>
     <message>
         <source>-o takes one input file; use --out-dir for several</source>
-        <translation>-o nimmt nur eine Eingabedatei; für mehrere --out-dir verwenden</translation>
+        <translation>-o erlaubt nur eine Eingabedatei; für mehrere --out-dir verwenden</translation>
     </message>
     <message>
         <source>--white-to cannot be combined with --keep, --reverse or --convert</source>
