@@ -79,7 +79,7 @@ ColourBox::ColourBox(QWidget* parent) : QFrame(parent) {
   setAutoFillBackground(true);
   setBackgroundRole(QPalette::Button);
 
-  titleLabel = new QLabel(QStringLiteral("Retain which color?"), this);
+  titleLabel = new QLabel(tr("Retain which color?"), this);
   titleLabel->setObjectName(QStringLiteral("titleLabel"));
   QFont titleFont(QStringLiteral("MS Sans Serif"));
   titleFont.setPixelSize(11);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QtGlobal>
+
 #include "engine/working_state.h"
 
 class QAbstractButton;
@@ -50,6 +52,8 @@ class ColourLists {
   Parts p_;
 };
 
-inline constexpr const char* kListFullMessage = "List box full - delete a color and continue.";
+// Translated where it is shown, in the context "huesift::ColourLists".
+inline constexpr const char* kListFullMessage =
+    QT_TRANSLATE_NOOP("huesift::ColourLists", "List box full - delete a color and continue.");
 
 }  // namespace huesift
