@@ -60,12 +60,148 @@
         <source>Retain which color?</source>
         <translation>Welche Farbe behalten?</translation>
     </message>
+    <message>
+        <source>Retain All</source>
+        <translation>Alle behalten</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Retain every color in the box</source>
+        <translation>Alle Farben im Feld behalten</translation>
+    </message>
 </context>
 <context>
     <name>huesift::ColourLists</name>
     <message>
         <source>List box full - delete a color and continue.</source>
         <translation>Die Liste ist voll – löschen Sie eine Farbe und fahren Sie dann fort.</translation>
+    </message>
+</context>
+<context>
+    <name>huesift::ColourWord</name>
+    <message>
+        <source>black</source>
+        <translation>schwarz</translation>
+    </message>
+    <message>
+        <source>dark gray</source>
+        <translation>dunkelgrau</translation>
+    </message>
+    <message>
+        <source>gray</source>
+        <translation>grau</translation>
+    </message>
+    <message>
+        <source>light gray</source>
+        <translation>hellgrau</translation>
+    </message>
+    <message>
+        <source>white</source>
+        <translation>weiß</translation>
+    </message>
+    <message>
+        <source>dark red</source>
+        <translation>dunkelrot</translation>
+    </message>
+    <message>
+        <source>red</source>
+        <translation>rot</translation>
+    </message>
+    <message>
+        <source>pink</source>
+        <translation>rosa</translation>
+    </message>
+    <message>
+        <source>brown</source>
+        <translation>braun</translation>
+    </message>
+    <message>
+        <source>orange</source>
+        <translation>orange</translation>
+    </message>
+    <message>
+        <source>light orange</source>
+        <translation>hellorange</translation>
+    </message>
+    <message>
+        <source>olive</source>
+        <translation>oliv</translation>
+    </message>
+    <message>
+        <source>yellow</source>
+        <translation>gelb</translation>
+    </message>
+    <message>
+        <source>light yellow</source>
+        <translation>hellgelb</translation>
+    </message>
+    <message>
+        <source>dark green</source>
+        <translation>dunkelgrün</translation>
+    </message>
+    <message>
+        <source>green</source>
+        <translation>grün</translation>
+    </message>
+    <message>
+        <source>light green</source>
+        <translation>hellgrün</translation>
+    </message>
+    <message>
+        <source>teal</source>
+        <translation>blaugrün</translation>
+    </message>
+    <message>
+        <source>cyan</source>
+        <translation>cyan</translation>
+    </message>
+    <message>
+        <source>light cyan</source>
+        <translation>hellcyan</translation>
+    </message>
+    <message>
+        <source>dark blue</source>
+        <translation>dunkelblau</translation>
+    </message>
+    <message>
+        <source>blue</source>
+        <translation>blau</translation>
+    </message>
+    <message>
+        <source>light blue</source>
+        <translation>hellblau</translation>
+    </message>
+    <message>
+        <source>dark violet</source>
+        <translation>dunkelviolett</translation>
+    </message>
+    <message>
+        <source>violet</source>
+        <translation>violett</translation>
+    </message>
+    <message>
+        <source>lavender</source>
+        <translation>lavendel</translation>
+    </message>
+    <message>
+        <source>purple</source>
+        <translation>purpur</translation>
+    </message>
+    <message>
+        <source>magenta</source>
+        <translation>magenta</translation>
+    </message>
+    <message>
+        <source>light magenta</source>
+        <translation>hellmagenta</translation>
+    </message>
+    <message>
+        <source>%1, %2</source>
+        <extracomment>A swatch read aloud: its hex value, then its colour word.</extracomment>
+        <translation>%1, %2</translation>
     </message>
 </context>
 <context>
@@ -567,6 +703,10 @@ Aufruffehler.
     <message>
         <source>Retained Colors</source>
         <translation>Behaltene Farben</translation>
+    </message>
+    <message>
+        <source>Progress</source>
+        <translation>Fortschritt</translation>
     </message>
 </context>
 </TS>
