@@ -11,8 +11,10 @@
 #include <thread>
 #include <vector>
 
+#include "cli/memory_budget.h"
 #include "engine/process.h"
 #include "engine/working_state.h"
+#include "platform/image_decode.h"
 #include "platform/picture_file_io.h"
 
 namespace huesift {
@@ -138,17 +140,37 @@ std::string CommandMistake(const std::vector<Job>& jobs) {
   return {};
 }
 
-std::optional<Picture> ReadInput(const std::string& input, QString& reason) {
+QString WriteOutput(const Picture& picture, const Job& job, bool outputDir);
+
+// The bytes of an input, standard input for "-", a FIFO read to its end.
+std::optional<QByteArray> ReadInput(const std::string& input, QString& reason) {
   if (input != kStandardStream)
-    return ReadPictureFile(QByteArray::fromStdString(input), Streams::Read, reason);
+    return ReadFileBytes(QByteArray::fromStdString(input), Streams::Read, kMaxPictureFileBytes,
+                         reason);
   if (isatty(STDIN_FILENO)) {
     reason = QStringLiteral("standard input is a terminal");
     return std::nullopt;
   }
-  const std::optional<QByteArray> bytes =
-      ReadDescriptorBytes(STDIN_FILENO, kMaxPictureFileBytes, reason);
-  if (!bytes) return std::nullopt;
-  return DecodePictureFileBytes(*bytes, reason);
+  return ReadDescriptorBytes(STDIN_FILENO, kMaxPictureFileBytes, reason);
+}
+
+// One input read, processed and written, within its share of the memory budget.
+QString ProcessOne(const Job& job, const CommandLine& line, MemoryBudget::Share& share) {
+  share.take(job.input == kStandardStream ? 0 : SizeOfFile(QByteArray::fromStdString(job.input)));
+  QString reason;
+  std::optional<QByteArray> bytes = ReadInput(job.input, reason);
+  if (!bytes) return reason;
+  // The picture's size as its header gives it (one too large is refused without decoding);
+  // where it gives none, the largest taken.
+  const QSize announced = AnnouncedImageSize(*bytes);
+  share.take(!announced.isValid()            ? DecodeShare(kLargestRasterBytes / 4, 1)
+             : TooLargeForPicture(announced) ? 0
+                                             : DecodeShare(announced.width(), announced.height()));
+  std::optional<Picture> picture = DecodePictureFileBytes(*bytes, reason);
+  bytes.reset();
+  if (!picture) return reason;
+  ProcessLikeTheWindow(*picture, line);
+  return WriteOutput(*picture, job, !line.outputDir.empty());
 }
 
 QString WriteOutput(const Picture& picture, const Job& job, bool outputDir) {
@@ -209,15 +231,16 @@ int RunBatch(const CommandLine& line, std::FILE* messages) {
   }
 
   Reporter reporter(messages, static_cast<int>(jobs.size()));
+  MemoryBudget budget(MemoryBudget::HalfOfPhysicalMemory());
   std::atomic<std::size_t> next{0};
   std::atomic<bool> anyFailed{false};
   auto work = [&] {
     for (std::size_t i = next++; i < jobs.size(); i = next++) {
       const Job& job = jobs[i];
       QString reason;
-      if (std::optional<Picture> picture = ReadInput(job.input, reason)) {
-        ProcessLikeTheWindow(*picture, line);
-        reason = WriteOutput(*picture, job, outputDir);
+      {
+        MemoryBudget::Share share(budget, i);
+        reason = ProcessOne(job, line, share);
       }
       if (!reason.isEmpty()) {
         anyFailed = true;

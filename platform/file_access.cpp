@@ -234,6 +234,11 @@ std::optional<FileIdentity> IdentityOfDescriptor(int fd) {
   return FileIdentity{st.st_dev, st.st_ino};
 }
 
+qint64 SizeOfFile(const QByteArray& path) {
+  struct stat st;
+  return ::stat(path.constData(), &st) == 0 && S_ISREG(st.st_mode) ? st.st_size : 0;
+}
+
 QString MakeFolders(const QByteArray& path) {
   for (qsizetype from = 0;;) {
     const qsizetype slash = path.indexOf('/', from);

@@ -48,6 +48,9 @@ struct FileIdentity {
 std::optional<FileIdentity> IdentityOf(const QByteArray& path);
 std::optional<FileIdentity> IdentityOfDescriptor(int fd);
 
+// The size of the regular file at path; 0 for anything else.
+qint64 SizeOfFile(const QByteArray& path);
+
 // Creates a folder and its parents as needed, like mkdir -p. The reason on failure.
 QString MakeFolders(const QByteArray& path);
 

@@ -172,10 +172,15 @@ QImage Comparable(const QImage& image) {
 
 bool TooLargeForPicture(QSize size) {
   constexpr qint64 kMaxSide = 32767;
-  constexpr qint64 kMaxRasterBytes = qint64{256} * 1024 * 1024;
   const qint64 w = size.width();
   const qint64 h = size.height();
-  return w > kMaxSide || h > kMaxSide || w * h * 4 > kMaxRasterBytes;
+  return w > kMaxSide || h > kMaxSide || w * h * 4 > kLargestRasterBytes;
+}
+
+QSize AnnouncedImageSize(const QByteArray& bytes) {
+  WatchedBytes device(bytes);
+  QImageReader reader(&device);
+  return reader.size();
 }
 
 DecodedImage DecodeImageCompletely(const QByteArray& bytes) {

@@ -10,6 +10,10 @@ namespace huesift {
 // Largest picture the program takes in: 32767 pixels on a side (what Qt's painting can
 // address) and 256 MiB as a 32-bit raster.
 bool TooLargeForPicture(QSize size);
+inline constexpr qint64 kLargestRasterBytes = qint64{256} * 1024 * 1024;
+
+// The size the bytes' header announces (invalid when it says none), without decoding.
+QSize AnnouncedImageSize(const QByteArray& bytes);
 
 struct DecodedImage {
   enum class Result { Complete, Refused, TooLarge };
