@@ -166,7 +166,8 @@ QString ProcessOne(const Job& job, const CommandLine& line, MemoryBudget::Share&
   share.take(!announced.isValid()            ? DecodeShare(kLargestRasterBytes / 4, 1)
              : TooLargeForPicture(announced) ? 0
                                              : DecodeShare(announced.width(), announced.height()));
-  std::optional<Picture> picture = DecodePictureFileBytes(*bytes, reason);
+  std::optional<Picture> picture =
+      DecodePictureFileBytes(*bytes, reason, QByteArray::fromStdString(job.input));
   bytes.reset();
   if (!picture) return reason;
   ProcessLikeTheWindow(*picture, line);

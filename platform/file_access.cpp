@@ -128,8 +128,10 @@ std::optional<QByteArray> ReadDescriptorBytes(int fd, qint64 limit, QString& rea
     reason = TooLargeFileReason(limit);
     return std::nullopt;
   }
+  // A stream's array grew by doubling; what it holds beyond the bytes is given back.
+  const bool wasteful = bytes.size() - filled > (1 << 20);
   bytes.truncate(filled);
-  bytes.squeeze();
+  if (wasteful) bytes.squeeze();
   return bytes;
 }
 

@@ -55,9 +55,11 @@ struct Attempt {
   bool lookedPastEnd = false;
 };
 
-Attempt Decode(const QByteArray& bytes, bool stopIfTooLarge) {
+// format: empty to let Qt tell it by the content, else this format alone.
+Attempt Decode(const QByteArray& bytes, bool stopIfTooLarge, const QByteArray& format) {
   WatchedBytes device(bytes);
-  QImageReader reader(&device);
+  QImageReader reader(&device, format);
+  reader.setAutoDetectImageFormat(format.isEmpty());
   reader.setAllocationLimit(kAllocationLimitMiB);
   Attempt attempt;
   attempt.announced = reader.size();
@@ -183,9 +185,13 @@ QSize AnnouncedImageSize(const QByteArray& bytes) {
   return reader.size();
 }
 
-DecodedImage DecodeImageCompletely(const QByteArray& bytes) {
+namespace {
+
+DecodedImage DecodeCompletelyAs(const QByteArray& bytes, const QByteArray& format,
+                                QByteArray& formatFound) {
   DecodedImage out;
-  Attempt first = Decode(bytes, true);
+  Attempt first = Decode(bytes, true, format);
+  formatFound = first.format;
   if (first.announced.isValid() && TooLargeForPicture(first.announced)) {
     out.result = DecodedImage::Result::TooLarge;
     out.size = first.announced;
@@ -208,13 +214,26 @@ DecodedImage DecodeImageCompletely(const QByteArray& bytes) {
     // end of the data.
     const QImage picture = Comparable(first.image);
     for (const QByteArray& padding : Continuations()) {
-      const Attempt padded = Decode(bytes + padding, false);
+      const Attempt padded = Decode(bytes + padding, false, format);
       if (padded.image.isNull() || padded.lookedPastEnd || Comparable(padded.image) != picture)
         return out;
     }
   }
   out.result = DecodedImage::Result::Complete;
   out.image = std::move(first.image);
+  return out;
+}
+
+}  // namespace
+
+DecodedImage DecodeImageCompletely(const QByteArray& bytes, const QByteArray& formatHint) {
+  QByteArray found;
+  DecodedImage out = DecodeCompletelyAs(bytes, QByteArray(), found);
+  // A format without a signature of its own (TGA, which Qt takes for an icon) is known only
+  // by the file's name: read as that format alone, by the same proof.
+  if (out.result == DecodedImage::Result::Refused && !formatHint.isEmpty() && found != formatHint &&
+      QImageReader::supportedImageFormats().contains(formatHint))
+    out = DecodeCompletelyAs(bytes, formatHint, found);
   return out;
 }
 

@@ -26,7 +26,9 @@ struct DecodedImage {
 // those bytes, or a refusal, out. Readers that run out of data may still hand back a picture
 // (the BMP reader fills what is missing from uninitialised memory), so a picture is taken
 // only when it is proven not to depend on bytes that are not there. Works without a display.
-DecodedImage DecodeImageCompletely(const QByteArray& bytes);
+// formatHint (Qt's name, from a file's extension) is tried when the content names no format
+// that reads the bytes.
+DecodedImage DecodeImageCompletely(const QByteArray& bytes, const QByteArray& formatHint = {});
 
 // How many bytes the completeness proof appends when a reader looked past the end.
 inline constexpr int kDecodeProbePadding = 64 * 1024;

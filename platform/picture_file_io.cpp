@@ -65,8 +65,13 @@ QByteArray FormatOfSuffix(const QString& suffix) {
   return lower;
 }
 
-std::optional<Picture> DecodePictureFileBytes(const QByteArray& bytes, QString& reason) {
-  const DecodedImage decoded = DecodeImageCompletely(bytes);
+std::optional<Picture> DecodePictureFileBytes(const QByteArray& bytes, QString& reason,
+                                              const QByteArray& name) {
+  const QByteArray file = name.mid(name.lastIndexOf('/') + 1);
+  const qsizetype dot = file.lastIndexOf('.');
+  const QByteArray hint =
+      dot < 0 ? QByteArray() : FormatOfSuffix(QString::fromLatin1(file.mid(dot + 1)));
+  const DecodedImage decoded = DecodeImageCompletely(bytes, hint);
   switch (decoded.result) {
     case DecodedImage::Result::Complete:
       return PictureFromImage(decoded.image);
@@ -86,7 +91,7 @@ std::optional<Picture> DecodePictureFileBytes(const QByteArray& bytes, QString& 
 std::optional<Picture> ReadPictureFile(const QByteArray& path, Streams streams, QString& reason) {
   std::optional<QByteArray> bytes = ReadFileBytes(path, streams, kMaxPictureFileBytes, reason);
   if (!bytes) return std::nullopt;
-  return DecodePictureFileBytes(*bytes, reason);
+  return DecodePictureFileBytes(*bytes, reason, path);
 }
 
 std::optional<Picture> ReadPictureFile(const QString& path, QString& reason) {

@@ -26,8 +26,10 @@ inline constexpr qint64 kMaxPictureFileBytes = qint64{512} * 1024 * 1024;
 std::optional<Picture> ReadPictureFile(const QByteArray& path, Streams streams, QString& reason);
 // The window's: a name from a dialog or a drop; anything but a regular file is refused.
 std::optional<Picture> ReadPictureFile(const QString& path, QString& reason);
-// The bytes of a picture file (read from standard input, say) decoded as ReadPictureFile does.
-std::optional<Picture> DecodePictureFileBytes(const QByteArray& bytes, QString& reason);
+// The bytes of a picture file (read from standard input, say) decoded as ReadPictureFile does;
+// name, when there is one, gives the format that bytes without a signature (TGA) are in.
+std::optional<Picture> DecodePictureFileBytes(const QByteArray& bytes, QString& reason,
+                                              const QByteArray& name = {});
 
 // A format Save writes: Qt's name for it and the dialog's filter ("PNG picture (*.png)").
 struct SaveFormat {

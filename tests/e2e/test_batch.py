@@ -8,6 +8,7 @@ import os
 import random
 import shutil
 import stat
+import struct
 import subprocess
 import sys
 import tempfile
@@ -321,6 +322,17 @@ def hostile_files(huesift, work):
     result = run(huesift, "-o", os.path.join(work, "gif.png"), os.path.join(work, "anim.gif"))
     check(result.returncode == 0 and read_png(os.path.join(work, "gif.png")) == done,
           "GIF: %r" % (result,))
+
+    # TGA has no signature: Qt's reader is found by the name, and a cut file still refused.
+    pixels = b"".join(bytes((b, g, r)) for row in rows for (r, g, b) in row)
+    header = struct.pack("<BBBHHBHHHHBB", 0, 0, 2, 0, 0, 0, 0, 0, 3, 2, 24, 0x20)
+    footer = struct.pack("<II", 0, 0) + b"TRUEVISION-XFILE.\0"
+    write(os.path.join(work, "t.tga"), header + pixels + footer)
+    write(os.path.join(work, "cut.tga"), header + pixels[:-4])
+    result = run(huesift, "--out-dir", os.path.join(work, "tga"), os.path.join(work, "t.tga"),
+                 os.path.join(work, "cut.tga"))
+    check(result.returncode == 1 and result.stderr.startswith(os.path.join(work, "cut.tga")) and
+          read_png(os.path.join(work, "tga", "t.png")) == done, "TGA: %r" % (result,))
 
     # JPEG: decoded once, to ImageMagick's pixels, in at most three times the raster's memory.
     magick = shutil.which("convert-im6.q16") or shutil.which("convert-im7.q16")
