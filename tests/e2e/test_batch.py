@@ -300,6 +300,15 @@ def hostile_files(huesift, work):
         check(code == 1 and reason in message and mib < 100,
               "%s: exit %d, %d MiB, %r" % (source, code, mib, message))
 
+    # A stream stops at the limit: 600 MiB through standard input.
+    endless = subprocess.Popen(["head", "-c", "600M", "/dev/zero"], stdout=subprocess.PIPE)
+    code, mib, message = peak_mib(huesift, "-o", os.path.join(work, "z.png"), "-",
+                                  stdin=endless.stdout)
+    endless.stdout.close()
+    endless.wait()
+    check(code == 1 and "larger than 512 MiB" in message and mib < 700,
+          "600 MiB on standard input: exit %d, %d MiB, %r" % (code, mib, message))
+
     # Names are bytes: a Latin-1 name is read, and the output has exactly the name given.
     latin = os.path.join(work, "lat\udce9.png").encode(errors="surrogateescape")
     write(latin, png)
