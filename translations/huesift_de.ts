@@ -12,12 +12,24 @@
         <translation>%1 und %2 würden beide nach %3 geschrieben</translation>
     </message>
     <message>
-        <source>cannot create the folder %1</source>
-        <translation>der Ordner %1 kann nicht angelegt werden</translation>
-    </message>
-    <message>
         <source>cannot write %1: %2</source>
         <translation>%1 kann nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>standard output</source>
+        <translation>die Standardausgabe</translation>
+    </message>
+    <message>
+        <source>%1 is the input %2; the result would replace it</source>
+        <translation>%1 ist die Eingabe %2; das Ergebnis würde sie ersetzen</translation>
+    </message>
+    <message>
+        <source>standard input is a terminal</source>
+        <translation>die Standardeingabe ist ein Terminal</translation>
+    </message>
+    <message>
+        <source>cannot create the folder %1: %2</source>
+        <translation>der Ordner %1 kann nicht angelegt werden: %2</translation>
     </message>
 </context>
 <context>
@@ -52,6 +64,14 @@
     <message>
         <source>Cannot open clipboard</source>
         <translation>Die Zwischenablage kann nicht geöffnet werden</translation>
+    </message>
+    <message>
+        <source>The clipboard&apos;s picture is larger than %1 MiB, too large to paste</source>
+        <translation>Das Bild in der Zwischenablage ist größer als %1 MiB und damit zu groß zum Einfügen</translation>
+    </message>
+    <message>
+        <source>The clipboard&apos;s picture did not come within %1 s: it is too large or comes too slowly</source>
+        <translation>Das Bild aus der Zwischenablage ist nicht innerhalb von %1 s angekommen: Es ist zu groß oder kommt zu langsam</translation>
     </message>
 </context>
 <context>
@@ -215,47 +235,6 @@
         <translation>nur %1 wird geöffnet; das Fenster zeigt jeweils ein Bild</translation>
     </message>
     <message>
-        <source>Usage: huesift [FILE]
-       huesift [--keep COLOURS] [--reverse] [--convert RRGGBB]
-               (-o OUT | --out-dir DIR) FILE...
-       huesift --white-to RRGGBB (-o OUT | --out-dir DIR) FILE...
-
-Without -o or --out-dir, opens the window (and FILE in it).
-With them, processes every FILE without a window and writes PNG pictures:
-  --keep COLOURS     colours to keep, comma-separated RRGGBB or #RRGGBB
-                     (at most 64; default 000000, black)
-  --reverse          whiten the kept colours instead of all others
-  --convert RRGGBB   paint every surviving pixel in this colour
-  --white-to RRGGBB  only turn white into this colour
-  -o OUT             the output file (one FILE only)
-  --out-dir DIR      write DIR/NAME.png for each FILE (DIR is created if needed)
-  -h, --help         show this text
-  --version          show the version
-
-Exit status: 0 when every picture was written, 1 when any failed, 2 for a usage error.
-</source>
-        <translation>Aufruf: huesift [DATEI]
-        huesift [--keep FARBEN] [--reverse] [--convert RRGGBB]
-                (-o AUSGABE | --out-dir ORDNER) DATEI...
-        huesift --white-to RRGGBB (-o AUSGABE | --out-dir ORDNER) DATEI...
-
-Ohne -o oder --out-dir öffnet sich das Fenster (mit DATEI darin).
-Mit einer der beiden wird jede DATEI ohne Fenster verarbeitet und als PNG-Bild geschrieben:
-  --keep FARBEN      die zu behaltenden Farben, durch Kommas getrennt, RRGGBB oder #RRGGBB
-                     (höchstens 64; Vorgabe 000000, Schwarz)
-  --reverse          die behaltenen Farben statt aller anderen weiß färben
-  --convert RRGGBB   jedes verbleibende Pixel in dieser Farbe einfärben
-  --white-to RRGGBB  nur Weiß in diese Farbe umwandeln
-  -o AUSGABE         die Ausgabedatei (nur eine DATEI)
-  --out-dir ORDNER   für jede DATEI ORDNER/NAME.png schreiben (ORDNER wird bei Bedarf angelegt)
-  -h, --help         diesen Text anzeigen
-  --version          die Version anzeigen
-
-Rückgabewert: 0, wenn jedes Bild geschrieben wurde, 1, wenn eines misslang, 2 bei einem
-Aufruffehler.
-</translation>
-    </message>
-    <message>
         <source>%1 needs a value</source>
         <translation>%1 erwartet einen Wert</translation>
     </message>
@@ -302,6 +281,56 @@ Aufruffehler.
     <message>
         <source>--white-to cannot be combined with --keep, --reverse or --convert</source>
         <translation>--white-to lässt sich nicht mit --keep, --reverse oder --convert verbinden</translation>
+    </message>
+    <message>
+        <source>Usage: huesift [FILE]
+       huesift [--keep COLOURS] [--reverse] [--convert RRGGBB]
+               (-o OUT | --out-dir DIR) FILE...
+       huesift --white-to RRGGBB (-o OUT | --out-dir DIR) FILE...
+
+Without -o or --out-dir, opens the window (and FILE in it).
+With them, processes every FILE without a window and writes PNG pictures:
+  --keep COLOURS     colours to keep, comma-separated RRGGBB or #RRGGBB
+                     (at most 64; default 000000, black)
+  --reverse          whiten the kept colours instead of all others
+  --convert RRGGBB   paint every surviving pixel in this colour
+  --white-to RRGGBB  only turn white into this colour
+  -o OUT             the output file (one FILE only; - for standard output)
+  --out-dir DIR      write DIR/NAME.png for each FILE (DIR is created if needed)
+A FILE of - is standard input. No output may be an input, and an output that
+exists must be a regular file; a link in DIR is replaced, not written through.
+  -h, --help         show this text
+  --version          show the version
+
+Exit status: 0 when every picture was written, 1 when any failed, 2 for a usage error.
+</source>
+        <translation>Aufruf: huesift [DATEI]
+        huesift [--keep FARBEN] [--reverse] [--convert RRGGBB]
+                (-o AUSGABE | --out-dir ORDNER) DATEI...
+        huesift --white-to RRGGBB (-o AUSGABE | --out-dir ORDNER) DATEI...
+
+Ohne -o oder --out-dir öffnet sich das Fenster (mit DATEI darin).
+Mit einer der beiden wird jede DATEI ohne Fenster verarbeitet und als PNG-Bild geschrieben:
+  --keep FARBEN      die zu behaltenden Farben, durch Kommas getrennt, RRGGBB oder #RRGGBB
+                     (höchstens 64; Vorgabe 000000, Schwarz)
+  --reverse          die behaltenen Farben statt aller anderen weiß färben
+  --convert RRGGBB   jedes verbleibende Pixel in dieser Farbe einfärben
+  --white-to RRGGBB  nur Weiß in diese Farbe umwandeln
+  -o AUSGABE         die Ausgabedatei (nur eine DATEI; - für die Standardausgabe)
+  --out-dir ORDNER   für jede DATEI ORDNER/NAME.png schreiben (ORDNER wird bei Bedarf angelegt)
+Eine DATEI - ist die Standardeingabe. Keine Ausgabe darf eine Eingabe sein, und eine
+vorhandene Ausgabe muss eine reguläre Datei sein; ein Link in ORDNER wird ersetzt, nicht
+durch ihn hindurch geschrieben.
+  -h, --help         diesen Text anzeigen
+  --version          die Version anzeigen
+
+Rückgabewert: 0, wenn jedes Bild geschrieben wurde, 1, wenn eines misslang, 2 bei einem
+Aufruffehler.
+</translation>
+    </message>
+    <message>
+        <source>standard input (-) has no name for --out-dir to use; write it with -o</source>
+        <translation>die Standardeingabe (-) hat keinen Namen für --out-dir; sie mit -o schreiben</translation>
     </message>
 </context>
 <context>
@@ -564,6 +593,14 @@ Aufruffehler.
         <source>Save Picture As</source>
         <translation>Bild speichern unter</translation>
     </message>
+    <message>
+        <source>not a regular file</source>
+        <translation>keine reguläre Datei</translation>
+    </message>
+    <message>
+        <source>standard output is a terminal</source>
+        <translation>die Standardausgabe ist ein Terminal</translation>
+    </message>
 </context>
 <context>
     <name>huesift::Printer</name>
@@ -629,6 +666,10 @@ Aufruffehler.
     <message>
         <source>the screenshot portal sent no picture file</source>
         <translation>das Bildschirmfoto-Portal hat keine Bilddatei geschickt</translation>
+    </message>
+    <message>
+        <source>the screenshot portal&apos;s file %1: %2</source>
+        <translation>die Datei des Bildschirmfoto-Portals %1: %2</translation>
     </message>
 </context>
 <context>
