@@ -46,7 +46,7 @@ class WatchedBytes : public QIODevice {
 };
 
 // Generous enough for the largest picture taken; Qt's own default refuses some of them.
-constexpr int kAllocationLimitMiB = 320;
+constexpr int kAllocationLimitMiB = static_cast<int>(kMaxPictureBytes * 5 / 4 / (1024 * 1024));
 
 struct Attempt {
   QImage image;
@@ -91,10 +91,9 @@ QImage Comparable(const QImage& image) {
 
 bool TooLargeForPicture(QSize size) {
   constexpr qint64 kMaxSide = 32767;
-  constexpr qint64 kMaxRasterBytes = qint64{256} * 1024 * 1024;
   const qint64 w = size.width();
   const qint64 h = size.height();
-  return w > kMaxSide || h > kMaxSide || w * h * 4 > kMaxRasterBytes;
+  return w > kMaxSide || h > kMaxSide || w * h * 4 > kMaxPictureBytes;
 }
 
 DecodedImage DecodeImageCompletely(const QByteArray& bytes) {
