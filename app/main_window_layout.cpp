@@ -61,7 +61,7 @@ void MainWindow::buildLayout() {
 
   colourBox = new ColourBox(this);  // raised, button face, hidden until a choice is pending
   colourBox->setObjectName("colourBox");
-  colourBox->setGeometry(315, 32, 161, 142);
+  colourBox->move(315, 32);  // it sizes itself: 161 wide, or what its title row needs
 
   pictureMenu = new QMenu(this);
   copyAction = MakeItem(pictureMenu, "copyAction", "Copy");

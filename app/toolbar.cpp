@@ -14,6 +14,27 @@
 namespace huesift {
 namespace {
 
+// A toolbar key is live only while its button is enabled. A key that could only click a
+// disabled button (Escape while nothing runs) is then free for the control that uses it at
+// that time (the colour box's Escape) instead of making the key ambiguous and dead for both.
+class KeyFollowsButton : public QObject {
+ public:
+  KeyFollowsButton(QAction* key, QWidget* button) : QObject(key), key_(key) {
+    key->setEnabled(button->isEnabled());
+    button->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::EnabledChange)
+      key_->setEnabled(static_cast<QWidget*>(watched)->isEnabled());
+    return false;
+  }
+
+ private:
+  QAction* key_;
+};
+
 constexpr int kItemTop = 2;
 constexpr int kItemHeight = 23;
 constexpr int kButtonWidth = 34;
@@ -149,6 +170,7 @@ std::vector<ToolbarKey> BuildToolbar(MainWindow& window) {
       key->setObjectName(QString::fromUtf8(b.name) + QStringLiteral("Key"));
       key->setShortcut(b.key);
       window.addAction(key);
+      new KeyFollowsButton(key, button);
       keys.push_back({key, button});
     }
   }
@@ -163,6 +185,7 @@ std::vector<ToolbarKey> BuildToolbar(MainWindow& window) {
   window.gauge = new Gauge(bar);
   window.gauge->setObjectName("gauge");
   window.gauge->setGeometry(512, kItemTop, 195, kItemHeight);
+  window.gauge->setAccessibleName("Progress");
 
   // Tab goes left to right, as the items stand.
   QWidget* order[] = {window.captureButton,   window.processButton, window.stopButton,

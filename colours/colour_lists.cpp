@@ -35,6 +35,20 @@ void ColourLists::candidateChosen() {
   retain(c);
 }
 
+void ColourLists::retainAll() {
+  CandidateList* candidates = p_.colourBox->candidateList;
+  bool full = false;
+  for (int i = 0; i < candidates->count() && !full; ++i) {
+    const Colour c = candidates->colourAt(i);
+    if (IsRetainedColor(p_.state, c)) continue;  // chosen one by one already
+    full = retainedFull();
+    if (!full) retain(c);
+  }
+  closeBox();
+  candidates->clear();
+  if (full) p_.services.showMessage(p_.window, QString::fromLatin1(kListFullMessage));
+}
+
 void ColourLists::closeBox() {
   p_.colourBox->hide();
   ClearColorTable(p_.state.candidateColors);

@@ -34,6 +34,9 @@ class ColourLists {
 
   // A candidate was chosen in the colour box: it is retained unless it already is.
   void candidateChosen();
+  // "Retain All": every candidate in the box's order, as if each were chosen in turn, then
+  // the box closes and the candidates are gone. A full list takes what fits and says so once.
+  void retainAll();
   // The box's "X": hide it and forget the candidates (its list keeps them until resampled).
   void closeBox();
 
