@@ -7,9 +7,26 @@
 
 namespace huesift {
 
+// HUESIFT_FUZZING (the image-decoding fuzz target alone) runs the same code on smaller
+// numbers: a smaller largest picture, whose raster a mutated header would otherwise have
+// allocated and filled under AddressSanitizer for every input, and a shorter probe (below),
+// which Qt's byte-by-byte readers would otherwise read one call per byte. Neither adds
+// coverage; together they kept the fuzzer at a few dozen inputs a second.
+#ifdef HUESIFT_FUZZING
+inline constexpr qint64 kLargestRasterBytes = qint64{4} * 1024 * 1024;
+inline constexpr int kDecodeProbePadding = 4 * 1024;
+#else
+inline constexpr qint64 kLargestRasterBytes = qint64{256} * 1024 * 1024;
+// How many bytes the completeness proof appends when a reader looked past the end.
+inline constexpr int kDecodeProbePadding = 64 * 1024;
+#endif
+
 // Largest picture the program takes in: 32767 pixels on a side (what Qt's painting can
-// address) and kMaxPictureBytes (256 MiB) as a 32-bit raster.
+// address) and kLargestRasterBytes (256 MiB) as a 32-bit raster.
 bool TooLargeForPicture(QSize size);
+
+// The size the bytes' header announces (invalid when it says none), without decoding.
+QSize AnnouncedImageSize(const QByteArray& bytes);
 
 struct DecodedImage {
   enum class Result { Complete, Refused, TooLarge };
@@ -23,19 +40,5 @@ struct DecodedImage {
 // (the BMP reader fills what is missing from uninitialised memory), so a picture is taken
 // only when it is proven not to depend on bytes that are not there. Works without a display.
 DecodedImage DecodeImageCompletely(const QByteArray& bytes);
-
-// How many bytes the completeness proof appends when a reader looked past the end.
-// HUESIFT_FUZZING (the image-decoding fuzz target alone) runs the same code on smaller
-// numbers: a shorter probe, which Qt's byte-by-byte readers would otherwise read one call per
-// byte, and a smaller largest picture, whose raster a mutated header would otherwise have
-// allocated and filled under AddressSanitizer for every input. Neither adds coverage; together
-// they kept the fuzzer at 35 inputs a second.
-#ifdef HUESIFT_FUZZING
-inline constexpr int kDecodeProbePadding = 4 * 1024;
-inline constexpr qint64 kMaxPictureBytes = qint64{4} * 1024 * 1024;
-#else
-inline constexpr int kDecodeProbePadding = 64 * 1024;
-inline constexpr qint64 kMaxPictureBytes = qint64{256} * 1024 * 1024;
-#endif
 
 }  // namespace huesift
