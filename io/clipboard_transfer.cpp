@@ -16,7 +16,8 @@ void Paste::click() {
   // whatever reason, leaves the picture, its size, Undo and the buttons as they were.
   const std::optional<EncodedImage> offered = p_.services.clipboardImageBytes();
   if (!offered) return;
-  const DecodedImage decoded = DecodeImageCompletely(offered->bytes);
+  Picture pasted;
+  const DecodedImage decoded = DecodeImageIntoPicture(offered->bytes, pasted);
   if (decoded.result == DecodedImage::Result::TooLarge) {
     p_.services.showMessage(p_.mainWindow,
                             QString("The clipboard picture is %1 x %2 pixels, too large to paste.")
@@ -26,7 +27,7 @@ void Paste::click() {
   }
   if (decoded.result != DecodedImage::Result::Complete)
     throw std::runtime_error("Unsupported clipboard format");
-  take(PictureFromImage(decoded.image));
+  take(std::move(pasted));
 }
 
 void Paste::take(Picture loaded) {

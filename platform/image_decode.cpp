@@ -55,15 +55,18 @@ struct Attempt {
   bool lookedPastEnd = false;
 };
 
-Attempt Decode(const QByteArray& bytes, bool stopIfTooLarge) {
+// into: see DecodeImageCompletely.
+Attempt Decode(const QByteArray& bytes, bool stopIfTooLarge, QImage into = {}) {
   WatchedBytes device(bytes);
   QImageReader reader(&device);
   reader.setAllocationLimit(kAllocationLimitMiB);
   Attempt attempt;
   attempt.announced = reader.size();
   attempt.format = reader.format();  // asked before reading: afterwards Qt no longer says
-  if (!(stopIfTooLarge && attempt.announced.isValid() && TooLargeForPicture(attempt.announced)))
-    attempt.image = reader.read();
+  if (!(stopIfTooLarge && attempt.announced.isValid() && TooLargeForPicture(attempt.announced))) {
+    attempt.image = std::move(into);
+    if (!reader.read(&attempt.image)) attempt.image = QImage();
+  }
   attempt.lookedPastEnd = device.lookedPastEnd();
   return attempt;
 }
@@ -183,9 +186,9 @@ QSize AnnouncedImageSize(const QByteArray& bytes) {
   return reader.size();
 }
 
-DecodedImage DecodeImageCompletely(const QByteArray& bytes) {
+DecodedImage DecodeImageCompletely(const QByteArray& bytes, QImage into) {
   DecodedImage out;
-  Attempt first = Decode(bytes, true);
+  Attempt first = Decode(bytes, true, std::move(into));
   if (first.announced.isValid() && TooLargeForPicture(first.announced)) {
     out.result = DecodedImage::Result::TooLarge;
     out.size = first.announced;

@@ -39,6 +39,9 @@ struct DecodedImage {
 // those bytes, or a refusal, out. Readers that run out of data may still hand back a picture
 // (the BMP reader fills what is missing from uninitialised memory), so a picture is taken
 // only when it is proven not to depend on bytes that are not there. Works without a display.
-DecodedImage DecodeImageCompletely(const QByteArray& bytes);
+// into, when given, is where the decoding goes if its size and format are what the reader
+// produces: Qt's readers then write into its memory (a picture's own raster wrapped as an
+// RGB32 image takes a PNG or JPEG without a copy). Otherwise the image is a new one.
+DecodedImage DecodeImageCompletely(const QByteArray& bytes, QImage into = {});
 
 }  // namespace huesift

@@ -66,21 +66,27 @@ QByteArray FormatOfSuffix(const QString& suffix) {
 }
 
 std::optional<Picture> DecodePictureFileBytes(const QByteArray& bytes, QString& reason) {
-  const DecodedImage decoded = DecodeImageCompletely(bytes);
+  Picture picture;
+  if (DecodePictureFileBytesInto(bytes, picture, reason)) return picture;
+  return std::nullopt;
+}
+
+bool DecodePictureFileBytesInto(const QByteArray& bytes, Picture& picture, QString& reason) {
+  const DecodedImage decoded = DecodeImageIntoPicture(bytes, picture);
   switch (decoded.result) {
     case DecodedImage::Result::Complete:
-      return PictureFromImage(decoded.image);
+      return true;
     case DecodedImage::Result::TooLarge:
       reason = QStringLiteral("the picture is %1 x %2 pixels, too large")
                    .arg(decoded.size.width())
                    .arg(decoded.size.height());
-      return std::nullopt;
+      return false;
     case DecodedImage::Result::Refused:
       break;
   }
   reason = bytes.isEmpty() ? QStringLiteral("the file is empty")
                            : QStringLiteral("not a picture in a format Huesift reads, or damaged");
-  return std::nullopt;
+  return false;
 }
 
 std::optional<Picture> ReadPictureFile(const QByteArray& path, Streams streams, QString& reason) {

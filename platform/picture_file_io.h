@@ -28,6 +28,9 @@ std::optional<Picture> ReadPictureFile(const QByteArray& path, Streams streams, 
 std::optional<Picture> ReadPictureFile(const QString& path, QString& reason);
 // The bytes of a picture file (read from standard input, say) decoded as ReadPictureFile does.
 std::optional<Picture> DecodePictureFileBytes(const QByteArray& bytes, QString& reason);
+// The same into picture's own memory, reused when large enough (the batch mode keeps one
+// raster per thread); false, with the reason, on failure, leaving picture unspecified.
+bool DecodePictureFileBytesInto(const QByteArray& bytes, Picture& picture, QString& reason);
 
 // A format Save writes: Qt's name for it and the dialog's filter ("PNG picture (*.png)").
 struct SaveFormat {
