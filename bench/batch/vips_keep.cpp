@@ -5,12 +5,11 @@
 //
 //   huesift_vips_keep --keep RRGGBB[,RRGGBB...] --out-dir DIR FILE...
 //   huesift_vips_keep --same A B     exit 0 when both pictures have the same RGB pixels
-#include <vips/vips8>
-
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
+#include <vips/vips8>
 
 using vips::VImage;
 
@@ -61,8 +60,8 @@ int main(int argc, char** argv) {
     const std::string dir = args[3];
     const std::vector<double> white{255, 255, 255};
     for (std::size_t i = 4; i < args.size(); ++i) {
-      VImage in = VImage::new_from_file(
-          args[i].c_str(), VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL));
+      VImage in = VImage::new_from_file(args[i].c_str(),
+                                        VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL));
       if (in.has_alpha()) in = in.flatten(VImage::option()->set("background", 255));
       VImage kept = (in == keep[0]).bandand();
       for (std::size_t k = 1; k < keep.size(); ++k) kept = kept | (in == keep[k]).bandand();
