@@ -32,9 +32,15 @@ Picture& PictureControl::canvas() {
   return raster_;
 }
 
-void PictureControl::setPicture(Picture picture) {
-  raster_ = std::move(picture);
+void PictureControl::setPicture(const Picture& picture) {
+  raster_ = picture;
   // The new picture is painted over whatever outlines the old one carried.
+  outlines_.clear();
+  update();
+}
+
+void PictureControl::setPicture(Picture&& picture) {
+  raster_ = std::move(picture);
   outlines_.clear();
   update();
 }
@@ -47,6 +53,11 @@ void PictureControl::clear() {
 
 void PictureControl::changed() {
   update();
+}
+
+void PictureControl::changedRows(int first, int last) {
+  if (first > last) std::swap(first, last);
+  if (first < last) update(widgetRect(QRect(0, first, displayWidth(), last - first)));
 }
 
 void PictureControl::setDisplaySize(QSize size) {
