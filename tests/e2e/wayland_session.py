@@ -230,17 +230,19 @@ class Desktop:
 
     # ---- the compositor and the portal ----
 
-    def start(self, pattern_rows):
-        """Starts the session with the picture as the desktop's background, one picture pixel
-        per screen pixel; what it shows is then compared with self.background."""
+    def start(self, pattern_rows, mode=OUTPUT, scale=1):
+        """Starts the session on one output of mode (screen pixels) at scale, with the picture
+        as the desktop's background; at scale 1 it is shown one picture pixel per screen pixel
+        and what the screen shows is then compared with self.background."""
         self.background = Frame.of(pattern_rows)
+        self.mode, self.scale = mode, scale
         background = os.path.join(self.dir, "pattern.png")
         with open(background, "wb") as f:
             f.write(encode_png(pattern_rows))
         config = os.path.join(self.dir, "sway.cfg")
         with open(config, "w") as f:
-            f.write("output HEADLESS-1 resolution %dx%d position 0 0 bg %s center\n"
-                    % (OUTPUT + (background,)))
+            f.write("output HEADLESS-1 resolution %dx%d position 0 0 scale %s bg %s center\n"
+                    % (mode + (scale, background)))
             f.write("default_border none\ndefault_floating_border none\n")
             # The pointer is drawn into the screen's picture; it goes once it rests.
             f.write("seat seat0 hide_cursor 200\n")
@@ -260,6 +262,14 @@ class Desktop:
         self.spawn(["/usr/libexec/xdg-desktop-portal-wlr"], "xdpw")
         wait_for("the wlroots portal", lambda: self.on_bus("org.freedesktop.impl.portal.desktop.wlr"))
         self.start_portal()
+
+    def set_scale(self, scale):
+        """The output's scale, which the programs on it see at once."""
+        self.tool("swaymsg", "output HEADLESS-1 scale %s" % scale)
+        self.scale = scale
+        wait_for("the output at scale %s" % scale, lambda: any(
+            o["name"] == "HEADLESS-1" and o["scale"] == scale for o in
+            json.loads(self.tool("swaymsg", "-t", "get_outputs").stdout)))
 
     def start_portal(self):
         self.portal = self.spawn(["/usr/libexec/xdg-desktop-portal"], "xdp")
@@ -299,9 +309,9 @@ class Desktop:
         return next((w for w in self.windows() if w.get("name") == title and
                      (kind is None or w.get("type") == kind)), None)
 
-    def screen(self):
-        """The screen as grim reads it."""
-        data = self.tool("grim", "-t", "ppm", "-").stdout
+    def screen(self, output="HEADLESS-1"):
+        """An output's own screen pixels, as grim reads them."""
+        data = self.tool("grim", "-t", "ppm", "-o", output, "-").stdout
         magic, width, height, depth, pixels = data.split(maxsplit=4)
         check(magic == b"P6" and depth == b"255", "unexpected grim output")
         frame = Frame(int(width), int(height), pixels)
@@ -328,12 +338,16 @@ class Frame:
         return tuple(self.row(y, x, x + 1))
 
     def __eq__(self, other):
-        return (self.width, self.height, self.data) == (other.width, other.height, other.data)
+        return isinstance(other, Frame) and \
+            (self.width, self.height, self.data) == (other.width, other.height, other.data)
 
 
 class Pointer:
     def __init__(self, desktop):
-        self.process = subprocess.Popen([desktop.args.pointer, str(OUTPUT[0]), str(OUTPUT[1])],
+        # Positions are screen pixels; the pointer goes to a pixel's centre, which stays in
+        # the pixel whatever the scale turns it into in logical coordinates.
+        self.process = subprocess.Popen([desktop.args.pointer, str(2 * desktop.mode[0]),
+                                         str(2 * desktop.mode[1])],
                                         env=desktop.env, stdin=subprocess.PIPE,
                                         stdout=subprocess.PIPE, text=True)
         desktop.processes.append(self.process)
@@ -345,7 +359,7 @@ class Pointer:
         check(self.process.stdout.readline().strip() == "ok", "the pointer refused " + command)
 
     def move(self, point):
-        self.send("move %d %d" % point)
+        self.send("move %d %d" % (2 * point[0] + 1, 2 * point[1] + 1))
         time.sleep(0.03)
 
     def click(self, point, button=1):
@@ -410,7 +424,9 @@ class Huesift:
             *self.at((5, 10))) == TOOLBAR_COLOUR)
 
     def at(self, point):
-        return self.origin[0] + point[0], self.origin[1] + point[1]
+        """The screen pixel at a point of the main window (logical pixels)."""
+        scale = self.desktop.scale
+        return (int((self.origin[0] + point[0]) * scale), int((self.origin[1] + point[1]) * scale))
 
     def messages(self):
         with open(self.log, encoding="utf-8", errors="replace") as log:
@@ -433,7 +449,8 @@ class Huesift:
             # be full-screen as a floating window of the screen's size at its corner: the
             # same screen pixels. A Wayland window must be full-screen.
             return w.get("fullscreen_mode") or (self.display and w["rect"] == dict(
-                x=0, y=0, width=OUTPUT[0], height=OUTPUT[1]))
+                x=0, y=0, width=round(desktop.mode[0] / desktop.scale),
+                height=round(desktop.mode[1] / desktop.scale)))
         return wait_for("the overlay full-screen", lambda: next(
             (w for w in desktop.windows()
              if w.get("name") == "Huesift capture" and covering(w)), None))

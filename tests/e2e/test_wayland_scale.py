@@ -1,0 +1,119 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+"""Capture on a Wayland desktop at a fractional and a whole scale: headless sway with one
+1920x1200 output at 1.5 and then at 2, Huesift on Qt's Wayland platform (which draws at 2
+for both, so at 1.5 the compositor shrinks what it draws), driven by a virtual pointer in
+screen pixels (the session is set up by wayland_session.py, as a throw-away user: the test
+needs root and skips without).
+
+At each scale the overlay shows the screen one still pixel per screen pixel, as grim reads the
+output while the overlay is up; a rectangle dragged over it comes back through the clipboard
+pixel for pixel as the screen showed it, and the main window shows it one picture pixel per
+screen pixel."""
+
+import math
+import os
+import time
+
+from harness import PICTURE_ORIGIN, check, first_difference, pattern_colour
+from wayland_session import Desktop, Frame, Huesift, Pointer, arguments, run_as_session_user, \
+    wait_for
+
+MODE = (1920, 1200)
+SCALES = (1.5, 2)
+# The dragged rectangle, screen pixels, right and bottom exclusive: inside the background's
+# pattern at both scales, and at odd places that a rounded scale would miss.
+LEFT, TOP, RIGHT, BOTTOM = 301, 211, 760, 502
+
+
+def step(what):
+    print("- " + what, flush=True)
+
+
+def device(length, scale):
+    """A logical length on the screen, rounded to screen pixels as the picture rounds it."""
+    return int(math.copysign(math.floor(abs(length) * scale + 0.5), length))
+
+
+def steady_screen(desktop):
+    """The output once two reads in a row agree (the background is drawn anew on a rescale)."""
+    last = [None]
+
+    def same():
+        shown = desktop.screen()
+        agreed = shown == last[0]
+        last[0] = shown
+        return shown if agreed else None
+    return wait_for("the screen at rest", same)
+
+
+def capture_at(desktop, pointer, scale):
+    screen = steady_screen(desktop)
+    want = [[screen.pixel(x, y) for x in range(LEFT, RIGHT)] for y in range(TOP, BOTTOM)]
+    check(len({p for row in want for p in row}) > 1000,
+          "the background shows too little pattern where the rectangle is dragged")
+    app = Huesift(desktop, pointer, "wayland")
+    overlay = app.begin_capture()
+    logical = (round(MODE[0] / scale), round(MODE[1] / scale))
+    check((overlay["rect"]["width"], overlay["rect"]["height"]) == logical,
+          "the overlay does not cover the screen: %s" % overlay["rect"])
+    # One still pixel per screen pixel, lined up with the screen: while it is up, the output
+    # reads exactly as it did before.
+    time.sleep(0.5)
+    shown = wait_for("the still on the overlay, one to one", lambda: desktop.screen() == screen,
+                     timeout=5, quiet=True)
+    if not shown:
+        with open(os.path.join(desktop.dir, "expected-screen.ppm"), "wb") as f:
+            f.write(b"P6 %d %d 255\n" % (screen.width, screen.height) + screen.data)
+        now = desktop.screen()
+        wrong = [(x, y) for y in range(now.height) for x in range(now.width)
+                 if now.pixel(x, y) != screen.pixel(x, y)]
+        box = wrong and (min(w[0] for w in wrong), min(w[1] for w in wrong),
+                         max(w[0] for w in wrong) + 1, max(w[1] for w in wrong) + 1)
+        check(False, "at scale %s the overlay differs from the screen in %d pixels within %s"
+              % (scale, len(wrong), box))
+    app.drag_on_overlay((LEFT, TOP), (RIGHT, BOTTOM))
+
+    problem = first_difference(app.copy(), want)
+    check(problem is None, "captured at scale %s: %s" % (scale, problem))
+
+    # The picture is shown one picture pixel per screen pixel from its corner's screen pixel,
+    # below the strip over its top row.
+    x0 = device(app.origin[0] + PICTURE_ORIGIN[0], scale)
+    y0 = device(app.origin[1] + PICTURE_ORIGIN[1], scale)
+    rows = [Frame.of([row[2:]]).data for row in want]
+
+    def wrong_row():
+        now = desktop.screen()
+        return next((y for y in range(8, len(want))
+                     if now.row(y0 + y, x0 + 2, x0 + len(want[0])) != rows[y]), None)
+    wait_for("the picture shown", lambda: wrong_row() is None, timeout=5, quiet=True)
+    row = wrong_row()
+    check(row is None, "at scale %s the picture's row %s is not shown one picture pixel per "
+          "screen pixel" % (scale, row))
+    check(app.messages() == [], "messages shown: %s" % app.messages())
+    app.quit()
+    wait_for("the main window gone", lambda: not desktop.window("Huesift"))
+
+
+def test(args):
+    rows = [[pattern_colour(x, y) for x in range(MODE[0])] for y in range(MODE[1])]
+    with Desktop(args) as desktop:
+        desktop.start(rows, mode=MODE, scale=SCALES[0])
+        pointer = Pointer(desktop)
+        for scale in SCALES:
+            step("scale %s" % scale)
+            desktop.set_scale(scale)
+            capture_at(desktop, pointer, scale)
+    print("PASS: at Wayland scales 1.5 and 2 the overlay shows the screen one to one and a "
+          "capture is the screen's pixels, shown one picture pixel per screen pixel")
+
+
+def main():
+    args = arguments()
+    if not args.inner:
+        run_as_session_user(args, __file__)  # exits with the run's status
+    test(args)
+
+
+if __name__ == "__main__":
+    main()
