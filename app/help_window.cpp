@@ -12,6 +12,7 @@
 #include <algorithm>
 
 #include "app/help_pictures.h"
+#include "platform/contrast.h"
 
 namespace huesift {
 namespace {
@@ -100,7 +101,9 @@ HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent) {
   font.setStyleHint(QFont::SansSerif);
   font.setPixelSize(11);
   setFont(font);
-  QPalette pal = palette();
+  // The window's colours are its own: on a dark colour scheme the rest of it (OK, the scroll
+  // bars) stays light too.
+  QPalette pal = IsDark(palette()) ? style()->standardPalette() : palette();
   pal.setColor(QPalette::Window, kPaleYellow);
   pal.setColor(QPalette::Base, kPaleYellow);
   pal.setColor(QPalette::WindowText, kBlue);
