@@ -2,6 +2,7 @@
 #include "io/capture_overlay.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QShowEvent>
 #include <QTimer>
 #include <QWindow>
@@ -59,9 +60,11 @@ void CaptureOverlay::showEvent(QShowEvent* event) {
 void CaptureOverlay::takeStill() {
   if (!armed_ || !isVisible()) return;
   QWidget* main = targets_.mainWindow;
-  // The still comes from the screen that holds the main window, which the overlay covers.
-  const QRect area = services_.workArea(main);
+  // The still comes from the screen that holds the main window, which the overlay covers:
+  // its work area, or all of it where the overlay is shown full-screen.
   fullScreen_ = services_.placesWindowsItself();
+  const QRect area =
+      fullScreen_ && main && main->screen() ? main->screen()->geometry() : services_.workArea(main);
   fullScreenAskedAgain_ = false;
   if (!fullScreen_) setGeometry(area);
 

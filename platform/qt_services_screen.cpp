@@ -85,8 +85,9 @@ QImage PortalStill(QScreen* screen, const QRect& area) {
 QRect QtServices::workArea(const QWidget* window) {
   QScreen* screen = ScreenOf(window);
   if (!screen) return QRect(0, 0, 800, 600);
-  // Where the desktop places windows itself the overlay covers the whole screen.
-  return placesWindowsItself() ? screen->geometry() : screen->availableGeometry();
+  // Wayland tells programs no work area. An X11 program on a Wayland desktop (XWayland) is
+  // told one by the X server, as the desktop's window manager publishes it.
+  return WaylandPlatform() ? screen->geometry() : screen->availableGeometry();
 }
 
 bool QtServices::placesWindowsItself() {
