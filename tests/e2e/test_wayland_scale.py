@@ -1,10 +1,10 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""Capture on a Wayland desktop at a fractional and a whole scale, and on outputs of mixed
-scale: headless sway with one 1920x1200 output at 1.5 and then at 2, Huesift on Qt's Wayland
-platform (which draws at 2 for both, so at 1.5 the compositor shrinks what it draws), driven
-by a virtual pointer in screen pixels (the session is set up by wayland_session.py, as a throw-away user: the test
-needs root and skips without); then two outputs side by side at 2 and 1, the main window
-started on each in turn.
+"""Capture on a Wayland desktop at fractional and whole scales, and on outputs of mixed
+scale: headless sway with one 1920x1200 output at 1.25, 1.5 and then 2, Huesift on Qt's
+Wayland platform (which draws at 2 for all, so below 2 the compositor shrinks what it draws),
+driven by a virtual pointer in screen pixels (the session is set up by wayland_session.py, as
+a throw-away user: the test needs root and skips without); then two outputs side by side at 2
+and 1, the main window started on each in turn.
 
 At each scale the overlay shows the screen one still pixel per screen pixel, as grim reads the
 output while the overlay is up; a rectangle dragged over it comes back through the clipboard
@@ -20,7 +20,7 @@ from wayland_session import Desktop, Frame, Huesift, Pointer, arguments, run_as_
     wait_for
 
 MODE = (1920, 1200)
-SCALES = (1.5, 2)
+SCALES = (1.25, 1.5, 2)
 # The dragged rectangle, screen pixels, right and bottom exclusive: inside the background's
 # pattern at both scales, and at odd places that a rounded scale would miss.
 LEFT, TOP, RIGHT, BOTTOM = 301, 211, 760, 502
@@ -36,7 +36,7 @@ def device(length, scale):
 
 
 def logical_width(output):
-    return round(output["mode"][0] / output["scale"])
+    return int(output["mode"][0] / output["scale"])
 
 
 def steady_screen(desktop):
@@ -68,7 +68,8 @@ def capture_at(desktop, pointer, copy=True):
           app.origin[0] < output["origin"][0] + logical_width(output),
           "the main window is not on %s" % desktop.current)
     overlay = app.begin_capture()
-    logical = (round(output["mode"][0] / scale), round(output["mode"][1] / scale))
+    # sway cuts a logical size to whole pixels.
+    logical = (int(output["mode"][0] / scale), int(output["mode"][1] / scale))
     check((overlay["rect"]["width"], overlay["rect"]["height"]) == logical,
           "the overlay does not cover the screen: %s" % overlay["rect"])
     # One still pixel per screen pixel, lined up with the screen: while it is up, the output
@@ -136,7 +137,7 @@ def test(args):
             # places pop-ups by window positions that Wayland does not tell), so the capture
             # is checked as the main window shows it, pixel for pixel, not through Copy.
             capture_at(desktop, pointer, copy=False)
-    print("PASS: at Wayland scales 1.5 and 2, and on each of two outputs at 2 and 1, the "
+    print("PASS: at Wayland scales 1.25, 1.5 and 2, and on each of two outputs at 2 and 1, the "
           "overlay shows the output one to one and a capture is the output's pixels, shown one "
           "picture pixel per screen pixel")
 
