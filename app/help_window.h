@@ -34,7 +34,7 @@ class HelpWindow : public QDialog {
   QLabel* quitIcon = nullptr;
   QLabel* stopIcon = nullptr;
 
-  static const QStringList& HelpLines();
+  static QStringList HelpLines();
 
   // Sizes the window to fit an available screen area (frame included, as the window's
   // frame margins say): its full size where it fits, else smaller with the page scrolled and

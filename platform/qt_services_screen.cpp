@@ -107,7 +107,10 @@ QImage QtServices::portalStill(QScreen* screen, const QRect& area) {
   const qreal scaleX = qreal(desktop.width()) / all.width();
   const qreal scaleY = qreal(desktop.height()) / all.height();
   QImage still = Part(desktop, DeviceRect(area, all, scaleX, scaleY));
-  if (still.isNull()) throw std::runtime_error("the screenshot portal's picture is empty");
+  if (still.isNull())
+    throw std::runtime_error(
+        QCoreApplication::translate("huesift::Screen", "the screenshot portal's picture is empty")
+            .toStdString());
   const QRect screenArea = screen->geometry();
   const qreal ratio = ScreenPixelRatio(screen);
   const QSize own = DeviceRect(area, screenArea, ratio, ratio).size();
@@ -122,10 +125,11 @@ QImage QtServices::portalStill(QScreen* screen, const QRect& area) {
   }
   if (!resampleNoticeGiven_) {
     resampleNoticeGiven_ = true;
-    showMessage(nullptr, QStringLiteral("This screen can be captured only resampled: the "
-                                        "desktop's screenshot service takes it at another "
-                                        "scale, so the picture is not exactly the screen's "
-                                        "pixels."));
+    showMessage(nullptr, QCoreApplication::translate(
+                             "huesift::Screen",
+                             "This screen can be captured only resampled: the desktop's "
+                             "screenshot service takes it at another scale, so the picture is "
+                             "not exactly the screen's pixels."));
   }
   return still.scaled(own, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
@@ -147,7 +151,9 @@ QImage QtServices::grabScreen(const QWidget* window, const QRect& area) {
   // screen on Wayland is Qt's first.
   QScreen* screen = QGuiApplication::screenAt(area.center());
   if (!screen) screen = ScreenOf(window);
-  if (!screen) throw std::runtime_error("there is no screen");
+  if (!screen)
+    throw std::runtime_error(
+        QCoreApplication::translate("huesift::Screen", "there is no screen").toStdString());
   if (WaylandPlatform()) return portalStill(screen, area);
   auto fromX = [&] {
     // The pixmap holds the screen's own device pixels; its image shares them.
@@ -157,7 +163,10 @@ QImage QtServices::grabScreen(const QWidget* window, const QRect& area) {
   };
   if (!WaylandSession()) {
     const QImage still = fromX();
-    if (still.isNull()) throw std::runtime_error("the screen cannot be read");
+    if (still.isNull())
+      throw std::runtime_error(
+          QCoreApplication::translate("huesift::Screen", "the screen cannot be read")
+              .toStdString());
     return still;
   }
   // An X11 program on a Wayland desktop (XWayland) reads only the X11 windows from the X

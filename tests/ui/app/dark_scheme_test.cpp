@@ -107,7 +107,7 @@ struct DarkScheme {
 
 class DarkSchemeTest : public DarkScheme, public MainWindowTest {};
 
-TEST_F(DarkSchemeTest, ColourBoxTitleAndCloseReadOnTheDarkButtonFace) {
+TEST_F(DarkSchemeTest, ColourBoxTitleAndButtonsReadOnTheDarkButtonFace) {
   ColourBox* box = window->colourBox;
   box->openFor(2);
   const QImage title = box->grab(box->titleLabel->geometry()).toImage();
@@ -115,6 +115,8 @@ TEST_F(DarkSchemeTest, ColourBoxTitleAndCloseReadOnTheDarkButtonFace) {
   EXPECT_GE(TextContrast(title), 4.5);
   const QImage close = box->grab(box->closeButton->geometry()).toImage();
   EXPECT_GE(TextContrast(close), 4.5);
+  const QImage retainAll = box->grab(box->retainAllButton->geometry()).toImage();
+  EXPECT_GE(TextContrast(retainAll), 4.5);
 }
 
 TEST_F(DarkSchemeTest, ToolbarGlyphsStandOutFromTheirButtons) {
