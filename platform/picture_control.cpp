@@ -12,6 +12,7 @@
 #include <cmath>
 
 #include "platform/outline_layer.h"
+#include "platform/screen_ratio.h"
 
 namespace huesift {
 namespace {
@@ -25,6 +26,10 @@ constexpr qreal kRoundingNoise = 1e-6;
 PictureControl::PictureControl(QWidget* parent) : QWidget(parent) {
   // Pointer moves matter without a button held (the sampling cursor follows the pointer).
   setMouseTracking(true);
+}
+
+qreal PictureControl::ratio() const {
+  return ScreenPixelRatio(this);
 }
 
 Picture& PictureControl::canvas() {

@@ -78,7 +78,8 @@ class PictureControl : public QWidget {
   void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
-  qreal ratio() const { return devicePixelRatioF(); }
+  // Screen pixels per logical pixel: the screen's real ratio, not Qt's rounded one.
+  qreal ratio() const;
   QPointF pixelShift() const;
   QPointF pointerPosition(const QMouseEvent* event) const;
   void fitWidgetToDisplaySize();
