@@ -28,7 +28,10 @@ PictureControl::PictureControl(QWidget* parent) : QWidget(parent) {
 }
 
 Picture& PictureControl::canvas() {
-  if (raster_.empty()) raster_ = Picture(displayWidth(), displayHeight(), kWhite);
+  if (raster_.empty()) {
+    raster_ = Picture(displayWidth(), displayHeight(), kWhite);
+    emit extentChanged();
+  }
   return raster_;
 }
 
@@ -37,12 +40,14 @@ void PictureControl::setPicture(Picture picture) {
   // The new picture is painted over whatever outlines the old one carried.
   outlines_.clear();
   update();
+  emit extentChanged();
 }
 
 void PictureControl::clear() {
   raster_ = Picture();
   outlines_.clear();
   update();
+  emit extentChanged();
 }
 
 void PictureControl::changed() {
@@ -53,6 +58,7 @@ void PictureControl::setDisplaySize(QSize size) {
   displaySize_ = size.expandedTo(QSize(0, 0));
   fitWidgetToDisplaySize();
   update();
+  emit extentChanged();
 }
 
 // Picture pixel (0, 0) sits on the device pixel nearest to the widget's corner: the corner
