@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
       std::printf("huesift %s\n", HUESIFT_VERSION);
       return 0;
     case CommandLine::Mode::UsageError:
-      std::fprintf(stderr, "huesift: %s\n\n%s", line.error.c_str(), huesift::UsageText().c_str());
+      std::fputs(huesift::UsageErrorMessage(line.error).c_str(), stderr);
       return 2;
     case CommandLine::Mode::Batch: {
       // No window and no display: the image readers need only the core application.

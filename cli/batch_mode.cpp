@@ -35,7 +35,7 @@ class Reporter {
   void failed(const QString& file, const QString& reason) {
     const std::lock_guard<std::mutex> lock(mutex_);
     if (progress_) std::fputs("\r\033[K", out_);
-    std::fprintf(out_, "%s: %s\n", qPrintable(file), qPrintable(reason));
+    std::fprintf(out_, "huesift: %s: %s\n", qPrintable(file), qPrintable(reason));
     showProgress();
   }
   void finished() {
@@ -93,8 +93,9 @@ int RunBatch(const CommandLine& line, std::FILE* messages) {
     const QString key = QFileInfo(job.output).absoluteFilePath();
     const auto [it, fresh] = outputs.emplace(key, job.input);
     if (!fresh) {
-      std::fprintf(messages, "huesift: %s and %s would both be written to %s\n",
-                   qPrintable(it->second), qPrintable(job.input), qPrintable(job.output));
+      const QString what = QStringLiteral("%1 and %2 would both be written to %3")
+                               .arg(it->second, job.input, job.output);
+      std::fputs(UsageErrorMessage(what.toLocal8Bit().toStdString()).c_str(), messages);
       return 2;
     }
   }

@@ -69,6 +69,10 @@ std::string UsageText() {
          "Exit status: 0 when every picture was written, 1 when any failed, 2 for a usage error.\n";
 }
 
+std::string UsageErrorMessage(const std::string& what) {
+  return "huesift: " + what + "\nTry 'huesift --help' for more information.\n";
+}
+
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   CommandLine line;
   bool batchOption = false;
