@@ -2,9 +2,11 @@
 #include "platform/picture_view.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMoveEvent>
 #include <QScrollBar>
+#include <QTimerEvent>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cstdlib>
@@ -13,6 +15,11 @@
 
 namespace huesift {
 namespace {
+
+// A drag past the edge scrolls every so many milliseconds, by as many pixels as the pointer
+// is past the edge, up to this many.
+constexpr int kDragScrollInterval = 25;
+constexpr qreal kDragScrollMost = 60;
 
 // The part of the control that shows a picture, from the control's corner, in its own
 // (logical) coordinates.
@@ -123,9 +130,70 @@ bool PictureView::viewportEvent(QEvent* event) {
 }
 
 bool PictureView::eventFilter(QObject* watched, QEvent* event) {
-  // The control's logical size follows the scale factor and where it sits.
-  if (watched == picture_ && event->type() == QEvent::Resize) fitSheet();
+  if (watched == picture_) {
+    switch (event->type()) {
+      // The control's logical size follows the scale factor and where it sits.
+      case QEvent::Resize:
+        fitSheet();
+        break;
+      case QEvent::MouseMove:
+        followDrag(*static_cast<QMouseEvent*>(event));
+        break;
+      case QEvent::MouseButtonRelease:
+        dragScroll_.stop();
+        break;
+      default:
+        break;
+    }
+  }
   return QScrollArea::eventFilter(watched, event);
+}
+
+void PictureView::followDrag(const QMouseEvent& move) {
+  const QPointF inView = picture_->mapTo(viewport(), move.position());
+  if (!(move.buttons() & Qt::LeftButton) || QRectF(viewport()->rect()).contains(inView)) {
+    dragScroll_.stop();
+    return;
+  }
+  dragPointer_ = move.globalPosition();
+  dragModifiers_ = move.modifiers();
+  if (!dragScroll_.isActive()) dragScroll_.start(kDragScrollInterval, this);
+}
+
+void PictureView::timerEvent(QTimerEvent* event) {
+  if (event->timerId() != dragScroll_.timerId()) {
+    QScrollArea::timerEvent(event);
+    return;
+  }
+  scrollTowardsPointer();
+}
+
+void PictureView::scrollTowardsPointer() {
+  // A drag that ended without its release reaching the control (a window that took the
+  // pointer) ends the scrolling too.
+  if (!(QGuiApplication::mouseButtons() & Qt::LeftButton)) {
+    dragScroll_.stop();
+    return;
+  }
+  // Faster the farther the pointer is past the edge.
+  const QPointF inView = viewport()->mapFromGlobal(dragPointer_);
+  const QRectF shown = viewport()->rect();
+  auto step = [](qreal before, qreal after) {
+    const qreal past = before < 0 ? before : after > 0 ? after : 0;
+    return static_cast<int>(std::clamp(past, -kDragScrollMost, kDragScrollMost));
+  };
+  QScrollBar* across = horizontalScrollBar();
+  QScrollBar* down = verticalScrollBar();
+  const int x = across->value(), y = down->value();
+  across->setValue(x + step(inView.x() - shown.left(), inView.x() - shown.right()));
+  down->setValue(y + step(inView.y() - shown.top(), inView.y() - shown.bottom()));
+  if (across->value() == x && down->value() == y) return;
+  // The picture has moved under a pointer that stood still: the control hears of a move to
+  // where the pointer now is over it, as the tools follow the pointer through its moves.
+  const QPointF inWindow = picture_->window()->mapFromGlobal(dragPointer_);
+  QMouseEvent moved(QEvent::MouseMove, picture_->mapFromGlobal(dragPointer_), inWindow,
+                    dragPointer_, Qt::NoButton, Qt::LeftButton, dragModifiers_);
+  QCoreApplication::sendEvent(picture_, &moved);
 }
 
 }  // namespace huesift

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QBasicTimer>
+#include <QPointF>
 #include <QScrollArea>
 
 class QKeyEvent;
+class QMouseEvent;
 
 namespace huesift {
 
@@ -11,8 +14,10 @@ class PictureControl;
 
 // The scroll area around the working picture. When the picture is larger than the space the
 // view has, scroll bars appear; the wheel scrolls it (Shift+wheel sideways), and so do the
-// arrow and Page keys. The picture control moves under the view, so its own mapping of
-// pointer positions to picture pixels (one picture pixel per screen pixel) holds as it is.
+// arrow and Page keys; a drag with the left button past the view's edge scrolls it on, and the
+// control is told that the pointer moved over it. The picture control moves under the view,
+// so its own mapping of pointer positions to picture pixels (one picture pixel per screen
+// pixel) holds as it is.
 //
 // What scrolls is the part of the control that shows a picture: its raster, as far as the
 // displayed size reaches. A control without a raster scrolls nothing and covers the view, and
@@ -39,13 +44,20 @@ class PictureView : public QScrollArea {
   void wheelEvent(QWheelEvent* event) override;
   bool viewportEvent(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void timerEvent(QTimerEvent* event) override;
 
  private:
   void fitSheet();
+  void followDrag(const QMouseEvent& move);
+  void scrollTowardsPointer();
 
   QWidget* sheet_;
   PictureControl* picture_ = nullptr;
   QList<QWidget*> overlays_;
+  // A left-button drag past the view's edge: where the pointer is, on the screen.
+  QBasicTimer dragScroll_;
+  QPointF dragPointer_;
+  Qt::KeyboardModifiers dragModifiers_;
 };
 
 }  // namespace huesift

@@ -193,6 +193,34 @@ TEST_F(ScrollingTest, BandEraseAtTheFarCornerWhitensTheDraggedPixels) {
   EXPECT_EQ(down()->value(), bottom);
 }
 
+TEST_F(ScrollingTest, ABandDraggedPastTheViewsEdgeScrollsOnAndReachesBeyondIt) {
+  showPicture(Picture(kWidth, kHeight, kBlack));
+  const QPoint from(100, 100);
+  pressAt(from);
+  // The pointer goes below and right of the window, and stays there.
+  const QPoint outside(window->width() + 40, window->height() + 40);
+  const QPointF local = window->picture->mapFrom(window.get(), QPointF(outside));
+  QMouseEvent move(QEvent::MouseMove, local, QPointF(outside), window->mapToGlobal(outside),
+                   Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(window->picture, &move);
+  QTest::qWait(300);
+  EXPECT_GT(across()->value(), 0);
+  EXPECT_GT(down()->value(), 0);
+  // The band's far corner is the pixel under the pointer, which the scrolling moved on.
+  const QPoint end(window->state.bandEndX, window->state.bandEndY - 28);
+  EXPECT_EQ(inWindow(end), outside);
+  EXPECT_GT(end.x(), visible().width());
+
+  releaseAt(end);
+  const int right = across()->value(), bottom = down()->value();
+  QTest::qWait(100);  // the scrolling has stopped with the release
+  EXPECT_EQ(across()->value(), right);
+  EXPECT_EQ(down()->value(), bottom);
+  EXPECT_EQ(picture().pixel(from.x(), from.y()), kWhite);
+  EXPECT_EQ(picture().pixel(end.x() - 1, end.y() - 1), kWhite);
+  EXPECT_EQ(picture().pixel(end.x(), end.y()), kBlack);
+}
+
 TEST_F(ScrollingTest, ProcessChangesPixelsBeyondTheFirstScreenful) {
   showPicture(Picture(kWidth, kHeight, kOrange));
   ASSERT_LT(visible().width(), kWidth);
