@@ -1,13 +1,61 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/gauge.h"
 
+#include <QAccessible>
+#include <QAccessibleValueInterface>
+#include <QAccessibleWidget>
 #include <QPainter>
 #include <algorithm>
 
 namespace huesift {
+namespace {
+
+QString FaceText(int percent) {
+  return QString::asprintf("%d%%", percent);
+}
+
+// What assistive technology reads from the gauge: a progress bar whose value is the
+// percentage its face shows, 0 to 100.
+class GaugeAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+ public:
+  explicit GaugeAccessible(Gauge* gauge) : QAccessibleWidget(gauge, QAccessible::ProgressBar) {}
+
+  void* interface_cast(QAccessible::InterfaceType type) override {
+    if (type == QAccessible::ValueInterface) return static_cast<QAccessibleValueInterface*>(this);
+    return QAccessibleWidget::interface_cast(type);
+  }
+  QString text(QAccessible::Text t) const override {
+    if (t == QAccessible::Value) return FaceText(gauge()->percent());
+    return QAccessibleWidget::text(t);
+  }
+  QAccessible::State state() const override {
+    QAccessible::State s = QAccessibleWidget::state();
+    s.readOnly = true;
+    return s;
+  }
+
+  QVariant currentValue() const override { return gauge()->percent(); }
+  void setCurrentValue(const QVariant&) override {}  // only a run moves it
+  QVariant maximumValue() const override { return 100; }
+  QVariant minimumValue() const override { return 0; }
+  QVariant minimumStepSize() const override { return 0; }
+
+ private:
+  Gauge* gauge() const { return static_cast<Gauge*>(widget()); }
+};
+
+QAccessibleInterface* GaugeAccessibleFactory(const QString& className, QObject* object) {
+  if (className == QLatin1String(Gauge::staticMetaObject.className()) && object->isWidgetType())
+    return new GaugeAccessible(static_cast<Gauge*>(object));
+  return nullptr;
+}
+
+}  // namespace
 
 Gauge::Gauge(QWidget* parent) : QWidget(parent) {
   setMinimumWidth(62);
+  static const bool accessible = (QAccessible::installFactory(&GaugeAccessibleFactory), true);
+  (void)accessible;
 }
 
 int Gauge::PercentOf(int progress, int max) {
@@ -27,7 +75,12 @@ void Gauge::setValues(int progress, int max) {
   const int before = percent();
   progress_ = progress;
   max_ = max;
-  if (percent() != before) update();
+  if (percent() == before) return;
+  update();
+  if (QAccessible::isActive()) {
+    QAccessibleValueChangeEvent changed(this, percent());
+    QAccessible::updateAccessibility(&changed);
+  }
 }
 
 void Gauge::PaintFace(QPainter& painter, const QRect& rect, int percent) {
@@ -42,7 +95,7 @@ void Gauge::PaintFace(QPainter& painter, const QRect& rect, int percent) {
   painter.fillRect(bar, QColor(0, 0, 255));
 
   // The text reads black over white and white over the bar.
-  const QString text = QString::asprintf("%d%%", percent);
+  const QString text = FaceText(percent);
   painter.setPen(Qt::black);
   painter.drawText(face, Qt::AlignCenter, text);
   painter.save();

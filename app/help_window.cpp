@@ -36,57 +36,63 @@ QFont FittingFont(QFont font, const QStringList& lines, int width) {
 
 }  // namespace
 
-const QStringList& HelpWindow::HelpLines() {
+QStringList HelpWindow::HelpLines() {
+  // Each line is translated on its own: the pictures beside the topics stand at their lines,
+  // so a translation keeps every line break and the indentation of continued lines.
   // clang-format off
-  static const QStringList lines = {
-    "Capture:   Click to capture the area just below the Huesift window.  Then drag the cross hairs over the",
-    "                desired area.  Right click button to paste in an image from the clipboard.",
+  static const char* const lines[] = {
+    //: One line of the help text; the picture of each topic stands beside its first line, so
+    //: keep the number of lines of each topic and the spaces that start its continued lines.
+    QT_TR_NOOP("Capture:   Click to capture the area just below the Huesift window.  Then drag the cross hairs over the"),
+    QT_TR_NOOP("                desired area.  Right click button to paste in an image from the clipboard."),
     "",
-    "Process:   Click to strip unwanted colors from the image.",
-    "                 Right click button to : 1. 'Process Color...' - results can be convert to any single color (not required).",
-    "                                                    2. 'Convert to Color' - chose if conversion to 'Process Color...' is desired.",
-    "                                                    3. 'Convert White to Color' - converts white to 'Process Color'. All other color",
-    "                                                        conversions are ignored during this operation.",
+    QT_TR_NOOP("Process:   Click to strip unwanted colors from the image."),
+    QT_TR_NOOP("                 Right click button to : 1. 'Process Color...' - results can be convert to any single color (not required)."),
+    QT_TR_NOOP("                                                    2. 'Convert to Color' - chose if conversion to 'Process Color...' is desired."),
+    QT_TR_NOOP("                                                    3. 'Convert White to Color' - converts white to 'Process Color'. All other color"),
+    QT_TR_NOOP("                                                        conversions are ignored during this operation."),
     "",
-    "Stop:  Stop current Process operation.",
+    QT_TR_NOOP("Stop:  Stop current Process operation."),
     "",
     "",
-    "Add Color: Click to access square cursor.  Then click on any color you desired to retain during 'Process'.  Up",
-    "                 to 64 colors can be retained.  Retained colors can be seen in the drop down box.  Cursor color",
-    "                 can be changed by right clicking on the image.  (Note: if more than one color is selected with the ",
-    "                 square cursor, a color box will appear.  Then choose the desired colors to retain from the color box.)",
+    QT_TR_NOOP("Add Color: Click to access square cursor.  Then click on any color you desired to retain during 'Process'.  Up"),
+    QT_TR_NOOP("                 to 64 colors can be retained.  Retained colors can be seen in the drop down box.  Cursor color"),
+    QT_TR_NOOP("                 can be changed by right clicking on the image.  (Note: if more than one color is selected with the "),
+    QT_TR_NOOP("                 square cursor, a color box will appear.  Then choose the desired colors to retain from the color box.)"),
     "",
-    "Undo:       Undo the last 'Process' or 'Fill'.",
+    QT_TR_NOOP("Undo:       Undo the last 'Process' or 'Fill'."),
     "",
-    "Reverse:   Strip out (rather than retain) 'Add Colors' (opposite of normal Process).",
+    QT_TR_NOOP("Reverse:   Strip out (rather than retain) 'Add Colors' (opposite of normal Process)."),
     "",
-    "Fill:            Click to fill any area with a color.  Right click button to choose a fill color.  Cursor color can be",
-    "                 changed by right clicking on the image.",
+    QT_TR_NOOP("Fill:            Click to fill any area with a color.  Right click button to choose a fill color.  Cursor color can be"),
+    QT_TR_NOOP("                 changed by right clicking on the image."),
     "",
-    "Print:         Print the image.  Right click to miniaturize printing.",
+    QT_TR_NOOP("Print:         Print the image.  Right click to miniaturize printing."),
     "",
-    "Drop Box: Contains 'Add Color' selections.  The program defaults to black at start up.  One color is required.",
-    "                 Simply click on a color to delete.  If black is not desired, add one additional color and then delete it.",
+    QT_TR_NOOP("Drop Box: Contains 'Add Color' selections.  The program defaults to black at start up.  One color is required."),
+    QT_TR_NOOP("                 Simply click on a color to delete.  If black is not desired, add one additional color and then delete it."),
     " ",
     " ",
     "",
-    "Reset:      Reset selected colors in 'Drop Box' (black default).",
+    QT_TR_NOOP("Reset:      Reset selected colors in 'Drop Box' (black default)."),
     "",
-    "0%:           Process time indicator.",
+    QT_TR_NOOP("0%:           Process time indicator."),
     "",
-    "Quit:         Terminate program.",
+    QT_TR_NOOP("Quit:         Terminate program."),
     " ",
     "",
-    "Image:      Left click and drag on image to delete data within band lines.  Right click on image to copy to",
-    "                 clipboard ('Add Color' and 'Fill' buttons must be in up position).",
+    QT_TR_NOOP("Image:      Left click and drag on image to delete data within band lines.  Right click on image to copy to"),
+    QT_TR_NOOP("                 clipboard ('Add Color' and 'Fill' buttons must be in up position)."),
   };
   // clang-format on
-  return lines;
+  QStringList translated;
+  for (const char* line : lines) translated << (*line ? tr(line) : QString::fromLatin1(line));
+  return translated;
 }
 
 HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent) {
   setObjectName("Help");
-  setWindowTitle("Huesift Help");
+  setWindowTitle(tr("Huesift Help"));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint);
   setFixedSize(568, 617);
@@ -103,7 +109,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent) {
   setAutoFillBackground(true);
 
   // First in the tab order, so it has the focus when the window opens.
-  okButton = new QPushButton("OK", this);
+  okButton = new QPushButton(tr("OK"), this);
   okButton->setObjectName("okButton");
   okButton->setGeometry(247, 590, 75, 25);
   okButton->setDefault(true);
@@ -123,8 +129,9 @@ HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent) {
   helpText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   helpText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   helpText->document()->setDocumentMargin(0);
-  helpText->setFont(FittingFont(font, HelpLines(), helpText->width()));
-  helpText->setPlainText(HelpLines().join('\n'));
+  const QStringList lines = HelpLines();
+  helpText->setFont(FittingFont(font, lines, helpText->width()));
+  helpText->setPlainText(lines.join('\n'));
   // Fixed line pitch: the pictures beside the text are placed by it.
   QTextCursor all(helpText->document());
   all.select(QTextCursor::Document);

@@ -31,7 +31,7 @@ class HelpWindow : public QDialog {
   QLabel* quitIcon = nullptr;
   QLabel* stopIcon = nullptr;
 
-  static const QStringList& HelpLines();
+  static QStringList HelpLines();
 
  public slots:
   void onOkClicked();

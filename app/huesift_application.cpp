@@ -23,7 +23,7 @@ bool HuesiftApplication::notify(QObject* receiver, QEvent* event) {
   } catch (const std::exception& error) {
     report(QString::fromUtf8(error.what()));
   } catch (...) {
-    report(QStringLiteral("Unknown error"));
+    report(tr("Unknown error"));
   }
   return false;
 }

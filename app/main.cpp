@@ -15,6 +15,7 @@
 #include "cli/command_line.h"
 #include "platform/clipboard_reader.h"
 #include "platform/qt_services.h"
+#include "platform/translations.h"
 
 namespace {
 
@@ -25,12 +26,18 @@ void OpenFileOfCommandLine(huesift::MainWindow& form, const QStringList& argumen
   for (const QString& a : arguments.mid(1)) args.push_back(a.toLocal8Bit().toStdString());
   const huesift::CommandLine line = huesift::ParseCommandLine(args);
   for (const std::string& option : line.unknownOptions)
-    std::fprintf(stderr, "huesift: unknown option %s ignored\n", option.c_str());
+    std::fprintf(
+        stderr, "huesift: %s\n",
+        qPrintable(QCoreApplication::translate("huesift::CommandLine", "unknown option %1 ignored")
+                       .arg(QString::fromLocal8Bit(option.c_str()))));
   if (line.files.empty()) return;
   // The window holds one picture; the first is opened and the others are said to be left.
   if (line.files.size() > 1)
-    std::fprintf(stderr, "huesift: opening %s only; the window holds one picture at a time\n",
-                 line.files.front().c_str());
+    std::fprintf(stderr, "huesift: %s\n",
+                 qPrintable(QCoreApplication::translate(
+                                "huesift::CommandLine",
+                                "opening %1 only; the window holds one picture at a time")
+                                .arg(QString::fromLocal8Bit(line.files.front().c_str()))));
   form.openPictureFileLater(QString::fromLocal8Bit(line.files.front().c_str()));
 }
 
@@ -38,6 +45,7 @@ int RunWindow(int argc, char** argv) {
   huesift::HoldStartupMessages();
   huesift::HuesiftApplication app(argc, argv);
   huesift::ReleaseStartupMessages();
+  huesift::InstallTranslations();
   huesift::QtServices services;
   app.setErrorServices(&services);
 
@@ -57,8 +65,14 @@ int main(int argc, char** argv) {
   if (argc > 1 && std::strcmp(argv[1], huesift::kClipboardReaderFlag) == 0)
     return huesift::RunClipboardReader(argc, argv);
   using huesift::CommandLine;
-  const CommandLine line =
-      huesift::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  if (huesift::ParseCommandLine(args).mode == CommandLine::Mode::Window)
+    return RunWindow(argc, argv);
+  // No window and no display: the image readers and the translations need only the core
+  // application. The command line is read again once its words can be the user's language.
+  QCoreApplication app(argc, argv);
+  huesift::InstallTranslations();
+  const CommandLine line = huesift::ParseCommandLine(args);
   switch (line.mode) {
     case CommandLine::Mode::Help:
       std::fputs(huesift::UsageText().c_str(), stdout);
@@ -70,8 +84,6 @@ int main(int argc, char** argv) {
       std::fputs(huesift::UsageErrorMessage(line.error).c_str(), stderr);
       return 2;
     case CommandLine::Mode::Batch: {
-      // No window and no display: the image readers need only the core application.
-      QCoreApplication app(argc, argv);
       // The image libraries write their own complaints to standard error ("libpng error:
       // ..."); each failure already gets its one line, so they go nowhere.
       std::FILE* messages = fdopen(dup(STDERR_FILENO), "w");
@@ -83,8 +95,8 @@ int main(int argc, char** argv) {
       }
       return huesift::RunBatch(line, messages);
     }
-    case CommandLine::Mode::Window:
+    case CommandLine::Mode::Window:  // started above, without a core application
       break;
   }
-  return RunWindow(argc, argv);
+  return 2;
 }

@@ -342,8 +342,15 @@ void MainWindow::connectSignals() {
   connectHandler(retainedList, &RetainedColorList::droppedDown,
                  &MainWindow::onRetainedListDroppedDown);
   connectHandler(colourBox->candidateList, &CandidateList::chosen, &MainWindow::onCandidateChosen);
+  connectHandler(colourBox->retainAllButton, &QToolButton::clicked,
+                 &MainWindow::onRetainAllClicked);
   connectHandler(colourBox->closeButton, &QToolButton::clicked,
                  &MainWindow::onColourBoxCloseClicked);
+  // The box's keys are clicks on its buttons, live only while it is open.
+  connect(colourBox->retainAllKey, &QAction::triggered, colourBox->retainAllButton,
+          &QAbstractButton::click);
+  connect(colourBox->closeKey, &QAction::triggered, colourBox->closeButton,
+          &QAbstractButton::click);
   connectHandler(colourBox, &ColourBox::mouseDown, &MainWindow::onColourBoxPressed);
 }
 

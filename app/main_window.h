@@ -148,6 +148,7 @@ class MainWindow : public QWidget, private WindowStates {
   void onRetainedListDroppedDown();
   void onRetainedListChanged(int index);
   void onCandidateChosen();
+  void onRetainAllClicked();       // the colour box's "Retain All"
   void onColourBoxCloseClicked();  // the colour box's "X"
   void onColourBoxPressed(Qt::MouseButton button, const QPoint& globalPos);
 

@@ -74,8 +74,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
   // Answered after the drop is over: the program it came from waits until then.
   QTimer::singleShot(0, this, [this, address] {
     services.showMessage(
-        this,
-        QStringLiteral("Cannot open %1: only files on this computer can be opened").arg(address));
+        this, tr("Cannot open %1: only files on this computer can be opened").arg(address));
   });
 }
 

@@ -69,24 +69,26 @@ void MainWindow::buildLayout() {
 
   colourBox = new ColourBox(this);  // raised, button face, hidden until a choice is pending
   colourBox->setObjectName("colourBox");
-  colourBox->setGeometry(315, 32, 161, 142);
+  colourBox->move(315, 32);  // it sizes itself: 161 wide, or what its title row needs
 
   pictureMenu = new QMenu(this);
-  copyAction = MakeItem(pictureMenu, "copyAction", "Copy");
-  saveAsAction = MakeItem(pictureMenu, "saveAsAction", "Save Picture As...");
+  copyAction = MakeItem(pictureMenu, "copyAction", tr("Copy"));
+  saveAsAction = MakeItem(pictureMenu, "saveAsAction", tr("Save Picture As..."));
   fillMenu = new QMenu(this);
-  fillColourAction = MakeItem(fillMenu, "fillColourAction", "Color...");
-  fillWhiteAction = MakeItem(fillMenu, "fillWhiteAction", "White");
-  fillBlackAction = MakeItem(fillMenu, "fillBlackAction", "Black");
+  fillColourAction = MakeItem(fillMenu, "fillColourAction", tr("Color..."));
+  fillWhiteAction = MakeItem(fillMenu, "fillWhiteAction", tr("White"));
+  fillBlackAction = MakeItem(fillMenu, "fillBlackAction", tr("Black"));
   processMenu = new QMenu(this);
-  processColourAction = MakeItem(processMenu, "processColourAction", "Process Color...");
-  convertWhiteAction = MakeItem(processMenu, "convertWhiteAction", "Convert White to Color", true);
-  convertToColourAction = MakeItem(processMenu, "convertToColourAction", "Convert to Color", true);
+  processColourAction = MakeItem(processMenu, "processColourAction", tr("Process Color..."));
+  convertWhiteAction =
+      MakeItem(processMenu, "convertWhiteAction", tr("Convert White to Color"), true);
+  convertToColourAction =
+      MakeItem(processMenu, "convertToColourAction", tr("Convert to Color"), true);
   captureMenu = new QMenu(this);
-  pasteAction = MakeItem(captureMenu, "pasteAction", "Paste");
-  openAction = MakeItem(captureMenu, "openAction", "Open Picture...");
+  pasteAction = MakeItem(captureMenu, "pasteAction", tr("Paste"));
+  openAction = MakeItem(captureMenu, "openAction", tr("Open Picture..."));
   printMenu = new QMenu(this);
-  smallPrintAction = MakeItem(printMenu, "smallPrintAction", "Print 1/3 Size", true);
+  smallPrintAction = MakeItem(printMenu, "smallPrintAction", tr("Print 1/3 Size"), true);
   for (QMenu* menu : {pictureMenu, fillMenu, processMenu, captureMenu, printMenu}) {
     menu->setFont(QFont());  // menus in the desktop's own font
   }

@@ -51,6 +51,9 @@ void MainWindow::onRetainedListChanged(int index) {
 void MainWindow::onCandidateChosen() {
   colourLists_->candidateChosen();
 }
+void MainWindow::onRetainAllClicked() {
+  colourLists_->retainAll();
+}
 void MainWindow::onColourBoxCloseClicked() {
   colourLists_->closeBox();
 }

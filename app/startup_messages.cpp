@@ -2,6 +2,7 @@
 #include "app/startup_messages.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QRegularExpression>
 #include <QString>
 #include <QStringList>
@@ -9,6 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
+
+#include "platform/translations.h"
 
 namespace huesift {
 namespace {
@@ -44,23 +47,36 @@ QStringList FailedPlatforms() {
 QByteArray Problem(const QString& fatalText) {
   const QByteArray x11 = Variable("DISPLAY");
   const QByteArray wayland = Variable("WAYLAND_DISPLAY");
-  if (x11.isEmpty() && wayland.isEmpty()) return "no display: set DISPLAY or WAYLAND_DISPLAY";
+  if (x11.isEmpty() && wayland.isEmpty())
+    return QCoreApplication::translate("huesift::Startup",
+                                       "no display: set DISPLAY or WAYLAND_DISPLAY")
+        .toLocal8Bit();
   QByteArrayList problems;
   for (const QString& platform : FailedPlatforms()) {
     QByteArray problem;
     if (platform == QLatin1String("xcb")) {
-      problem = x11.isEmpty() ? QByteArray("DISPLAY is not set") : "cannot open display " + x11;
+      problem =
+          (x11.isEmpty() ? QCoreApplication::translate("huesift::Startup", "DISPLAY is not set")
+                         : QCoreApplication::translate("huesift::Startup", "cannot open display %1")
+                               .arg(QString::fromLocal8Bit(x11)))
+              .toLocal8Bit();
     } else if (platform.startsWith(QLatin1String("wayland"))) {
-      problem = "cannot open Wayland display " + (wayland.isEmpty() ? "wayland-0" : wayland);
+      problem = QCoreApplication::translate("huesift::Startup", "cannot open Wayland display %1")
+                    .arg(QString::fromLocal8Bit(wayland.isEmpty() ? "wayland-0" : wayland))
+                    .toLocal8Bit();
     }
     if (!problem.isEmpty() && !problems.contains(problem)) problems << problem;
   }
   if (!problems.isEmpty()) return problems.join("; ");
-  return "cannot start: " + fatalText.section('\n', 0, 0).toLocal8Bit();
+  return QCoreApplication::translate("huesift::Startup", "cannot start: %1")
+      .arg(fatalText.section('\n', 0, 0))
+      .toLocal8Bit();
 }
 
 void Handler(QtMsgType type, const QMessageLogContext& context, const QString& text) {
   if (type == QtFatalMsg) {
+    // The application object stands, but the translations are installed only once it is made.
+    InstallTranslations();
     std::fprintf(stderr, "huesift: %s\n", Problem(text).constData());
     std::fflush(stderr);
     std::_Exit(1);

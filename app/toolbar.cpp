@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QKeySequence>
 #include <QMouseEvent>
 #include <QPainter>
@@ -14,6 +15,27 @@
 namespace huesift {
 namespace {
 
+// A toolbar key is live only while its button is enabled. A key that could only click a
+// disabled button (Escape while nothing runs) is then free for the control that uses it at
+// that time (the colour box's Escape) instead of making the key ambiguous and dead for both.
+class KeyFollowsButton : public QObject {
+ public:
+  KeyFollowsButton(QAction* key, QWidget* button) : QObject(key), key_(key) {
+    key->setEnabled(button->isEnabled());
+    button->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::EnabledChange)
+      key_->setEnabled(static_cast<QWidget*>(watched)->isEnabled());
+    return false;
+  }
+
+ private:
+  QAction* key_;
+};
+
 constexpr int kItemTop = 2;
 constexpr int kItemHeight = 23;
 constexpr int kButtonWidth = 34;
@@ -23,7 +45,7 @@ struct ButtonSpec {
   QToolButton* MainWindow::*member;
   const char* name;
   int x;
-  const char* hint;  // empty: no tooltip
+  const char* hint;  // empty: no tooltip; translated when shown
   Glyph glyph;
   bool toggle;
   bool enabledAtStart;
@@ -32,22 +54,27 @@ struct ButtonSpec {
 
 // Left to right; the gaps between buttons are the spacers below.
 const ButtonSpec kButtons[] = {
-    {&MainWindow::captureButton, "captureButton", 12, "Capture", Glyph::Camera, false, true},
-    {&MainWindow::processButton, "processButton", 49, "Process", Glyph::Process, false, false},
+    {&MainWindow::captureButton, "captureButton", 12,
+     QT_TRANSLATE_NOOP("huesift::Toolbar", "Capture"), Glyph::Camera, false, true},
+    {&MainWindow::processButton, "processButton", 49,
+     QT_TRANSLATE_NOOP("huesift::Toolbar", "Process"), Glyph::Process, false, false},
     {&MainWindow::stopButton, "stopButton", 86, "", Glyph::Stop, true, false, Qt::Key_Escape},
-    {&MainWindow::addColourButton, "addColourButton", 123, "Add Color", Glyph::AddColor, true,
-     false},
-    {&MainWindow::undoButton, "undoButton", 160, "Undo", Glyph::Undo, false, false,
-     Qt::CTRL | Qt::Key_Z},
-    {&MainWindow::fillButton, "fillButton", 197, "Fill", Glyph::Fill, true, false},
-    {&MainWindow::reverseButton, "reverseButton", 234, "Reverse Process", Glyph::Reverse, true,
-     false},
-    {&MainWindow::printButton, "printButton", 271, "Print", Glyph::Print, false, false,
-     Qt::CTRL | Qt::Key_P},
-    {&MainWindow::resetButton, "resetButton", 466, "Reset", Glyph::Reset, false, true},
-    {&MainWindow::quitButton, "quitButton", 719, "Quit", Glyph::Quit, false, true,
-     Qt::CTRL | Qt::Key_Q},
-    {&MainWindow::helpButton, "helpButton", 756, "Help", Glyph::Help, false, true, Qt::Key_F1},
+    {&MainWindow::addColourButton, "addColourButton", 123,
+     QT_TRANSLATE_NOOP("huesift::Toolbar", "Add Color"), Glyph::AddColor, true, false},
+    {&MainWindow::undoButton, "undoButton", 160, QT_TRANSLATE_NOOP("huesift::Toolbar", "Undo"),
+     Glyph::Undo, false, false, Qt::CTRL | Qt::Key_Z},
+    {&MainWindow::fillButton, "fillButton", 197, QT_TRANSLATE_NOOP("huesift::Toolbar", "Fill"),
+     Glyph::Fill, true, false},
+    {&MainWindow::reverseButton, "reverseButton", 234,
+     QT_TRANSLATE_NOOP("huesift::Toolbar", "Reverse Process"), Glyph::Reverse, true, false},
+    {&MainWindow::printButton, "printButton", 271, QT_TRANSLATE_NOOP("huesift::Toolbar", "Print"),
+     Glyph::Print, false, false, Qt::CTRL | Qt::Key_P},
+    {&MainWindow::resetButton, "resetButton", 466, QT_TRANSLATE_NOOP("huesift::Toolbar", "Reset"),
+     Glyph::Reset, false, true},
+    {&MainWindow::quitButton, "quitButton", 719, QT_TRANSLATE_NOOP("huesift::Toolbar", "Quit"),
+     Glyph::Quit, false, true, Qt::CTRL | Qt::Key_Q},
+    {&MainWindow::helpButton, "helpButton", 756, QT_TRANSLATE_NOOP("huesift::Toolbar", "Help"),
+     Glyph::Help, false, true, Qt::Key_F1},
 };
 
 struct SpacerSpec {
@@ -134,8 +161,9 @@ std::vector<ToolbarKey> BuildToolbar(MainWindow& window) {
     button->setGeometry(b.x, kItemTop, kButtonWidth, kItemHeight);
     button->setIcon(GlyphIcon(b.glyph));
     button->setIconSize(GlyphSize(b.glyph));
-    const QString hint = QString::fromUtf8(b.hint);
-    button->setAccessibleName(hint.isEmpty() ? QStringLiteral("Stop") : hint);
+    const QString hint = QCoreApplication::translate("huesift::Toolbar", b.hint);
+    button->setAccessibleName(
+        hint.isEmpty() ? QCoreApplication::translate("huesift::Toolbar", "Stop") : hint);
     QString tip = hint;
     if (!tip.isEmpty() && b.key != QKeyCombination()) {
       tip += QStringLiteral(" (%1)").arg(QKeySequence(b.key).toString(QKeySequence::NativeText));
@@ -149,6 +177,7 @@ std::vector<ToolbarKey> BuildToolbar(MainWindow& window) {
       key->setObjectName(QString::fromUtf8(b.name) + QStringLiteral("Key"));
       key->setShortcut(b.key);
       window.addAction(key);
+      new KeyFollowsButton(key, button);
       keys.push_back({key, button});
     }
   }
@@ -156,13 +185,16 @@ std::vector<ToolbarKey> BuildToolbar(MainWindow& window) {
   window.retainedList = new RetainedColorList(bar);
   window.retainedList->setObjectName("retainedList");
   window.retainedList->setGeometry(317, kItemTop, 145, 22);
-  window.retainedList->setToolTip("Retained Colors");
-  window.retainedList->setAccessibleName("Retained Colors");
+  window.retainedList->setToolTip(
+      QCoreApplication::translate("huesift::Toolbar", "Retained Colors"));
+  window.retainedList->setAccessibleName(
+      QCoreApplication::translate("huesift::Toolbar", "Retained Colors"));
   window.retainedList->setMaxVisibleItems(30);
 
   window.gauge = new Gauge(bar);
   window.gauge->setObjectName("gauge");
   window.gauge->setGeometry(512, kItemTop, 195, kItemHeight);
+  window.gauge->setAccessibleName("Progress");
 
   // Tab goes left to right, as the items stand.
   QWidget* order[] = {window.captureButton,   window.processButton, window.stopButton,

@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
@@ -48,7 +49,10 @@ class Reporter {
  private:
   void showProgress() {
     if (!progress_) return;
-    std::fprintf(out_, "\rhuesift: %d of %d pictures", done_, total_);
+    std::fprintf(out_, "\rhuesift: %s",
+                 qPrintable(QCoreApplication::translate("huesift::BatchMode", "%1 of %2 pictures")
+                                .arg(done_)
+                                .arg(total_)));
     std::fflush(out_);
   }
 
@@ -93,8 +97,9 @@ int RunBatch(const CommandLine& line, std::FILE* messages) {
     const QString key = QFileInfo(job.output).absoluteFilePath();
     const auto [it, fresh] = outputs.emplace(key, job.input);
     if (!fresh) {
-      const QString what = QStringLiteral("%1 and %2 would both be written to %3")
-                               .arg(it->second, job.input, job.output);
+      const QString what =
+          QCoreApplication::translate("huesift::BatchMode", "%1 and %2 would both be written to %3")
+              .arg(it->second, job.input, job.output);
       std::fputs(UsageErrorMessage(what.toLocal8Bit().toStdString()).c_str(), messages);
       return 2;
     }
@@ -102,7 +107,10 @@ int RunBatch(const CommandLine& line, std::FILE* messages) {
   if (!line.outputDir.empty()) {
     const QString dir = QString::fromLocal8Bit(line.outputDir.c_str());
     if (!QDir().mkpath(dir)) {
-      std::fprintf(messages, "huesift: cannot create the folder %s\n", qPrintable(dir));
+      std::fprintf(messages, "huesift: %s\n",
+                   qPrintable(QCoreApplication::translate("huesift::BatchMode",
+                                                          "cannot create the folder %1")
+                                  .arg(dir)));
       return 1;
     }
   }
@@ -119,7 +127,9 @@ int RunBatch(const CommandLine& line, std::FILE* messages) {
         // Written beside the target and renamed over it only when complete, so an
         // interrupted run never leaves a half-written picture under the final name.
         reason = WritePictureFile(CompactImage(*picture), job.output, "png");
-        if (!reason.isEmpty()) reason = "cannot write " + job.output + ": " + reason;
+        if (!reason.isEmpty())
+          reason = QCoreApplication::translate("huesift::BatchMode", "cannot write %1: %2")
+                       .arg(job.output, reason);
       }
       if (!reason.isEmpty()) {
         anyFailed = true;

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/command_line.h"
 
+#include <QCoreApplication>
+#include <QString>
 #include <algorithm>
+#include <string_view>
 
 namespace huesift {
 
@@ -26,10 +29,20 @@ std::vector<std::string> SplitCommas(const std::string& text) {
   }
 }
 
-CommandLine UsageError(std::string text) {
+// text in the user's language (context "huesift::CommandLine"), %1 and %2 filled in with the
+// arguments as the shell gave them.
+CommandLine UsageError(const char* text, const std::string& first = {},
+                       const std::string& second = {}) {
+  QString message = QCoreApplication::translate("huesift::CommandLine", text);
+  const std::string_view source(text);
+  if (source.find("%2") != std::string_view::npos)
+    message =
+        message.arg(QString::fromLocal8Bit(first.c_str()), QString::fromLocal8Bit(second.c_str()));
+  else if (source.find("%1") != std::string_view::npos)
+    message = message.arg(QString::fromLocal8Bit(first.c_str()));
   CommandLine line;
   line.mode = CommandLine::Mode::UsageError;
-  line.error = std::move(text);
+  line.error = message.toLocal8Bit().toStdString();
   return line;
 }
 
@@ -49,28 +62,35 @@ std::optional<Colour> ParseWebColour(const std::string& text) {
 }
 
 std::string UsageText() {
-  return "Usage: huesift [FILE]\n"
-         "       huesift [--keep COLOURS] [--reverse] [--convert RRGGBB]\n"
-         "               (-o OUT | --out-dir DIR) FILE...\n"
-         "       huesift --white-to RRGGBB (-o OUT | --out-dir DIR) FILE...\n"
-         "\n"
-         "Without -o or --out-dir, opens the window (and FILE in it).\n"
-         "With them, processes every FILE without a window and writes PNG pictures:\n"
-         "  --keep COLOURS     colours to keep, comma-separated RRGGBB or #RRGGBB\n"
-         "                     (at most 64; default 000000, black)\n"
-         "  --reverse          whiten the kept colours instead of all others\n"
-         "  --convert RRGGBB   paint every surviving pixel in this colour\n"
-         "  --white-to RRGGBB  only turn white into this colour\n"
-         "  -o OUT             the output file (one FILE only)\n"
-         "  --out-dir DIR      write DIR/NAME.png for each FILE (DIR is created if needed)\n"
-         "  -h, --help         show this text\n"
-         "  --version          show the version\n"
-         "\n"
-         "Exit status: 0 when every picture was written, 1 when any failed, 2 for a usage error.\n";
+  return QCoreApplication::translate(
+             "huesift::CommandLine",
+             "Usage: huesift [FILE]\n"
+             "       huesift [--keep COLOURS] [--reverse] [--convert RRGGBB]\n"
+             "               (-o OUT | --out-dir DIR) FILE...\n"
+             "       huesift --white-to RRGGBB (-o OUT | --out-dir DIR) FILE...\n"
+             "\n"
+             "Without -o or --out-dir, opens the window (and FILE in it).\n"
+             "With them, processes every FILE without a window and writes PNG pictures:\n"
+             "  --keep COLOURS     colours to keep, comma-separated RRGGBB or #RRGGBB\n"
+             "                     (at most 64; default 000000, black)\n"
+             "  --reverse          whiten the kept colours instead of all others\n"
+             "  --convert RRGGBB   paint every surviving pixel in this colour\n"
+             "  --white-to RRGGBB  only turn white into this colour\n"
+             "  -o OUT             the output file (one FILE only)\n"
+             "  --out-dir DIR      write DIR/NAME.png for each FILE (DIR is created if needed)\n"
+             "  -h, --help         show this text\n"
+             "  --version          show the version\n"
+             "\n"
+             "Exit status: 0 when every picture was written, 1 when any failed, 2 for a usage "
+             "error.\n")
+      .toLocal8Bit()
+      .toStdString();
 }
 
 std::string UsageErrorMessage(const std::string& what) {
-  return "huesift: " + what + "\nTry 'huesift --help' for more information.\n";
+  const QString more = QCoreApplication::translate("huesift::CommandLine",
+                                                   "Try 'huesift --help' for more information.");
+  return "huesift: " + what + "\n" + more.toLocal8Bit().toStdString() + "\n";
 }
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
@@ -120,34 +140,47 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     }
     batchOption = true;
     if (!inlineValue) {
-      if (i + 1 >= args.size()) return UsageError(arg + " needs a value");
+      if (i + 1 >= args.size())
+        return UsageError(QT_TRANSLATE_NOOP("huesift::CommandLine", "%1 needs a value"), arg);
       value = args[++i];
     }
     if (arg == "--keep") {
-      if (keepGiven) return UsageError("--keep given twice; list every colour in one --keep");
+      if (keepGiven)
+        return UsageError(QT_TRANSLATE_NOOP("huesift::CommandLine",
+                                            "--keep given twice; list every colour in one --keep"));
       keepGiven = true;
       line.keep.clear();
       for (const std::string& item : SplitCommas(value)) {
         const std::optional<Colour> c = ParseWebColour(item);
-        if (!c) return UsageError("--keep: '" + item + "' is not a colour like 1A2B3C or #1A2B3C");
+        if (!c)
+          return UsageError(QT_TRANSLATE_NOOP("huesift::CommandLine",
+                                              "%1: '%2' is not a colour like 1A2B3C or #1A2B3C"),
+                            arg, item);
         // The list never holds a colour twice; a repeat adds nothing.
         if (std::find(line.keep.begin(), line.keep.end(), *c) == line.keep.end())
           line.keep.push_back(*c);
       }
       if (static_cast<int>(line.keep.size()) > kMaxColors)
-        return UsageError("--keep takes at most 64 colours");
+        return UsageError(
+            QT_TRANSLATE_NOOP("huesift::CommandLine", "--keep takes at most 64 colours"));
     } else if (arg == "--convert" || arg == "--white-to") {
       const std::optional<Colour> c = ParseWebColour(value);
-      if (!c) return UsageError(arg + ": '" + value + "' is not a colour like 1A2B3C or #1A2B3C");
+      if (!c)
+        return UsageError(QT_TRANSLATE_NOOP("huesift::CommandLine",
+                                            "%1: '%2' is not a colour like 1A2B3C or #1A2B3C"),
+                          arg, value);
       (arg == "--convert" ? line.convert : line.whiteTo) = c;
     } else if (arg == "--out-dir") {
-      if (!line.outputDir.empty()) return UsageError("--out-dir given twice");
+      if (!line.outputDir.empty())
+        return UsageError(QT_TRANSLATE_NOOP("huesift::CommandLine", "--out-dir given twice"));
       line.outputDir = value;
     } else {
-      if (!line.output.empty()) return UsageError("-o given twice");
+      if (!line.output.empty())
+        return UsageError(QT_TRANSLATE_NOOP("huesift::CommandLine", "-o given twice"));
       line.output = value;
     }
-    if (value.empty()) return UsageError(arg + " needs a value");
+    if (value.empty())
+      return UsageError(QT_TRANSLATE_NOOP("huesift::CommandLine", "%1 needs a value"), arg);
   }
 
   if (!batchOption) {
@@ -159,20 +192,26 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   }
   for (const std::string& operand : operands) {
     if (operand.size() > 1 && operand[0] == '-' && !endOfOptions)
-      return UsageError("unknown option " + operand);
+      return UsageError(QT_TRANSLATE_NOOP("huesift::CommandLine", "unknown option %1"), operand);
   }
   line.mode = CommandLine::Mode::Batch;
   line.files = std::move(operands);
   if (line.output.empty() && line.outputDir.empty())
-    return UsageError("say where the results go: -o OUT or --out-dir DIR");
+    return UsageError(QT_TRANSLATE_NOOP("huesift::CommandLine",
+                                        "say where the results go: -o OUT or --out-dir DIR"));
   if (!line.output.empty() && !line.outputDir.empty())
-    return UsageError("-o and --out-dir exclude each other");
-  if (line.files.empty()) return UsageError("no input files");
+    return UsageError(
+        QT_TRANSLATE_NOOP("huesift::CommandLine", "-o and --out-dir exclude each other"));
+  if (line.files.empty())
+    return UsageError(QT_TRANSLATE_NOOP("huesift::CommandLine", "no input files"));
   if (!line.output.empty() && line.files.size() > 1)
-    return UsageError("-o takes one input file; use --out-dir for several");
+    return UsageError(QT_TRANSLATE_NOOP("huesift::CommandLine",
+                                        "-o takes one input file; use --out-dir for several"));
   // The white pass looks at white alone, so these would be silently ignored.
   if (line.whiteTo && (keepGiven || line.reverse || line.convert))
-    return UsageError("--white-to cannot be combined with --keep, --reverse or --convert");
+    return UsageError(
+        QT_TRANSLATE_NOOP("huesift::CommandLine",
+                          "--white-to cannot be combined with --keep, --reverse or --convert"));
   return line;
 }
 

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "colours/colour_box.h"
 
+#include <QAction>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QToolButton>
 #include <algorithm>
 
+#include "colours/colour_names.h"
 #include "colours/swatch.h"
 #include "engine/working_state.h"
 
@@ -20,7 +22,9 @@ CandidateList::CandidateList(QWidget* parent) : QListWidget(parent) {
 }
 
 void CandidateList::appendColour(Colour c) {
-  addItem(QString::fromStdString(ColourText(c)));
+  auto* entry = new QListWidgetItem(QString::fromStdString(ColourText(c)), this);
+  entry->setToolTip(HexText(c));
+  entry->setData(Qt::AccessibleTextRole, AccessibleColourName(c));
 }
 
 Colour CandidateList::colourAt(int row) const {
@@ -51,17 +55,32 @@ void CandidateList::keyPressEvent(QKeyEvent* event) {
   if (currentRow() != before && currentRow() >= 0) emit chosen();
 }
 
+namespace {
+
+// A key of the box: live in the whole window while the box is shown, dead while it is hidden.
+QAction* MakeKey(ColourBox* box, const char* name, const QKeySequence& key) {
+  auto* action = new QAction(box);
+  action->setObjectName(QString::fromLatin1(name));
+  action->setShortcut(key);
+  action->setShortcutContext(Qt::WindowShortcut);
+  box->addAction(action);
+  return action;
+}
+
+QString WithKey(const QString& tip, const QAction* key) {
+  return QStringLiteral("%1 (%2)").arg(tip, key->shortcut().toString(QKeySequence::NativeText));
+}
+
+}  // namespace
+
 ColourBox::ColourBox(QWidget* parent) : QFrame(parent) {
   setFrameStyle(QFrame::Panel | QFrame::Raised);
   setLineWidth(1);
   setAutoFillBackground(true);
   setBackgroundRole(QPalette::Button);
-  resize(161, 142);
 
-  titleLabel = new QLabel(QStringLiteral("Retain which color?"), this);
+  titleLabel = new QLabel(tr("Retain which color?"), this);
   titleLabel->setObjectName(QStringLiteral("titleLabel"));
-  // Wide enough for the title in the fonts that stand in for MS Sans Serif here, up to the "X".
-  titleLabel->setGeometry(8, 3, 134, 13);
   QFont titleFont(QStringLiteral("MS Sans Serif"));
   titleFont.setPixelSize(11);
   titleLabel->setFont(titleFont);
@@ -71,19 +90,42 @@ ColourBox::ColourBox(QWidget* parent) : QFrame(parent) {
   titleLabel->setPalette(blueText);
   titleLabel->installEventFilter(this);
 
+  retainAllButton = new QToolButton(this);
+  retainAllButton->setObjectName(QStringLiteral("retainAllButton"));
+  retainAllButton->setText(tr("Retain All"));
+  retainAllButton->setFont(titleFont);
+  retainAllButton->setPalette(blueText);
+
   closeButton = new QToolButton(this);
   closeButton->setObjectName(QStringLiteral("closeButton"));
   closeButton->setText(QStringLiteral("X"));
-  closeButton->setGeometry(144, 3, 14, 13);
+  closeButton->setAccessibleName(tr("Close"));
   QFont xFont(QStringLiteral("Small Fonts"));
   xFont.setPixelSize(8);
   xFont.setBold(true);
   closeButton->setFont(xFont);
   closeButton->setPalette(blueText);
 
+  retainAllKey = MakeKey(this, "retainAllKey", QKeySequence::SelectAll);
+  closeKey = MakeKey(this, "closeKey", QKeySequence(Qt::Key_Escape));
+  retainAllButton->setToolTip(WithKey(tr("Retain every color in the box"), retainAllKey));
+  closeButton->setToolTip(WithKey(tr("Close"), closeKey));
+
+  // The title row: the title, "Retain All" after it and the "X" at the right edge. The box is
+  // 161 wide, or wider where the title and the button need more in the fonts at hand.
+  const int titleWidth = titleLabel->fontMetrics().horizontalAdvance(titleLabel->text()) + 2;
+  const int buttonWidth =
+      retainAllButton->fontMetrics().horizontalAdvance(retainAllButton->text()) + 10;
+  const int boxWidth = std::max(161, 8 + titleWidth + 4 + buttonWidth + 2 + 14 + 3);
+  resize(boxWidth, 142);
+  titleLabel->setGeometry(8, 3, titleWidth, 13);
+  retainAllButton->setGeometry(boxWidth - 19 - buttonWidth, 2, buttonWidth, 15);
+  closeButton->setGeometry(boxWidth - 17, 3, 14, 13);
+
   candidateList = new CandidateList(this);
   candidateList->setObjectName(QStringLiteral("candidateList"));
-  candidateList->setGeometry(8, 18, 145, 116);
+  candidateList->setAccessibleName(titleLabel->text());
+  candidateList->setGeometry(8, 18, boxWidth - 16, 116);
   candidateList->hide();
   hide();
 }

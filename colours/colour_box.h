@@ -6,6 +6,7 @@
 
 #include "engine/colour.h"
 
+class QAction;
 class QLabel;
 class QToolButton;
 
@@ -35,17 +36,22 @@ class CandidateList : public QListWidget {
   int pressedRow_ = -1;  // the entry chosen by the last press
 };
 
-// "Retain which color?": a small raised panel floating over the picture with its title, an
-// "X" and the candidate list. A press on its own background can start a drag that keeps the
-// box inside its parent's client area; it stays where it was dropped.
+// "Retain which color?": a small raised panel floating over the picture with its title,
+// "Retain All", an "X" and the candidate list. A press on its own background can start a
+// drag that keeps the box inside its parent's client area; it stays where it was dropped.
+// Its keys (Ctrl+A for "Retain All", Escape for the "X") work in the whole window, but only
+// while the box is open.
 class ColourBox : public QFrame {
   Q_OBJECT
  public:
   explicit ColourBox(QWidget* parent = nullptr);
 
   QLabel* titleLabel = nullptr;
-  QToolButton* closeButton = nullptr;  // "X"
+  QToolButton* retainAllButton = nullptr;  // "Retain All"
+  QToolButton* closeButton = nullptr;      // "X"
   CandidateList* candidateList = nullptr;
+  QAction* retainAllKey = nullptr;  // Ctrl+A
+  QAction* closeKey = nullptr;      // Escape
 
   // Sizes the box and its list for n candidates (at most 30 rows show) and shows both.
   void openFor(int n);

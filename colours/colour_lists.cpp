@@ -2,6 +2,7 @@
 #include "colours/colour_lists.h"
 
 #include <QAbstractButton>
+#include <QCoreApplication>
 
 #include "colours/colour_box.h"
 #include "colours/retained_color_list.h"
@@ -29,10 +30,25 @@ void ColourLists::candidateChosen() {
   const Colour c = p_.colourBox->candidateList->colourAt(p_.colourBox->candidateList->currentRow());
   if (c == kNoColour || IsRetainedColor(p_.state, c)) return;
   if (retainedFull()) {
-    p_.services.showMessage(p_.window, QString::fromLatin1(kListFullMessage));
+    p_.services.showMessage(p_.window,
+                            QCoreApplication::translate("huesift::ColourLists", kListFullMessage));
     return;
   }
   retain(c);
+}
+
+void ColourLists::retainAll() {
+  CandidateList* candidates = p_.colourBox->candidateList;
+  bool full = false;
+  for (int i = 0; i < candidates->count() && !full; ++i) {
+    const Colour c = candidates->colourAt(i);
+    if (IsRetainedColor(p_.state, c)) continue;  // chosen one by one already
+    full = retainedFull();
+    if (!full) retain(c);
+  }
+  closeBox();
+  candidates->clear();
+  if (full) p_.services.showMessage(p_.window, QString::fromLatin1(kListFullMessage));
 }
 
 void ColourLists::closeBox() {

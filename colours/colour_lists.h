@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QtGlobal>
+
 #include "engine/working_state.h"
 
 class QAbstractButton;
@@ -34,6 +36,9 @@ class ColourLists {
 
   // A candidate was chosen in the colour box: it is retained unless it already is.
   void candidateChosen();
+  // "Retain All": every candidate in the box's order, as if each were chosen in turn, then
+  // the box closes and the candidates are gone. A full list takes what fits and says so once.
+  void retainAll();
   // The box's "X": hide it and forget the candidates (its list keeps them until resampled).
   void closeBox();
 
@@ -47,6 +52,8 @@ class ColourLists {
   Parts p_;
 };
 
-inline constexpr const char* kListFullMessage = "List box full - delete a color and continue.";
+// Translated where it is shown, in the context "huesift::ColourLists".
+inline constexpr const char* kListFullMessage =
+    QT_TRANSLATE_NOOP("huesift::ColourLists", "List box full - delete a color and continue.");
 
 }  // namespace huesift

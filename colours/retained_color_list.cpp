@@ -2,10 +2,13 @@
 #include "colours/retained_color_list.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QProxyStyle>
 #include <QStylePainter>
 #include <QWheelEvent>
 
+#include "colours/colour_names.h"
 #include "colours/swatch.h"
 #include "engine/working_state.h"
 
@@ -23,9 +26,63 @@ class ScrollingPopupStyle : public QProxyStyle {
   }
 };
 
+// "Retained Colors" as a screen reader meets it. Qt names a combo box on Linux after its
+// current text, here a decimal colour value; this one keeps its name and gives the chosen
+// entry's hex value and colour word as its value. Its one child is the dropped list, whose
+// entries carry their own names.
+class RetainedListAccessible : public QAccessibleWidget {
+ public:
+  explicit RetainedListAccessible(RetainedColorList* list)
+      : QAccessibleWidget(list, QAccessible::ComboBox) {}
+
+  int childCount() const override { return 1; }
+  QAccessibleInterface* child(int index) const override {
+    return index == 0 ? QAccessible::queryAccessibleInterface(list()->view()) : nullptr;
+  }
+  int indexOfChild(const QAccessibleInterface* child) const override {
+    return child && child->object() == list()->view() ? 0 : -1;
+  }
+  QString text(QAccessible::Text t) const override {
+    if (t != QAccessible::Value) return QAccessibleWidget::text(t);
+    const int chosen = list()->currentIndex();
+    return chosen < 0 ? QString() : list()->itemData(chosen, Qt::AccessibleTextRole).toString();
+  }
+  QAccessible::State state() const override {
+    QAccessible::State s = QAccessibleWidget::state();
+    s.expandable = true;
+    s.expanded = list()->view()->isVisible();
+    return s;
+  }
+
+  QStringList actionNames() const override {
+    return QStringList{showMenuAction(), pressAction()} + QAccessibleWidget::actionNames();
+  }
+  void doAction(const QString& name) override {
+    if (name != showMenuAction() && name != pressAction()) return QAccessibleWidget::doAction(name);
+    if (list()->view()->isVisible()) {
+      list()->hidePopup();
+    } else {
+      list()->showPopup();
+    }
+  }
+
+ private:
+  RetainedColorList* list() const { return static_cast<RetainedColorList*>(widget()); }
+};
+
+QAccessibleInterface* RetainedListAccessibleFactory(const QString& className, QObject* object) {
+  if (className == QLatin1String(RetainedColorList::staticMetaObject.className()) &&
+      object->isWidgetType())
+    return new RetainedListAccessible(static_cast<RetainedColorList*>(object));
+  return nullptr;
+}
+
 }  // namespace
 
 RetainedColorList::RetainedColorList(QWidget* parent) : QComboBox(parent) {
+  static const bool accessible =
+      (QAccessible::installFactory(&RetainedListAccessibleFactory), true);
+  (void)accessible;
   auto* style = new ScrollingPopupStyle;
   style->setParent(this);
   setStyle(style);
@@ -39,6 +96,8 @@ RetainedColorList::RetainedColorList(QWidget* parent) : QComboBox(parent) {
 
 void RetainedColorList::appendColour(Colour c) {
   addItem(QString::fromStdString(ColourText(c)));
+  setItemData(count() - 1, HexText(c), Qt::ToolTipRole);
+  setItemData(count() - 1, AccessibleColourName(c), Qt::AccessibleTextRole);
 }
 
 Colour RetainedColorList::colourAt(int index) const {

@@ -21,7 +21,7 @@ CaptureOverlay::CaptureOverlay(Services& services, WorkingState& state, Targets 
       targets_(targets) {
   setObjectName("captureOverlay");
   // Never shown as a caption (the window has no frame); it names the window for the desktop.
-  setWindowTitle("Huesift capture");
+  setWindowTitle(tr("Huesift capture"));
   setModal(true);
   still = new PictureControl(this);
   still->setObjectName("still");
@@ -78,15 +78,14 @@ void CaptureOverlay::takeStill() {
   // the screen, and a failure left to the event loop would leave them there.
   try {
     const QImage screen = services_.grabScreen(main, area);
-    if (screen.isNull()) throw std::runtime_error("the screen cannot be read");
+    if (screen.isNull()) throw std::runtime_error(tr("the screen cannot be read").toStdString());
     // One still pixel per screen pixel, lined up with the screen: the pixel under the
     // pointer is the pixel taken, wherever the work area begins and whatever the scale.
     still->move(0, 0);
     still->setPicture(PictureFromImage(screen));
     still->setDisplaySize(screen.size());
   } catch (const std::exception& error) {
-    failure_ =
-        QStringLiteral("Screen capture is not available: ") + QString::fromUtf8(error.what());
+    failure_ = tr("Screen capture is not available: %1").arg(QString::fromUtf8(error.what()));
     endUnshown();
     return;
   }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "io/clipboard_transfer.h"
 
+#include <QCoreApplication>
 #include <stdexcept>
 
 #include "platform/image_convert.h"
@@ -18,14 +19,18 @@ void Paste::click() {
   if (!offered) return;
   const DecodedImage decoded = DecodeImageCompletely(offered->bytes);
   if (decoded.result == DecodedImage::Result::TooLarge) {
-    p_.services.showMessage(p_.mainWindow,
-                            QString("The clipboard picture is %1 x %2 pixels, too large to paste.")
-                                .arg(decoded.size.width())
-                                .arg(decoded.size.height()));
+    p_.services.showMessage(
+        p_.mainWindow,
+        QCoreApplication::translate("huesift::Clipboard",
+                                    "The clipboard picture is %1 x %2 pixels, too large to paste.")
+            .arg(decoded.size.width())
+            .arg(decoded.size.height()));
     return;
   }
   if (decoded.result != DecodedImage::Result::Complete)
-    throw std::runtime_error("Unsupported clipboard format");
+    throw std::runtime_error(
+        QCoreApplication::translate("huesift::Clipboard", "Unsupported clipboard format")
+            .toStdString());
   take(PictureFromImage(decoded.image));
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "io/picture_files.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
@@ -32,8 +33,9 @@ void PictureFiles::chooseAndOpen() {
     const QString suffix = QString::fromLatin1(format);
     patterns << "*." + suffix << "*." + suffix.toUpper();
   }
-  const QStringList filters = {QStringLiteral("Pictures (%1)").arg(patterns.join(' ')),
-                               QStringLiteral("All files (*)")};
+  const QStringList filters = {
+      QCoreApplication::translate("huesift::PictureFiles", "Pictures (%1)").arg(patterns.join(' ')),
+      QCoreApplication::translate("huesift::PictureFiles", "All files (*)")};
   if (const std::optional<QString> path =
           p_.services.chooseFileToOpen(p_.window, folder(), filters))
     open(*path);
@@ -45,7 +47,10 @@ void PictureFiles::open(const QString& path) {
   QString reason;
   std::optional<Picture> picture = ReadPictureFile(path, reason);
   if (!picture)
-    throw std::runtime_error(QStringLiteral("Cannot open %1: %2").arg(path, reason).toStdString());
+    throw std::runtime_error(
+        QCoreApplication::translate("huesift::PictureFiles", "Cannot open %1: %2")
+            .arg(path, reason)
+            .toStdString());
   p_.paste.take(std::move(*picture));
 }
 
@@ -54,7 +59,8 @@ void PictureFiles::chooseAndSave() {
   QStringList filters;
   for (const SaveFormat& f : formats) filters << f.filter;
   // Beside the last picture file and named after it, in a format Save writes.
-  QString name = QStringLiteral("picture");
+  //: The name Save suggests for a picture that came from no file, without extension.
+  QString name = QCoreApplication::translate("huesift::PictureFiles", "picture");
   QString suffix = QStringLiteral("png");
   if (!p_.lastFile.isEmpty()) {
     const QFileInfo last(p_.lastFile);
@@ -72,13 +78,17 @@ void PictureFiles::chooseAndSave() {
 void PictureFiles::save(const QString& path, const QString& filter) {
   p_.lastFile = QFileInfo(path).absoluteFilePath();
   auto fail = [&path](const QString& reason) {
-    throw std::runtime_error(QStringLiteral("Cannot save %1: %2").arg(path, reason).toStdString());
+    throw std::runtime_error(
+        QCoreApplication::translate("huesift::PictureFiles", "Cannot save %1: %2")
+            .arg(path, reason)
+            .toStdString());
   };
   QString reason;
   const std::optional<QByteArray> format = SaveFormatFor(path, filter, reason);
   if (!format) fail(reason);
   const Picture area = RecordedArea(p_.state, p_.picture->picture());
-  if (area.empty()) fail(QStringLiteral("there is no picture to save"));
+  if (area.empty())
+    fail(QCoreApplication::translate("huesift::PictureFiles", "there is no picture to save"));
   reason = WritePictureFile(CompactImage(area), path, *format);
   if (!reason.isEmpty()) fail(reason);
 }

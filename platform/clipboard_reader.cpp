@@ -92,14 +92,20 @@ std::optional<EncodedImage> ReadClipboardInReaderProcess(int timeoutMs) {
   if (reader.state() != QProcess::NotRunning) {
     reader.kill();
     reader.waitForFinished(1000);
-    throw std::runtime_error("The program that holds the clipboard did not answer");
+    throw std::runtime_error(
+        QCoreApplication::translate("huesift::Clipboard",
+                                    "The program that holds the clipboard did not answer")
+            .toStdString());
   }
   output += reader.readAllStandardOutput();
   if (reader.error() == QProcess::FailedToStart || reader.exitStatus() != QProcess::NormalExit ||
       reader.exitCode() != 0)
-    throw std::runtime_error("Cannot open clipboard");
+    throw std::runtime_error(
+        QCoreApplication::translate("huesift::Clipboard", "Cannot open clipboard").toStdString());
   const qsizetype lineEnd = output.indexOf('\n');
-  if (lineEnd < 0) throw std::runtime_error("Cannot open clipboard");
+  if (lineEnd < 0)
+    throw std::runtime_error(
+        QCoreApplication::translate("huesift::Clipboard", "Cannot open clipboard").toStdString());
   if (lineEnd == 0) return std::nullopt;
   return EncodedImage{QString::fromLatin1(output.left(lineEnd)), output.mid(lineEnd + 1)};
 }

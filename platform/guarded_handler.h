@@ -22,7 +22,7 @@ void RunGuarded(Services& services, QWidget* window, Handler&& handler) {
   } catch (const std::exception& error) {
     text = QString::fromUtf8(error.what());
   } catch (...) {
-    text = QStringLiteral("Unknown error");
+    text = QCoreApplication::translate("huesift::HuesiftApplication", "Unknown error");
   }
   QWidget* parent = QApplication::activeModalWidget();
   try {

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
@@ -25,13 +26,13 @@ namespace {
 // Formats that give back every pixel as it was written, in the order the dialog offers them.
 struct Lossless {
   const char* name;
-  const char* filter;
+  const char* filter;  // translated when offered
 };
 constexpr Lossless kLossless[] = {
-    {"png", "PNG picture (*.png)"},
-    {"bmp", "BMP picture (*.bmp)"},
-    {"ppm", "PPM picture (*.ppm)"},
-    {"tiff", "TIFF picture (*.tif *.tiff)"},
+    {"png", QT_TRANSLATE_NOOP("huesift::PictureFiles", "PNG picture (*.png)")},
+    {"bmp", QT_TRANSLATE_NOOP("huesift::PictureFiles", "BMP picture (*.bmp)")},
+    {"ppm", QT_TRANSLATE_NOOP("huesift::PictureFiles", "PPM picture (*.ppm)")},
+    {"tiff", QT_TRANSLATE_NOOP("huesift::PictureFiles", "TIFF picture (*.tif *.tiff)")},
 };
 
 QString SystemError(int number) {
@@ -50,7 +51,7 @@ QByteArray FormatOfSuffix(const QString& suffix) {
 std::optional<Picture> ReadPictureFile(const QString& path, QString& reason) {
   const QFileInfo info(path);
   if (info.isDir()) {
-    reason = QStringLiteral("it is a folder");
+    reason = QCoreApplication::translate("huesift::PictureFiles", "it is a folder");
     return std::nullopt;
   }
   QFile file(path);
@@ -71,8 +72,10 @@ std::optional<Picture> ReadPictureFile(const QString& path, QString& reason) {
     }
     if (got == 0) break;
     if (bytes.size() + got > kMaxPictureFileBytes) {
-      reason = QStringLiteral("the file is larger than %1 MiB, too large for a picture")
-                   .arg(kMaxPictureFileBytes >> 20);
+      reason =
+          QCoreApplication::translate("huesift::PictureFiles",
+                                      "the file is larger than %1 MiB, too large for a picture")
+              .arg(kMaxPictureFileBytes >> 20);
       return std::nullopt;
     }
     bytes.append(piece.constData(), got);
@@ -83,15 +86,18 @@ std::optional<Picture> ReadPictureFile(const QString& path, QString& reason) {
     case DecodedImage::Result::Complete:
       return PictureFromImage(decoded.image);
     case DecodedImage::Result::TooLarge:
-      reason = QStringLiteral("the picture is %1 x %2 pixels, too large")
+      reason = QCoreApplication::translate("huesift::PictureFiles",
+                                           "the picture is %1 x %2 pixels, too large")
                    .arg(decoded.size.width())
                    .arg(decoded.size.height());
       return std::nullopt;
     case DecodedImage::Result::Refused:
       break;
   }
-  reason = bytes.isEmpty() ? QStringLiteral("the file is empty")
-                           : QStringLiteral("not a picture in a format Huesift reads, or damaged");
+  reason = bytes.isEmpty()
+               ? QCoreApplication::translate("huesift::PictureFiles", "the file is empty")
+               : QCoreApplication::translate("huesift::PictureFiles",
+                                             "not a picture in a format Huesift reads, or damaged");
   return std::nullopt;
 }
 
@@ -100,7 +106,7 @@ std::vector<SaveFormat> SaveFormats() {
   std::vector<SaveFormat> formats;
   for (const Lossless& f : kLossless) {
     if (writable.contains(QByteArray(f.name)))
-      formats.push_back({f.name, QString::fromLatin1(f.filter)});
+      formats.push_back({f.name, QCoreApplication::translate("huesift::PictureFiles", f.filter)});
   }
   return formats;
 }
@@ -119,13 +125,17 @@ std::optional<QByteArray> SaveFormatFor(const QString& path, const QString& filt
     QStringList offered;
     for (const SaveFormat& f : formats) offered << QString::fromLatin1(f.name).toUpper();
     const QString last = offered.size() > 1 ? offered.takeLast() : QString();
-    const QString choice = last.isEmpty() ? offered.join(QString())
-                                          : offered.join(QStringLiteral(", ")) + " or " + last;
+    const QString choice = last.isEmpty()
+                               ? offered.join(QString())
+                               : QCoreApplication::translate("huesift::PictureFiles", "%1 or %2")
+                                     .arg(offered.join(QStringLiteral(", ")), last);
     const QString name = QString::fromLatin1(named).toUpper();
-    reason = (writable ? QStringLiteral("%1 pictures do not keep every colour exactly")
-                       : QStringLiteral("Huesift cannot write %1 pictures"))
+    reason = (writable ? QCoreApplication::translate("huesift::PictureFiles",
+                                                     "%1 pictures do not keep every colour exactly")
+                       : QCoreApplication::translate("huesift::PictureFiles",
+                                                     "Huesift cannot write %1 pictures"))
                  .arg(name) +
-             QStringLiteral("; save as %1").arg(choice);
+             QCoreApplication::translate("huesift::PictureFiles", "; save as %1").arg(choice);
     return std::nullopt;
   }
   // No extension, or one that is no picture format ("shot.v2"): the chosen filter decides.
@@ -214,7 +224,8 @@ QImage CompactImage(const Picture& picture) {
 }
 
 QString WritePictureFile(const QImage& image, const QString& path, const QByteArray& format) {
-  if (QFileInfo(path).isDir()) return QStringLiteral("it is a folder");
+  if (QFileInfo(path).isDir())
+    return QCoreApplication::translate("huesift::PictureFiles", "it is a folder");
   // Encoded first, so that what can fail in the format and what can fail on the disk are told
   // apart, and the disk is touched only with a complete picture in hand.
   QByteArray encoded;

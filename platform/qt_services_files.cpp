@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The file choosers for opening and saving pictures: the desktop's own where it has one.
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -20,15 +21,17 @@ QString FirstSuffix(const QString& filter) {
 
 std::optional<QString> QtServices::chooseFileToOpen(QWidget* parent, const QString& folder,
                                                     const QStringList& filters) {
-  const QString path = QFileDialog::getOpenFileName(parent, QStringLiteral("Open Picture"), folder,
-                                                    filters.join(QStringLiteral(";;")));
+  const QString path = QFileDialog::getOpenFileName(
+      parent, QCoreApplication::translate("huesift::PictureFiles", "Open Picture"), folder,
+      filters.join(QStringLiteral(";;")));
   if (path.isEmpty()) return std::nullopt;
   return path;
 }
 
 std::optional<std::pair<QString, QString>> QtServices::chooseFileToSave(
     QWidget* parent, const QString& suggested, const QStringList& filters) {
-  QFileDialog dialog(parent, QStringLiteral("Save Picture As"));
+  QFileDialog dialog(parent,
+                     QCoreApplication::translate("huesift::PictureFiles", "Save Picture As"));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setNameFilters(filters);

@@ -6,6 +6,7 @@
 
 #include <QBuffer>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QPainter>
@@ -57,13 +58,17 @@ std::optional<EncodedImage> QtServices::clipboardImageBytes() {
   // through a pipe that Qt gives up on by itself (Wayland).
   QClipboard* clipboard = QGuiApplication::clipboard();
   const QMimeData* mime = clipboard ? clipboard->mimeData(QClipboard::Clipboard) : nullptr;
-  if (!mime) throw std::runtime_error("Cannot open clipboard");
+  if (!mime)
+    throw std::runtime_error(
+        QCoreApplication::translate("huesift::Clipboard", "Cannot open clipboard").toStdString());
   return TakeImageBytes(*mime);
 }
 
 void QtServices::setClipboardImage(const QImage& image) {
   QClipboard* clipboard = QGuiApplication::clipboard();
-  if (!clipboard) throw std::runtime_error("Cannot open clipboard");
+  if (!clipboard)
+    throw std::runtime_error(
+        QCoreApplication::translate("huesift::Clipboard", "Cannot open clipboard").toStdString());
   if (image.isNull()) {
     clipboard->clear(QClipboard::Clipboard);  // an empty picture: nothing is left to paste
     return;
@@ -82,7 +87,11 @@ void QtServices::setClipboardImage(const QImage& image) {
 
 void QtServices::printImage(const QImage& image, double scale) {
   const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-  if (info.isNull()) throw std::runtime_error("There is no default printer currently selected");
+  if (info.isNull())
+    throw std::runtime_error(
+        QCoreApplication::translate("huesift::Printer",
+                                    "There is no default printer currently selected")
+            .toStdString());
   QPrinter printer(info, QPrinter::PrinterResolution);
   // Qt's "printer resolution" is a fixed 72 dots per inch; the picture's scale is meant in
   // the printer's own device pixels.
@@ -95,16 +104,22 @@ void QtServices::printImage(const QImage& image, double scale) {
   printer.setCreator(QString());
 
   QPainter painter;
-  if (!painter.begin(&printer)) throw std::runtime_error("The print job could not be started");
+  if (!painter.begin(&printer))
+    throw std::runtime_error(
+        QCoreApplication::translate("huesift::Printer", "The print job could not be started")
+            .toStdString());
   if (!image.isNull()) painter.drawImage(PrintRectangle(image.size(), scale), image);
   if (printer.printerState() == QPrinter::Error) {
     // Not left open: a half-written job goes nowhere.
     printer.abort();
     painter.end();
-    throw std::runtime_error("The print job failed and was cancelled");
+    throw std::runtime_error(
+        QCoreApplication::translate("huesift::Printer", "The print job failed and was cancelled")
+            .toStdString());
   }
   if (!painter.end() || printer.printerState() == QPrinter::Error)
-    throw std::runtime_error("The print job failed");
+    throw std::runtime_error(
+        QCoreApplication::translate("huesift::Printer", "The print job failed").toStdString());
 }
 
 void QtServices::raisePriority() {

@@ -76,7 +76,10 @@ QImage PortalStill(QScreen* screen, const QRect& area) {
   const QRect all = screen->virtualGeometry();
   const QImage still = Part(desktop, DeviceRect(area, all, qreal(desktop.width()) / all.width(),
                                                 qreal(desktop.height()) / all.height()));
-  if (still.isNull()) throw std::runtime_error("the screenshot portal's picture is empty");
+  if (still.isNull())
+    throw std::runtime_error(
+        QCoreApplication::translate("huesift::Screen", "the screenshot portal's picture is empty")
+            .toStdString());
   return still;
 }
 
@@ -95,7 +98,9 @@ bool QtServices::placesWindowsItself() {
 
 QImage QtServices::grabScreen(const QWidget* window, const QRect& area) {
   QScreen* screen = ScreenOf(window);
-  if (!screen) throw std::runtime_error("there is no screen");
+  if (!screen)
+    throw std::runtime_error(
+        QCoreApplication::translate("huesift::Screen", "there is no screen").toStdString());
   if (WaylandPlatform()) return PortalStill(screen, area);
   auto fromX = [&] {
     // The pixmap holds the screen's own device pixels; its image shares them.
@@ -105,7 +110,10 @@ QImage QtServices::grabScreen(const QWidget* window, const QRect& area) {
   };
   if (!WaylandSession()) {
     const QImage still = fromX();
-    if (still.isNull()) throw std::runtime_error("the screen cannot be read");
+    if (still.isNull())
+      throw std::runtime_error(
+          QCoreApplication::translate("huesift::Screen", "the screen cannot be read")
+              .toStdString());
     return still;
   }
   // An X11 program on a Wayland desktop (XWayland) reads only the X11 windows from the X

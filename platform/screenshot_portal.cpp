@@ -54,13 +54,14 @@ class PortalAnswer : public QObject {
 QString Reason(const QDBusError& error) {
   switch (error.type()) {
     case QDBusError::ServiceUnknown:
-      return QStringLiteral("the screenshot portal is not running");
+      return QCoreApplication::translate("huesift::Screen", "the screenshot portal is not running");
     case QDBusError::UnknownObject:
     case QDBusError::UnknownInterface:
     case QDBusError::UnknownMethod:
-      return QStringLiteral("the desktop portal offers no screenshots");
+      return QCoreApplication::translate("huesift::Screen",
+                                         "the desktop portal offers no screenshots");
     case QDBusError::AccessDenied:
-      return QStringLiteral("the screenshot was refused");
+      return QCoreApplication::translate("huesift::Screen", "the screenshot was refused");
     default:
       return error.message().isEmpty() ? error.name() : error.message();
   }
@@ -85,7 +86,11 @@ QImage ReadPortalFile(const QString& path) {
   reader.setAllocationLimit(kDecodeLimitMiB);
   QImage image = reader.read();
   if (InTemporaryFolder(path)) QFile::remove(path);
-  if (image.isNull()) throw std::runtime_error("the screenshot portal's picture cannot be read");
+  if (image.isNull())
+    throw std::runtime_error(
+        QCoreApplication::translate("huesift::Screen",
+                                    "the screenshot portal's picture cannot be read")
+            .toStdString());
   return image;
 }
 
@@ -93,7 +98,9 @@ QImage ReadPortalFile(const QString& path) {
 
 QImage PortalScreenshot(std::chrono::milliseconds timeout) {
   QDBusConnection bus = QDBusConnection::sessionBus();
-  if (!bus.isConnected()) throw std::runtime_error("there is no session bus");
+  if (!bus.isConnected())
+    throw std::runtime_error(
+        QCoreApplication::translate("huesift::Screen", "there is no session bus").toStdString());
 
   // The request object's path follows from our bus name and a token of ours, so the answer
   // can be listened for before the call is made and cannot slip past.
@@ -159,14 +166,23 @@ QImage PortalScreenshot(std::chrono::milliseconds timeout) {
     bus.call(QDBusMessage::createMethodCall(kService, request, kRequest, QStringLiteral("Close")),
              QDBus::NoBlock);
     throw std::runtime_error(
-        QStringLiteral("the screenshot portal did not answer within %1 seconds")
+        QCoreApplication::translate("huesift::Screen",
+                                    "the screenshot portal did not answer within %1 seconds")
             .arg(timeout.count() / 1000)
             .toStdString());
   }
-  if (*answer.code == 1) throw std::runtime_error("the screenshot was cancelled");
-  if (*answer.code != 0) throw std::runtime_error("the screenshot was refused");
+  if (*answer.code == 1)
+    throw std::runtime_error(
+        QCoreApplication::translate("huesift::Screen", "the screenshot was cancelled")
+            .toStdString());
+  if (*answer.code != 0)
+    throw std::runtime_error(
+        QCoreApplication::translate("huesift::Screen", "the screenshot was refused").toStdString());
   const QUrl uri(answer.results.value(QStringLiteral("uri")).toString());
-  if (!uri.isLocalFile()) throw std::runtime_error("the screenshot portal sent no picture file");
+  if (!uri.isLocalFile())
+    throw std::runtime_error(
+        QCoreApplication::translate("huesift::Screen", "the screenshot portal sent no picture file")
+            .toStdString());
   return ReadPortalFile(uri.toLocalFile());
 }
 

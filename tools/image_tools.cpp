@@ -2,6 +2,7 @@
 #include "tools/image_tools.h"
 
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QMenu>
 #include <algorithm>
 
@@ -41,7 +42,8 @@ void ImageTools::switchCursor(const char* first, const char* second) {
 bool ImageTools::loadToolCursor(const std::string& fileName) {
   const auto cursor = c_.services.loadCursorFile(QString::fromStdString(fileName));
   if (!cursor) {
-    c_.services.showMessage(c_.window, QStringLiteral("Cursor not loaded"));
+    c_.services.showMessage(
+        c_.window, QCoreApplication::translate("huesift::ImageTools", "Cursor not loaded"));
     return false;
   }
   c_.window->setCursor(*cursor);

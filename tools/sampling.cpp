@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QAbstractButton>
+#include <QCoreApplication>
 
 #include "colours/colour_box.h"
 #include "colours/retained_color_list.h"
@@ -30,7 +31,8 @@ void ImageTools::sampleAt(int x, int y) {
   ClearColorTable(s.candidateColors);
   candidates->clear();
   if (c_.retainedList->count() >= s.maxColors) {
-    c_.services.showMessage(c_.window, QString::fromLatin1(kListFullMessage));
+    c_.services.showMessage(c_.window,
+                            QCoreApplication::translate("huesift::ColourLists", kListFullMessage));
     return;
   }
   Picture& square = c_.sampleSquare->canvas();

@@ -71,6 +71,25 @@ def arguments(tools=()):
     return args
 
 
+def session_bus_config(listen_dir, service_dir=None):
+    """The configuration of a private session bus listening in listen_dir, on which anyone
+    may own any name and call anything; services are started only from service_dir."""
+    services = "  <servicedir>%s</servicedir>\n" % service_dir if service_dir else ""
+    return """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:dir=%s</listen>
+  <auth>EXTERNAL</auth>
+%s  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+""" % (listen_dir, services)
+
+
 def pattern_colour(x, y):
     """The colour the pattern window shows at screen pixel (x, y), as (r, g, b)."""
     return ((x * 5 + y * 3) & 255, (x ^ (y * 7)) & 255, (x * y + x) & 255)

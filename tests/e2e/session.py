@@ -16,9 +16,10 @@ SCREEN = (1024, 768)
 
 class Session:
     def __init__(self, huesift, pattern=None, cups_server=None, cwd=None, args=(), launcher=(),
-                 screen=SCREEN, scale=None):
+                 screen=SCREEN, scale=None, env=None):
         """args follow the program on its command line; launcher goes before it (a command
         that ends by executing the rest of its arguments, so the process stays the program).
+        env: variables for huesift alone, after the session's own.
         scale: Qt's scale factor for huesift alone (QT_SCALE_FACTOR); the screen, the pattern
         window and every coordinate the session takes or gives are device pixels."""
         self.huesift = os.path.abspath(huesift)
@@ -29,6 +30,7 @@ class Session:
         self.cups_server = cups_server
         self.screen = tuple(screen)
         self.scale = scale
+        self.extra_env = dict(env or {})
         self.processes = []
         self.home = tempfile.mkdtemp(prefix="huesift-e2e-home.")
 
@@ -44,6 +46,7 @@ class Session:
             extra["QT_SCALE_FACTOR"] = str(self.scale)
         if self.cups_server:
             extra["CUPS_SERVER"] = self.cups_server
+        extra.update(self.extra_env)
         self.log = os.path.join(self.home, "huesift.log")
         with open(self.log, "wb") as log:
             self.app = self._spawn(self.launcher + [self.huesift] + self.args, cwd=self.cwd,

@@ -11,7 +11,7 @@ import subprocess
 import sys
 import tempfile
 
-from harness import check, decode_png, encode_png, fail, first_difference
+from harness import check, decode_png, encode_bmp, encode_png, fail, first_difference
 
 WHITE = (255, 255, 255)
 
@@ -78,6 +78,8 @@ def command_line_contract(huesift, work):
     picture = os.path.join(work, "in.png")
     write(picture, encode_png([[WHITE, (0, 0, 0)]]))
     out = os.path.join(work, "usage-out.png")
+    same_name = os.path.join(work, "in.bmp")
+    write(same_name, encode_bmp([[WHITE, (0, 0, 0)]]))
     for args in (["--keep", "12345G", "-o", out, picture],
                  ["--keep", ",".join("%06X" % i for i in range(65)), "-o", out, picture],
                  ["--out-dir", work],
@@ -86,7 +88,9 @@ def command_line_contract(huesift, work):
                  ["-o", out, "--out-dir", work, picture],
                  ["--white-to", "FF0000", "--reverse", "-o", out, picture],
                  ["--frobnicate", "-o", out, picture],
-                 ["--out-dir", os.path.join(work, "twice"), picture, os.path.join(work, "in.png")]):
+                 ["--out-dir", os.path.join(work, "twice"), picture, os.path.join(work, "in.png")],
+                 # Two inputs with one base name would both be written to D/in.png.
+                 ["--out-dir", os.path.join(work, "clash"), picture, same_name]):
         result = run(huesift, *args)
         check(result.returncode == 2, "%s: exit %d, expected 2" % (args, result.returncode))
         # One line that says what is wrong and one that says where to read more, as other
@@ -95,6 +99,17 @@ def command_line_contract(huesift, work):
         check(len(lines) == 2 and lines[0].startswith("huesift: ") and len(lines[0]) > 10 and
               lines[1] == "Try 'huesift --help' for more information." and
               not os.path.exists(out), "%s: stderr %r" % (args, result.stderr))
+    check(not os.path.exists(os.path.join(work, "clash")), "one base name twice: wrote into clash")
+
+    # As many colours as the retained list holds, 64, are all kept; the one more is not.
+    colours = [((i * 37) & 255, (i * 91) & 255, i) for i in range(65)]
+    rows = [colours[i:i + 13] for i in range(0, 65, 13)]
+    write(picture, encode_png(rows))
+    keep = colours[:64]
+    result = run(huesift, "--keep", ",".join(hex_colour(c) for c in keep), "-o", out, picture)
+    check(result.returncode == 0 and result.stderr == "", "--keep with 64 colours: %r" % (result,))
+    problem = first_difference(read_png(out), expected(rows, keep))
+    check(problem is None, "--keep with 64 colours: %s" % problem)
 
 
 def options_against_rules(huesift, work, rng):
@@ -156,6 +171,19 @@ def failures_are_reported_and_the_rest_done(huesift, work):
     for name in ("a.png", "d.png"):
         check(read_png(os.path.join(out_dir, name)) == expected(good, [(0, 0, 0)]),
               name + " is not the processed picture")
+
+    # A file larger than the 512 MiB read limit (a picture followed by nothing but zeros) is
+    # refused, naming the limit, and nothing is written.
+    huge = os.path.join(work, "huge.png")
+    with open(huge, "wb") as f:
+        f.write(data)
+        f.truncate(600 << 20)
+    huge_out = os.path.join(work, "huge-out.png")
+    result = run(huesift, "-o", huge_out, huge)
+    check(result.returncode == 1 and result.stderr.startswith("huesift: " + huge + ": ") and
+          "larger than 512 MiB" in result.stderr and not os.path.exists(huge_out),
+          "a 600 MiB file: %r" % (result,))
+    os.remove(huge)
 
     blocked = os.path.join(work, "a.png", "x.png")  # its folder is a file
     result = run(huesift, "-o", blocked, inputs[0])

@@ -1,8 +1,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """cmake --install of a packager's build: exactly the files a desktop needs, each valid, in a
 prefix and under DESTDIR; the installed program started from / finds its tool cursors, has
-the window class its desktop entry names and the icon it installed. A second start with the
-cursors moved away must show "Cursor not loaded", so the first start's silence counts."""
+the window class its desktop entry names and the icon it installed, and it speaks German on a
+German desktop. A second start with the cursors moved away must show "Cursor not loaded", so
+the first start's silence counts."""
 
 import argparse
 import gzip
@@ -24,6 +25,7 @@ EXPECTED = sorted(
      "share/doc/huesift/changelog.gz",
      "share/doc/huesift/copyright",
      "share/icons/hicolor/scalable/apps/huesift.svg",
+     "share/huesift/translations/huesift_de.qm",
      "share/man/man1/huesift.1.gz",
      "share/metainfo/huesift.metainfo.xml"] +
     ["share/huesift/%s.cur" % name for name in ("boxb", "boxo", "syrblue", "syrred")] +
@@ -110,6 +112,10 @@ def main():
     check_metadata(prefix, build)
 
     huesift = os.path.join(prefix, "bin/huesift")
+    # Its catalogues are found from the installed program's place, as the cursors are.
+    usage = run([huesift, "--help"], cwd="/",
+                env=dict(os.environ, LANG="de_DE.UTF-8", LANGUAGE="de", LC_ALL="", LC_MESSAGES=""))
+    check("Aufruf: huesift" in usage, "the installed program's --help is not German: %s" % usage)
     with start_from_root(huesift) as session:
         check_running(session, prefix)
         check(session.alive(), "huesift ended")

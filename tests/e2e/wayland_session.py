@@ -25,7 +25,7 @@ import tempfile
 import time
 
 from harness import (CAPTURE_BUTTON, ON_FAILURE, PICTURE_ORIGIN, TOOLBAR_COLOUR, check,
-                     decode_png, encode_png, fail, skip)
+                     decode_png, encode_png, fail, session_bus_config, skip)
 from harness import wait_for as harness_wait_for
 
 OUTPUT = (1280, 800)
@@ -136,20 +136,7 @@ def write_bus_config(work, session):
             shutil.copy2(path, services)
     config = os.path.join(work, "bus.conf")
     with open(config, "w") as f:
-        f.write("""<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:dir=%s</listen>
-  <auth>EXTERNAL</auth>
-  <servicedir>%s</servicedir>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-""" % (session, services))
+        f.write(session_bus_config(session, services))
     return config
 
 

@@ -132,11 +132,13 @@ void PrintTo(const SaveCase& c, std::ostream* os) {
 
 class Save : public FilesTest, public ::testing::WithParamInterface<SaveCase> {};
 
-// Pictures of 2, about 200 and thousands of colours (stored differently), with recorded areas
-// inside the raster and reaching past it, checked against the picture read pixel by pixel.
+// Pictures of 2, about 200 and thousands of colours (stored differently), and of 257 colours
+// of which the first rows hold 256 (one more than a palette), with recorded areas inside the
+// raster and reaching past it, checked against the picture read pixel by pixel.
 TEST_P(Save, WritesTheRecordedAreaPixelForPixelInTheFormatAskedFor) {
   std::mt19937 rng(5);
-  for (const int colours : {2, 200, 1 << 24}) {
+  constexpr int kOneMoreThanAPalette = 257;
+  for (const int colours : {2, 200, kOneMoreThanAPalette, 1 << 24}) {
     for (const bool pastTheRaster : {false, true}) {
       const int width = 40 + static_cast<int>(rng() % 60);
       const int height = 30 + static_cast<int>(rng() % 50);
@@ -144,6 +146,14 @@ TEST_P(Save, WritesTheRecordedAreaPixelForPixelInTheFormatAskedFor) {
       for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
           raster.setPixel(x, y, static_cast<Colour>((rng() % colours) * 0x10101 % 0x1000000));
+      if (colours == kOneMoreThanAPalette) {
+        // All 256 greys within the first eight rows, the 257th colour once in the last row
+        // that the area holds.
+        for (int y = 0; y < height; ++y)
+          for (int x = 0; x < width; ++x)
+            raster.setPixel(x, y, static_cast<Colour>((y * 35 + x) % 256 * 0x10101));
+        raster.setPixel(0, height - 3, 0x0000FF);
+      }
       givePicture(raster);
       window->state.pictureWidth = pastTheRaster ? width + 7 : width - 5;
       window->state.pictureHeight = pastTheRaster ? height + 3 : height - 2;

@@ -86,5 +86,32 @@ TEST(DecodeImageCompletely, RefusesWhatIsNoPicture) {
   EXPECT_EQ(DecodeImageCompletely("GIF89a").result, DecodedImage::Result::Refused);
 }
 
+// A BMP whose header puts its pixels 4000 bytes on, cut 1000 bytes in: what lies before the
+// cut would make a whole picture of the right size (all grey), but none of it is the pixels.
+TEST(DecodeImageCompletely, RefusesABmpCutBeforeItsPixelsBegin) {
+  const int width = 8, height = 8, stride = width * 3;
+  const int pixelsAt = 54 + 4000;
+  QByteArray bmp("BM");
+  auto put = [&bmp](quint32 value, int bytes) {
+    for (int i = 0; i < bytes; ++i) bmp += static_cast<char>(value >> (8 * i));
+  };
+  put(pixelsAt + stride * height, 4);
+  put(0, 4);
+  put(pixelsAt, 4);
+  put(40, 4);
+  put(width, 4);
+  put(height, 4);
+  put(1, 2);
+  put(24, 2);
+  put(0, 4);
+  put(stride * height, 4);
+  put(2835, 4);
+  put(2835, 4);
+  put(0, 4);
+  put(0, 4);
+  bmp += QByteArray(1000, '\x80');
+  EXPECT_EQ(DecodeImageCompletely(bmp).result, DecodedImage::Result::Refused);
+}
+
 }  // namespace
 }  // namespace huesift::test

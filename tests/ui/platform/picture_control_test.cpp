@@ -6,6 +6,8 @@
 
 #include <QCoreApplication>
 #include <QMouseEvent>
+#include <QScreen>
+#include <QTest>
 #include <QtMath>
 #include <optional>
 #include <random>
@@ -62,6 +64,58 @@ TEST(PictureControl, OutlineDrawnTwiceRestoresThePicture) {
   control.toggleOutline(QRect(QPoint(9, 7), QPoint(2, 2)));  // same outline, other corners
   EXPECT_TRUE(control.outlines().empty());
   EXPECT_EQ(control.grab().toImage(), before);
+}
+
+// What the screen shows of a window: its surface as last painted, without painting anything
+// again (grab() would paint the whole window afresh and hide a repaint that was left out).
+QImage OnScreen(QWidget& window) {
+  QTest::qWait(50);  // the repaint that an update() asked for
+  return window.screen()
+      ->grabWindow(window.winId())
+      .toImage()
+      .convertToFormat(QImage::Format_RGB32);
+}
+
+int PixelsChanged(const QImage& a, const QImage& b) {
+  int changed = 0;
+  for (int y = 0; y < std::min(a.height(), b.height()); ++y)
+    for (int x = 0; x < std::min(a.width(), b.width()); ++x)
+      changed += a.pixel(x, y) != b.pixel(x, y);
+  return changed;
+}
+
+// At 1 and at 1.5 (see below), with the control's corner between screen pixels: each dot of
+// an outline appears on the screen when it is drawn and goes when it is drawn again, though
+// only the outline's own edges are painted.
+TEST(PictureControl, OutlineAppearsAndGoesOnTheScreenWithOnlyItsEdgesRepainted) {
+  QWidget window;
+  window.resize(120, 110);
+  auto* control = new PictureControl(&window);
+  control->move(-1, 28);
+  control->setDisplaySize(90, 70);
+  control->setPicture(Picture(90, 70, kBlack));
+  auto* layer = new OutlineLayer(&window);
+  layer->setGeometry(window.rect());
+  layer->setMapping([&](QPoint pixel) {
+    return layer->mapFrom(&window, control->mapTo(&window, control->positionOf(pixel)));
+  });
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  const QImage before = OnScreen(window);
+
+  for (const QRect& band :
+       {QRect(QPoint(10, 12), QPoint(40, 33)), QRect(QPoint(3, 50), QPoint(80, 51))}) {
+    const int dots = static_cast<int>(DottedOutline(band).size());
+    control->toggleOutline(band);
+    EXPECT_EQ(PixelsChanged(OnScreen(window), before), dots) << "drawn by the control";
+    control->toggleOutline(band);
+    EXPECT_EQ(PixelsChanged(OnScreen(window), before), 0) << "removed by the control";
+
+    layer->toggleOutline(band);
+    EXPECT_EQ(PixelsChanged(OnScreen(window), before), dots) << "drawn over the window";
+    layer->toggleOutline(band);
+    EXPECT_EQ(PixelsChanged(OnScreen(window), before), 0) << "removed over the window";
+  }
 }
 
 // Runs at the scale factor the test run was started with; ctest runs it at 1 and at 1.5,

@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Sampling with the square cursor, the "Retain which color?" box and the "Retained Colors"
 // list: what the user sees in both lists and what the tables mirror.
+#include <QHelpEvent>
+#include <QPainter>
 #include <QScrollBar>
+#include <QToolTip>
 
+#include "platform/image_convert.h"
 #include "tests/ui/tools/tools_fixture.h"
 
 namespace huesift::test {
@@ -31,6 +35,126 @@ class SamplingTest : public ToolsTest {
     }
   }
 };
+
+// Black text drawn with anti-aliasing, as a screenshot of a page shows it, over white rows.
+Picture AntiAliasedText() {
+  QImage image(300, 150, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  QPainter painter(&image);
+  painter.setRenderHint(QPainter::TextAntialiasing);
+  QFont font(QStringLiteral("DejaVu Sans"));
+  font.setPixelSize(22);
+  painter.setFont(font);
+  painter.setPen(Qt::black);
+  painter.drawText(QRect(4, 0, 296, 40), Qt::AlignLeft | Qt::AlignVCenter,
+                   QStringLiteral("Huesift sample"));
+  return PictureFromImage(image);
+}
+
+// What a sampling click at (x, y) must offer: the square's colours, row by row, each once,
+// none white or already retained.
+std::vector<Colour> SquareColours(const Picture& p, int x, int y, const WorkingState& s) {
+  std::vector<Colour> out;
+  for (int dy = 0; dy < 9; ++dy)
+    for (int dx = 0; dx < 9; ++dx) {
+      const Colour c = p.pixel(x + dx, y + dy);
+      if (c != kNoColour && c != kWhite && !IsRetainedColor(s, c) &&
+          std::find(out.begin(), out.end(), c) == out.end())
+        out.push_back(c);
+    }
+  return out;
+}
+
+// The spot on the text whose square offers the most colours.
+QPoint RichestSquare(const Picture& p, const WorkingState& s) {
+  QPoint best;
+  std::size_t most = 0;
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < p.width() - 9; ++x)
+      if (const std::size_t n = SquareColours(p, x, y, s).size(); n > most) {
+        most = n;
+        best = {x, y};
+      }
+  return best;
+}
+
+TEST_F(SamplingTest, RetainAllTakesEveryColourOfTheSquareInOrderUpToTheLimit) {
+  givePicture(AntiAliasedText());
+  const QPoint spot = RichestSquare(picture(), window->state);
+  const std::vector<Colour> offered = SquareColours(picture(), spot.x(), spot.y(), window->state);
+  ASSERT_GE(offered.size(), 6u) << "the text is not anti-aliased";
+  sampleAt(spot.x(), spot.y());
+  ASSERT_TRUE(window->colourBox->isVisible());
+  ASSERT_EQ(candidates(), offered);
+
+  click(window->colourBox->retainAllButton);
+  std::vector<Colour> want{kBlack};
+  want.insert(want.end(), offered.begin(), offered.end());
+  EXPECT_EQ(retained(), want);
+  EXPECT_EQ(window->state.retainedColors, Mirror(want));
+  EXPECT_EQ(face(), ToQColor(offered.back()));
+  EXPECT_FALSE(window->colourBox->isVisible());
+  EXPECT_EQ(candidateList()->count(), 0);
+  EXPECT_EQ(window->state.candidateColors, Mirror({}));
+  EXPECT_TRUE(window->addColourButton->isChecked());  // sampling goes on
+  EXPECT_TRUE(fake.messages.isEmpty());
+
+  // Sixty entries: Ctrl+A takes the first four, and the full list is said once.
+  click(window->resetButton);
+  std::vector<Colour> others;
+  for (int i = 1; i <= 59; ++i) others.push_back(0x030000 * i + 7);
+  for (std::size_t i = 0; i < others.size(); ++i) {
+    const int x = 10 + static_cast<int>(i % 10) * 10, y = 60 + static_cast<int>(i / 10) * 10;
+    put(x, y, others[i]);
+    sampleAt(x, y);
+  }
+  ASSERT_EQ(window->retainedList->count(), 60);
+  sampleAt(spot.x(), spot.y());
+  ASSERT_EQ(candidates(), offered);
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  QTest::keyClick(window.get(), Qt::Key_A, Qt::ControlModifier);
+  const std::vector<Colour> all = retained();
+  ASSERT_EQ(all.size(), 64u);
+  EXPECT_EQ(std::vector<Colour>(all.begin() + 60, all.end()),
+            std::vector<Colour>(offered.begin(), offered.begin() + 4));
+  EXPECT_EQ(fake.messages, QStringList{kFull});
+  EXPECT_FALSE(window->colourBox->isVisible());
+  EXPECT_EQ(window->state.candidateColors, Mirror({}));
+}
+
+// The tooltip the view shows over entry row.
+QString TooltipOver(QAbstractItemView* view, int row) {
+  const QPoint at = view->visualRect(view->model()->index(row, 0)).center();
+  QHelpEvent help(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
+  QApplication::sendEvent(view->viewport(), &help);
+  return QToolTip::isVisible() ? QToolTip::text() : QString();
+}
+
+TEST_F(SamplingTest, SwatchesShowTheirValueAndEscapeClosesTheBoxLikeItsX) {
+  retainEach({kC});
+  put(60, 60, kA);
+  put(61, 60, kB);
+  sampleAt(60, 60);
+  ASSERT_TRUE(window->colourBox->isVisible());
+  EXPECT_EQ(TooltipOver(candidateList(), 0), "#404040");
+  EXPECT_EQ(TooltipOver(candidateList(), 1), "#808080");
+
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  QTest::keyClick(window.get(), Qt::Key_Escape);
+  EXPECT_FALSE(window->colourBox->isVisible());
+  EXPECT_EQ(window->state.candidateColors, Mirror({}));
+  EXPECT_TRUE(window->addColourButton->isChecked());
+  EXPECT_EQ(retained(), (std::vector<Colour>{kBlack, kC}));
+  QTest::keyClick(window.get(), Qt::Key_A, Qt::ControlModifier);  // the box's keys went with it
+  EXPECT_EQ(retained(), (std::vector<Colour>{kBlack, kC}));
+
+  window->retainedList->showPopup();
+  EXPECT_EQ(TooltipOver(window->retainedList->view(), 0), "#000000");
+  EXPECT_EQ(TooltipOver(window->retainedList->view(), 1), "#F08020");  // red first
+  window->retainedList->hidePopup();
+}
 
 TEST_F(SamplingTest, SquareReachesEightPixelsRightAndDownOnly) {
   put(10, 10, kBlack);  // retained from the start
