@@ -20,11 +20,11 @@
 namespace {
 
 // The picture file named on the command line, opened once the window is up. Read from what
-// Qt has left of the arguments, without its own options (-platform xcb, -display :1, ...).
-void OpenFileOfCommandLine(huesift::MainWindow& form, const QStringList& arguments) {
-  std::vector<std::string> args;
-  for (const QString& a : arguments.mid(1)) args.push_back(a.toLocal8Bit().toStdString());
-  const huesift::CommandLine line = huesift::ParseCommandLine(args);
+// Qt has left of the arguments, without its own options.
+// The arguments are bytes, as the shell gave them: a name need not be UTF-8.
+void OpenFileOfCommandLine(huesift::MainWindow& form, int argc, char** argv) {
+  const huesift::CommandLine line =
+      huesift::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   for (const std::string& option : line.unknownOptions)
     std::fprintf(
         stderr, "huesift: %s\n",
@@ -38,7 +38,7 @@ void OpenFileOfCommandLine(huesift::MainWindow& form, const QStringList& argumen
                                 "huesift::CommandLine",
                                 "opening %1 only; the window holds one picture at a time")
                                 .arg(QString::fromLocal8Bit(line.files.front().c_str()))));
-  form.openPictureFileLater(QString::fromLocal8Bit(line.files.front().c_str()));
+  form.openPictureFileLater(QByteArray::fromStdString(line.files.front()));
 }
 
 int RunWindow(int argc, char** argv) {
@@ -55,7 +55,8 @@ int RunWindow(int argc, char** argv) {
   QObject::connect(&mainWindow, &huesift::MainWindow::closed, &app,
                    [] { QCoreApplication::exit(0); });
   mainWindow.show();
-  OpenFileOfCommandLine(mainWindow, app.arguments());
+  // Qt has taken its own options (-platform xcb, -display :1, ...) out of argc and argv.
+  OpenFileOfCommandLine(mainWindow, argc, argv);
   return app.exec();
 }
 

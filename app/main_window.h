@@ -137,8 +137,9 @@ class MainWindow : public QWidget, private WindowStates {
   void onOpenPicture();
   void onSavePictureAs();
   // A picture file named on the command line or dropped on the window: opened as soon as the
-  // event loop is free, refused while busy, failures shown in one message box.
-  void openPictureFileLater(const QString& path);
+  // event loop is free, refused while busy, failures shown in one message box. The name is
+  // bytes, as the shell gives it.
+  void openPictureFileLater(const QByteArray& path);
 
   void onPicturePressed(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
   void onPictureMoved(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x, int y);

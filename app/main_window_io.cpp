@@ -2,6 +2,7 @@
 // The main window's capture, clipboard, file and print handlers, forwarded to the io classes.
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QMimeData>
 #include <QTimer>
 #include <QUrl>
@@ -42,7 +43,7 @@ void MainWindow::onSavePictureAs() {
   withWindowOpen([this] { files_->chooseAndSave(); });
 }
 
-void MainWindow::openPictureFileLater(const QString& path) {
+void MainWindow::openPictureFileLater(const QByteArray& path) {
   QTimer::singleShot(0, this, [this, path] {
     RunGuarded(services, this, [&] {
       if (busy()) return;
@@ -67,7 +68,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
   event->acceptProposedAction();
   if (local != urls.end()) {
     // The first file only: the window holds one picture.
-    openPictureFileLater(local->toLocalFile());
+    openPictureFileLater(QFile::encodeName(local->toLocalFile()));
     return;
   }
   const QString address = urls.constFirst().toDisplayString();

@@ -194,7 +194,7 @@ std::vector<ToolbarKey> BuildToolbar(MainWindow& window) {
   window.gauge = new Gauge(bar);
   window.gauge->setObjectName("gauge");
   window.gauge->setGeometry(512, kItemTop, 195, kItemHeight);
-  window.gauge->setAccessibleName("Progress");
+  window.gauge->setAccessibleName(QCoreApplication::translate("huesift::Toolbar", "Progress"));
 
   // Tab goes left to right, as the items stand.
   QWidget* order[] = {window.captureButton,   window.processButton, window.stopButton,

@@ -4,8 +4,6 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <algorithm>
 #include <atomic>
 #include <map>
@@ -14,18 +12,63 @@
 #include <thread>
 #include <vector>
 
+#include "cli/memory_budget.h"
 #include "engine/process.h"
 #include "engine/working_state.h"
+#include "platform/image_decode.h"
 #include "platform/picture_file_io.h"
 
 namespace huesift {
 
 namespace {
 
+// Names are bytes as the shell gave them, never converted, so that any name that exists is
+// found and an output is written under exactly the name given.
 struct Job {
-  QString input;
-  QString output;
+  std::string input;   // "-": standard input
+  std::string output;  // "-": standard output
 };
+
+constexpr char kStandardStream[] = "-";
+
+// The name as it can stand in a message line: as given when it is printable UTF-8 without
+// quotes, else in the shell's $'...' form, so that no name can split or fake a line.
+std::string Quoted(const std::string& name) {
+  const QByteArray bytes = QByteArray::fromStdString(name);
+  const QString text = QString::fromUtf8(bytes);
+  bool plain = !name.empty() && text.toUtf8() == bytes;
+  for (const QChar c : text) {
+    if (!c.isPrint() || c == '\'' || c == '\\') plain = false;
+  }
+  if (plain) return name;
+  std::string quoted = "$'";
+  for (const unsigned char c : name) {
+    static const char kHex[] = "0123456789abcdef";
+    if (c == '\n') {
+      quoted += "\\n";
+    } else if (c == '\t') {
+      quoted += "\\t";
+    } else if (c == '\'' || c == '\\') {
+      quoted += '\\';
+      quoted += static_cast<char>(c);
+    } else if (c < 0x20 || c >= 0x7F) {
+      quoted += "\\x";
+      quoted += kHex[c >> 4];
+      quoted += kHex[c & 15];
+    } else {
+      quoted += static_cast<char>(c);
+    }
+  }
+  return quoted + "'";
+}
+
+// The name of the PNG that --out-dir writes for an input: its last path element without
+// the last extension, as QFileInfo::completeBaseName would give it.
+std::string OutputName(const std::string& input) {
+  std::string name = input.substr(input.find_last_of('/') + 1);
+  if (const std::size_t dot = name.find_last_of('.'); dot != std::string::npos) name.resize(dot);
+  return name + ".png";
+}
 
 // One line per failure and, on a terminal, a progress line kept below them.
 class Reporter {
@@ -33,10 +76,12 @@ class Reporter {
   Reporter(std::FILE* out, int total)
       : out_(out), total_(total), progress_(total > 1 && isatty(fileno(out))) {}
 
-  void failed(const QString& file, const QString& reason) {
+  void failed(const std::string& file, const QString& reason) {
+    // A reason never holds a line break of its own (a library's message might).
+    const QByteArray text = reason.simplified().toUtf8();
     const std::lock_guard<std::mutex> lock(mutex_);
     if (progress_) std::fputs("\r\033[K", out_);
-    std::fprintf(out_, "huesift: %s: %s\n", qPrintable(file), qPrintable(reason));
+    std::fprintf(out_, "huesift: %s: %s\n", Quoted(file).c_str(), text.constData());
     showProgress();
   }
   void finished() {
@@ -63,6 +108,100 @@ class Reporter {
   bool progress_;
 };
 
+// Why the command cannot be run as given, found before any work: two inputs that would land
+// on one output (the later would silently replace the earlier), or an output that is one of
+// the inputs (the result would replace its own picture, or another's). Empty when it can.
+QString CommandMistake(const std::vector<Job>& jobs) {
+  std::map<std::string, const Job*> outputs;
+  for (const Job& job : jobs) {
+    const auto [it, fresh] = outputs.emplace(job.output, &job);
+    if (!fresh) {
+      return QCoreApplication::translate("huesift::BatchMode",
+                                         "%1 and %2 would both be written to %3")
+          .arg(QString::fromStdString(Quoted(it->second->input)),
+               QString::fromStdString(Quoted(job.input)),
+               QString::fromStdString(Quoted(job.output)));
+    }
+  }
+  // Files compared as the system knows them, so hard links and symbolic links are found too.
+  std::vector<std::pair<FileIdentity, const std::string*>> inputs;
+  for (const Job& job : jobs) {
+    const std::optional<FileIdentity> id = job.input == kStandardStream
+                                               ? IdentityOfDescriptor(STDIN_FILENO)
+                                               : IdentityOf(QByteArray::fromStdString(job.input));
+    if (id) inputs.emplace_back(*id, &job.input);
+  }
+  for (const Job& job : jobs) {
+    const std::optional<FileIdentity> id = job.output == kStandardStream
+                                               ? IdentityOfDescriptor(STDOUT_FILENO)
+                                               : IdentityOf(QByteArray::fromStdString(job.output));
+    if (!id) continue;
+    for (const auto& [input, name] : inputs) {
+      if (input == *id) {
+        const QString output =
+            job.output == kStandardStream
+                ? QCoreApplication::translate("huesift::BatchMode", "standard output")
+                : QString::fromStdString(Quoted(job.output));
+        return QCoreApplication::translate("huesift::BatchMode",
+                                           "%1 is the input %2; the result would replace it")
+            .arg(output, QString::fromStdString(Quoted(*name)));
+      }
+    }
+  }
+  return {};
+}
+
+QString WriteOutput(const Picture& picture, const Job& job, bool outputDir);
+
+// The bytes of an input, standard input for "-", a FIFO read to its end.
+std::optional<QByteArray> ReadInput(const std::string& input, QString& reason) {
+  if (input != kStandardStream)
+    return ReadFileBytes(QByteArray::fromStdString(input), Streams::Read, kMaxPictureFileBytes,
+                         reason);
+  if (isatty(STDIN_FILENO)) {
+    reason = QCoreApplication::translate("huesift::BatchMode", "standard input is a terminal");
+    return std::nullopt;
+  }
+  return ReadDescriptorBytes(STDIN_FILENO, kMaxPictureFileBytes, reason);
+}
+
+// One input read, processed and written, within its share of the memory budget.
+QString ProcessOne(const Job& job, const CommandLine& line, MemoryBudget::Share& share) {
+  share.take(job.input == kStandardStream ? 0 : SizeOfFile(QByteArray::fromStdString(job.input)));
+  QString reason;
+  std::optional<QByteArray> bytes = ReadInput(job.input, reason);
+  if (!bytes) return reason;
+  // The picture's size as its header gives it (one too large is refused without decoding);
+  // where it gives none, the largest taken.
+  const QSize announced = AnnouncedImageSize(*bytes);
+  share.take(!announced.isValid()            ? DecodeShare(kLargestRasterBytes / 4, 1)
+             : TooLargeForPicture(announced) ? 0
+                                             : DecodeShare(announced.width(), announced.height()));
+  std::optional<Picture> picture =
+      DecodePictureFileBytes(*bytes, reason, QByteArray::fromStdString(job.input));
+  bytes.reset();
+  if (!picture) return reason;
+  ProcessLikeTheWindow(*picture, line);
+  return WriteOutput(*picture, job, !line.outputDir.empty());
+}
+
+QString WriteOutput(const Picture& picture, const Job& job, bool outputDir) {
+  QString reason;
+  if (job.output == kStandardStream) {
+    const QByteArray png = EncodePicture(CompactImage(picture), "png", reason);
+    if (reason.isEmpty()) reason = WriteStandardOutput(png);
+  } else {
+    // Written beside the target and renamed over it only when complete, so an interrupted
+    // run never leaves a half-written picture under the final name. A link in the output
+    // folder is replaced, never followed out of it; -o names its file, links and all.
+    reason = WritePictureFile(CompactImage(picture), QByteArray::fromStdString(job.output), "png",
+                              outputDir ? Links::Replace : Links::Follow);
+  }
+  return reason.isEmpty() ? reason
+                          : QCoreApplication::translate("huesift::BatchMode", "cannot write %1: %2")
+                                .arg(QString::fromStdString(Quoted(job.output)), reason);
+}
+
 }  // namespace
 
 void ProcessLikeTheWindow(Picture& picture, const CommandLine& options) {
@@ -79,57 +218,43 @@ void ProcessLikeTheWindow(Picture& picture, const CommandLine& options) {
 }
 
 int RunBatch(const CommandLine& line, std::FILE* messages) {
+  const bool outputDir = !line.outputDir.empty();
   std::vector<Job> jobs;
   for (const std::string& file : line.files) {
-    const QString input = QString::fromLocal8Bit(file.c_str());
-    QString output = QString::fromLocal8Bit(line.output.c_str());
-    if (output.isEmpty()) {
-      output = QDir(QString::fromLocal8Bit(line.outputDir.c_str()))
-                   .filePath(QFileInfo(input).completeBaseName() + ".png");
+    std::string output = line.output;
+    if (outputDir) {
+      output = line.outputDir;
+      if (output.back() != '/') output += '/';
+      output += OutputName(file);
     }
-    jobs.push_back({input, output});
+    jobs.push_back({file, output});
   }
-
-  // Two inputs that would land on one output would have the later silently replace the
-  // earlier; that is a mistake in the command, found before any work is done.
-  std::map<QString, QString> outputs;
-  for (const Job& job : jobs) {
-    const QString key = QFileInfo(job.output).absoluteFilePath();
-    const auto [it, fresh] = outputs.emplace(key, job.input);
-    if (!fresh) {
-      const QString what =
-          QCoreApplication::translate("huesift::BatchMode", "%1 and %2 would both be written to %3")
-              .arg(it->second, job.input, job.output);
-      std::fputs(UsageErrorMessage(what.toLocal8Bit().toStdString()).c_str(), messages);
-      return 2;
-    }
+  if (const QString mistake = CommandMistake(jobs); !mistake.isEmpty()) {
+    std::fputs(UsageErrorMessage(mistake.toLocal8Bit().toStdString()).c_str(), messages);
+    return 2;
   }
-  if (!line.outputDir.empty()) {
-    const QString dir = QString::fromLocal8Bit(line.outputDir.c_str());
-    if (!QDir().mkpath(dir)) {
+  if (outputDir) {
+    const QString reason = MakeFolders(QByteArray::fromStdString(line.outputDir));
+    if (!reason.isEmpty()) {
       std::fprintf(messages, "huesift: %s\n",
                    qPrintable(QCoreApplication::translate("huesift::BatchMode",
-                                                          "cannot create the folder %1")
-                                  .arg(dir)));
+                                                          "cannot create the folder %1: %2")
+                                  .arg(QString::fromStdString(Quoted(line.outputDir)), reason)));
       return 1;
     }
   }
 
   Reporter reporter(messages, static_cast<int>(jobs.size()));
+  MemoryBudget budget(MemoryBudget::HalfOfPhysicalMemory());
   std::atomic<std::size_t> next{0};
   std::atomic<bool> anyFailed{false};
   auto work = [&] {
     for (std::size_t i = next++; i < jobs.size(); i = next++) {
       const Job& job = jobs[i];
       QString reason;
-      if (std::optional<Picture> picture = ReadPictureFile(job.input, reason)) {
-        ProcessLikeTheWindow(*picture, line);
-        // Written beside the target and renamed over it only when complete, so an
-        // interrupted run never leaves a half-written picture under the final name.
-        reason = WritePictureFile(CompactImage(*picture), job.output, "png");
-        if (!reason.isEmpty())
-          reason = QCoreApplication::translate("huesift::BatchMode", "cannot write %1: %2")
-                       .arg(job.output, reason);
+      {
+        MemoryBudget::Share share(budget, i);
+        reason = ProcessOne(job, line, share);
       }
       if (!reason.isEmpty()) {
         anyFailed = true;

@@ -76,8 +76,10 @@ std::string UsageText() {
              "  --reverse          whiten the kept colours instead of all others\n"
              "  --convert RRGGBB   paint every surviving pixel in this colour\n"
              "  --white-to RRGGBB  only turn white into this colour\n"
-             "  -o OUT             the output file (one FILE only)\n"
+             "  -o OUT             the output file (one FILE only; - for standard output)\n"
              "  --out-dir DIR      write DIR/NAME.png for each FILE (DIR is created if needed)\n"
+             "A FILE of - is standard input. No output may be an input, and an output that\n"
+             "exists must be a regular file; a link in DIR is replaced, not written through.\n"
              "  -h, --help         show this text\n"
              "  --version          show the version\n"
              "\n"
@@ -207,6 +209,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   if (!line.output.empty() && line.files.size() > 1)
     return UsageError(QT_TRANSLATE_NOOP("huesift::CommandLine",
                                         "-o takes one input file; use --out-dir for several"));
+  if (!line.outputDir.empty() &&
+      std::find(line.files.begin(), line.files.end(), "-") != line.files.end())
+    return UsageError(
+        QT_TRANSLATE_NOOP("huesift::CommandLine",
+                          "standard input (-) has no name for --out-dir to use; write it with -o"));
   // The white pass looks at white alone, so these would be silently ignored.
   if (line.whiteTo && (keepGiven || line.reverse || line.convert))
     return UsageError(

@@ -41,15 +41,18 @@ void PictureFiles::chooseAndOpen() {
     open(*path);
 }
 
-void PictureFiles::open(const QString& path) {
+void PictureFiles::open(const QByteArray& path) {
+  const QString name = QFile::decodeName(path);
   // The dialogs start from here next time, whether or not the picture could be taken.
-  p_.lastFile = QFileInfo(path).absoluteFilePath();
+  p_.lastFile = QFileInfo(name).absoluteFilePath();
   QString reason;
-  std::optional<Picture> picture = ReadPictureFile(path, reason);
+  // Anything but a regular file is refused before it is opened: a FIFO would block the
+  // window, a device never end.
+  std::optional<Picture> picture = ReadPictureFile(path, Streams::Refuse, reason);
   if (!picture)
     throw std::runtime_error(
         QCoreApplication::translate("huesift::PictureFiles", "Cannot open %1: %2")
-            .arg(path, reason)
+            .arg(name, reason)
             .toStdString());
   p_.paste.take(std::move(*picture));
 }

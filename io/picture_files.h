@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QFile>
 #include <QString>
 #include <QWidget>
 
@@ -32,7 +33,10 @@ class PictureFiles {
   void chooseAndOpen();
   // The file becomes the working picture exactly as a pasted picture would. Throws
   // std::runtime_error "Cannot open PATH: reason" and changes nothing else when it cannot.
-  void open(const QString& path);
+  // The name is bytes, as the shell gives it (the command line); a name from a dialog or a
+  // drop is turned into them.
+  void open(const QByteArray& path);
+  void open(const QString& path) { open(QFile::encodeName(path)); }
 
   // Asks where to save, then saves; nothing when the dialog is cancelled.
   void chooseAndSave();

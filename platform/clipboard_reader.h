@@ -18,11 +18,14 @@ inline constexpr char kClipboardReaderFlag[] = "--internal-clipboard-reader";
 int RunClipboardReader(int argc, char** argv);
 
 // The image format of mime most likely to come back exact (PNG, then BMP, then any other
-// that Qt reads) with its bytes; nothing when no image format is offered.
+// that Qt reads) with its bytes; nothing when no image format is offered. Throws
+// std::runtime_error when the bytes are more than a picture file may hold.
 std::optional<EncodedImage> TakeImageBytes(const QMimeData& mime);
 
-// Reads the clipboard through the reader process, giving up after timeoutMs in all while the
-// event loop goes on (without user input). Throws std::runtime_error on failure or time-out.
+// Reads the clipboard through the reader process while the event loop goes on (without user
+// input): the owner must answer within timeoutMs, and its picture then come within 30 s in
+// all and hold at most kMaxPictureFileBytes. Throws std::runtime_error on failure or
+// time-out, saying which.
 std::optional<EncodedImage> ReadClipboardInReaderProcess(int timeoutMs);
 
 }  // namespace huesift

@@ -1,20 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/picture_file_io.h"
 
-#include <unistd.h>
-
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
-#include <QSaveFile>
 #include <QStringList>
 #include <algorithm>
 #include <array>
-#include <cerrno>
-#include <system_error>
 
 #include "platform/image_convert.h"
 #include "platform/image_decode.h"
@@ -35,8 +30,31 @@ constexpr Lossless kLossless[] = {
     {"tiff", QT_TRANSLATE_NOOP("huesift::PictureFiles", "TIFF picture (*.tif *.tiff)")},
 };
 
-QString SystemError(int number) {
-  return QString::fromStdString(std::system_category().message(number));
+// Whether a picture written in format reads back identical: tried on a two-colour, a palette
+// and a full-colour picture, in colours that are not grey (a grey or black-and-white form
+// would pass with grey ones).
+bool ReadsBackIdentical(const QByteArray& format) {
+  const int w = 37;
+  const int h = 11;
+  for (const int colours : {2, 41, 1000}) {
+    Picture picture(w, h);
+    for (int y = 0; y < h; ++y) {
+      for (int x = 0; x < w; ++x) {
+        const std::uint32_t n = static_cast<std::uint32_t>(y * w + x) % colours;
+        picture.setPixel(x, y, static_cast<Colour>((0x1C2BC4 + n * 0x0B0705) & 0xFFFFFF));
+      }
+    }
+    QString reason;
+    const QByteArray bytes = EncodePicture(CompactImage(picture), format, reason);
+    const DecodedImage back = DecodeImageCompletely(bytes);
+    if (back.result != DecodedImage::Result::Complete || back.image.size() != QSize(w, h))
+      return false;
+    const Picture read = PictureFromImage(back.image);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x)
+        if (read.pixel(x, y) != picture.pixel(x, y)) return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -48,40 +66,13 @@ QByteArray FormatOfSuffix(const QString& suffix) {
   return lower;
 }
 
-std::optional<Picture> ReadPictureFile(const QString& path, QString& reason) {
-  const QFileInfo info(path);
-  if (info.isDir()) {
-    reason = QCoreApplication::translate("huesift::PictureFiles", "it is a folder");
-    return std::nullopt;
-  }
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) {
-    reason = file.errorString();
-    return std::nullopt;
-  }
-  // Read in pieces up to the limit rather than all at once: a pipe or a device has no size
-  // to check beforehand.
-  QByteArray bytes;
-  if (file.size() > 0) bytes.reserve(std::min(file.size(), kMaxPictureFileBytes));
-  QByteArray piece(1 << 20, Qt::Uninitialized);
-  for (;;) {
-    const qint64 got = file.read(piece.data(), piece.size());
-    if (got < 0) {
-      reason = file.errorString();
-      return std::nullopt;
-    }
-    if (got == 0) break;
-    if (bytes.size() + got > kMaxPictureFileBytes) {
-      reason =
-          QCoreApplication::translate("huesift::PictureFiles",
-                                      "the file is larger than %1 MiB, too large for a picture")
-              .arg(kMaxPictureFileBytes >> 20);
-      return std::nullopt;
-    }
-    bytes.append(piece.constData(), got);
-  }
-
-  const DecodedImage decoded = DecodeImageCompletely(bytes);
+std::optional<Picture> DecodePictureFileBytes(const QByteArray& bytes, QString& reason,
+                                              const QByteArray& name) {
+  const QByteArray file = name.mid(name.lastIndexOf('/') + 1);
+  const qsizetype dot = file.lastIndexOf('.');
+  const QByteArray hint =
+      dot < 0 ? QByteArray() : FormatOfSuffix(QString::fromLatin1(file.mid(dot + 1)));
+  const DecodedImage decoded = DecodeImageCompletely(bytes, hint);
   switch (decoded.result) {
     case DecodedImage::Result::Complete:
       return PictureFromImage(decoded.image);
@@ -101,13 +92,29 @@ std::optional<Picture> ReadPictureFile(const QString& path, QString& reason) {
   return std::nullopt;
 }
 
+std::optional<Picture> ReadPictureFile(const QByteArray& path, Streams streams, QString& reason) {
+  std::optional<QByteArray> bytes = ReadFileBytes(path, streams, kMaxPictureFileBytes, reason);
+  if (!bytes) return std::nullopt;
+  return DecodePictureFileBytes(*bytes, reason, path);
+}
+
+std::optional<Picture> ReadPictureFile(const QString& path, QString& reason) {
+  return ReadPictureFile(QFile::encodeName(path), Streams::Refuse, reason);
+}
+
 std::vector<SaveFormat> SaveFormats() {
-  const QList<QByteArray> writable = QImageWriter::supportedImageFormats();
+  // Proven once: the plug-ins do not change while the program runs.
+  static const std::vector<const Lossless*> proven = [] {
+    const QList<QByteArray> writable = QImageWriter::supportedImageFormats();
+    std::vector<const Lossless*> exact;
+    for (const Lossless& f : kLossless) {
+      if (writable.contains(QByteArray(f.name)) && ReadsBackIdentical(f.name)) exact.push_back(&f);
+    }
+    return exact;
+  }();
   std::vector<SaveFormat> formats;
-  for (const Lossless& f : kLossless) {
-    if (writable.contains(QByteArray(f.name)))
-      formats.push_back({f.name, QCoreApplication::translate("huesift::PictureFiles", f.filter)});
-  }
+  for (const Lossless* f : proven)
+    formats.push_back({f->name, QCoreApplication::translate("huesift::PictureFiles", f->filter)});
   return formats;
 }
 
@@ -223,37 +230,33 @@ QImage CompactImage(const Picture& picture) {
   return image;
 }
 
-QString WritePictureFile(const QImage& image, const QString& path, const QByteArray& format) {
-  if (QFileInfo(path).isDir())
-    return QCoreApplication::translate("huesift::PictureFiles", "it is a folder");
-  // Encoded first, so that what can fail in the format and what can fail on the disk are told
-  // apart, and the disk is touched only with a complete picture in hand.
+QByteArray EncodePicture(const QImage& image, const QByteArray& format, QString& reason) {
   QByteArray encoded;
   QBuffer buffer(&encoded);
   buffer.open(QIODevice::WriteOnly);
   QImageWriter writer(&buffer, format);
-  if (!writer.write(image)) return writer.errorString();
-
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return file.errorString();
-  // Written through the descriptor: when a write fails (a full disk), Qt keeps no reason, the
-  // system's error number does.
-  const char* at = encoded.constData();
-  qint64 left = encoded.size();
-  while (left > 0) {
-    const ssize_t n = ::write(file.handle(), at, static_cast<std::size_t>(left));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      const QString reason = SystemError(n < 0 ? errno : ENOSPC);
-      file.cancelWriting();
-      return reason;
-    }
-    at += n;
-    left -= n;
+  // Qt's TIFF writer stores a two-colour picture as black and white whatever its colours;
+  // a palette of two keeps them.
+  const bool monoAsPalette = format == "tiff" && image.format() == QImage::Format_Mono;
+  if (!writer.write(monoAsPalette ? image.convertToFormat(QImage::Format_Indexed8) : image)) {
+    reason = writer.errorString();
+    return {};
   }
-  errno = 0;
-  if (!file.commit()) return errno != 0 ? SystemError(errno) : file.errorString();
-  return {};
+  return encoded;
+}
+
+QString WritePictureFile(const QImage& image, const QByteArray& path, const QByteArray& format,
+                         Links links) {
+  // Encoded first, so that what can fail in the format and what can fail on the disk are told
+  // apart, and the disk is touched only with a complete picture in hand.
+  QString reason;
+  const QByteArray encoded = EncodePicture(image, format, reason);
+  if (!reason.isEmpty()) return reason;
+  return ReplaceFileBytes(encoded, path, links);
+}
+
+QString WritePictureFile(const QImage& image, const QString& path, const QByteArray& format) {
+  return WritePictureFile(image, QFile::encodeName(path), format, Links::Follow);
 }
 
 }  // namespace huesift

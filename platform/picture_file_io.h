@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/picture.h"
+#include "platform/file_access.h"
 
 // Picture files read and written without a window: the main window's Open and Save and the
 // batch mode go through these.
@@ -18,10 +19,17 @@ namespace huesift {
 // before it can fill the memory.
 inline constexpr qint64 kMaxPictureFileBytes = qint64{512} * 1024 * 1024;
 
-// Reads a picture file and decodes it completely, by the rules a pasted picture follows.
-// On failure, nothing, and the reason phrased to follow the file's name ("No such file or
-// directory", "the picture is 40000 x 10 pixels, too large").
+// Reads a picture file and decodes it completely, by the rules a pasted picture follows. The
+// name is bytes, as the shell gives it. On failure, nothing, and the reason phrased to follow
+// the file's name ("No such file or directory", "not a regular file", "the picture is
+// 40000 x 10 pixels, too large").
+std::optional<Picture> ReadPictureFile(const QByteArray& path, Streams streams, QString& reason);
+// The window's: a name from a dialog or a drop; anything but a regular file is refused.
 std::optional<Picture> ReadPictureFile(const QString& path, QString& reason);
+// The bytes of a picture file (read from standard input, say) decoded as ReadPictureFile does;
+// name, when there is one, gives the format that bytes without a signature (TGA) are in.
+std::optional<Picture> DecodePictureFileBytes(const QByteArray& bytes, QString& reason,
+                                              const QByteArray& name = {});
 
 // A format Save writes: Qt's name for it and the dialog's filter ("PNG picture (*.png)").
 struct SaveFormat {
@@ -29,7 +37,9 @@ struct SaveFormat {
   QString filter;
 };
 
-// The formats that keep every pixel exactly and that Qt can write here, PNG first.
+// The formats that keep every pixel exactly and that Qt can write here, PNG first: each one
+// offered only once a two-colour, a palette and a full-colour picture written in it have
+// read back identical.
 std::vector<SaveFormat> SaveFormats();
 
 // The format a picture is saved in: the one its extension names, else the one of the chosen
@@ -45,8 +55,16 @@ QByteArray FormatOfSuffix(const QString& suffix);
 // palette for up to 256, 32-bit colour beyond.
 QImage CompactImage(const Picture& picture);
 
-// Writes image to path in format, to a temporary file beside it that replaces path only when
-// complete, so an existing file is never left half-written. The reason on failure, else empty.
+// The bytes of image in format's file, in a form that reads back pixel for pixel; empty, with
+// the reason, when the format cannot be written.
+QByteArray EncodePicture(const QImage& image, const QByteArray& format, QString& reason);
+
+// Writes image to path in format, to a temporary file beside its target that replaces the
+// target only when complete, so an existing file is never left half-written nor written into
+// (ReplaceFileBytes). The reason on failure, else empty.
+QString WritePictureFile(const QImage& image, const QByteArray& path, const QByteArray& format,
+                         Links links);
+// The window's Save: a name from the dialog, a link followed as the user chose it.
 QString WritePictureFile(const QImage& image, const QString& path, const QByteArray& format);
 
 }  // namespace huesift

@@ -5,6 +5,7 @@
 // running.
 #include "platform/screenshot_portal.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusError>
@@ -22,6 +23,8 @@
 #include <QVariantMap>
 #include <optional>
 #include <stdexcept>
+
+#include "platform/file_access.h"
 
 namespace huesift {
 namespace {
@@ -82,7 +85,21 @@ bool InTemporaryFolder(const QString& path) {
 }
 
 QImage ReadPortalFile(const QString& path) {
-  QImageReader reader(path);
+  // Whatever the answer names is looked at before it is opened: a FIFO or a device would
+  // block the program or never end.
+  QString reason;
+  const std::optional<QByteArray> bytes = ReadFileBytes(QFile::encodeName(path), Streams::Refuse,
+                                                        qint64{kDecodeLimitMiB} << 20, reason);
+  if (!bytes) {
+    throw std::runtime_error(
+        QCoreApplication::translate("huesift::Screen", "the screenshot portal's file %1: %2")
+            .arg(path, reason)
+            .toStdString());
+  }
+  QBuffer buffer;
+  buffer.setData(*bytes);
+  buffer.open(QIODevice::ReadOnly);
+  QImageReader reader(&buffer);
   reader.setAllocationLimit(kDecodeLimitMiB);
   QImage image = reader.read();
   if (InTemporaryFolder(path)) QFile::remove(path);

@@ -12,12 +12,24 @@
         <translation>%1 und %2 würden beide nach %3 geschrieben</translation>
     </message>
     <message>
-        <source>cannot create the folder %1</source>
-        <translation>der Ordner %1 kann nicht angelegt werden</translation>
-    </message>
-    <message>
         <source>cannot write %1: %2</source>
         <translation>%1 kann nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>standard output</source>
+        <translation>die Standardausgabe</translation>
+    </message>
+    <message>
+        <source>%1 is the input %2; the result would replace it</source>
+        <translation>%1 ist die Eingabe %2; das Ergebnis würde sie ersetzen</translation>
+    </message>
+    <message>
+        <source>standard input is a terminal</source>
+        <translation>die Standardeingabe ist ein Terminal</translation>
+    </message>
+    <message>
+        <source>cannot create the folder %1: %2</source>
+        <translation>der Ordner %1 kann nicht angelegt werden: %2</translation>
     </message>
 </context>
 <context>
@@ -53,6 +65,14 @@
         <source>Cannot open clipboard</source>
         <translation>Die Zwischenablage kann nicht geöffnet werden</translation>
     </message>
+    <message>
+        <source>The clipboard&apos;s picture is larger than %1 MiB, too large to paste</source>
+        <translation>Das Bild in der Zwischenablage ist größer als %1 MiB und damit zu groß zum Einfügen</translation>
+    </message>
+    <message>
+        <source>The clipboard&apos;s picture did not come within %1 s: it is too large or comes too slowly</source>
+        <translation>Das Bild aus der Zwischenablage ist nicht innerhalb von %1 s angekommen: Es ist zu groß oder kommt zu langsam</translation>
+    </message>
 </context>
 <context>
     <name>huesift::ColourBox</name>
@@ -60,12 +80,148 @@
         <source>Retain which color?</source>
         <translation>Welche Farbe behalten?</translation>
     </message>
+    <message>
+        <source>Retain All</source>
+        <translation>Alle behalten</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Retain every color in the box</source>
+        <translation>Alle Farben im Feld behalten</translation>
+    </message>
 </context>
 <context>
     <name>huesift::ColourLists</name>
     <message>
         <source>List box full - delete a color and continue.</source>
         <translation>Die Liste ist voll – löschen Sie eine Farbe und fahren Sie dann fort.</translation>
+    </message>
+</context>
+<context>
+    <name>huesift::ColourWord</name>
+    <message>
+        <source>black</source>
+        <translation>schwarz</translation>
+    </message>
+    <message>
+        <source>dark gray</source>
+        <translation>dunkelgrau</translation>
+    </message>
+    <message>
+        <source>gray</source>
+        <translation>grau</translation>
+    </message>
+    <message>
+        <source>light gray</source>
+        <translation>hellgrau</translation>
+    </message>
+    <message>
+        <source>white</source>
+        <translation>weiß</translation>
+    </message>
+    <message>
+        <source>dark red</source>
+        <translation>dunkelrot</translation>
+    </message>
+    <message>
+        <source>red</source>
+        <translation>rot</translation>
+    </message>
+    <message>
+        <source>pink</source>
+        <translation>rosa</translation>
+    </message>
+    <message>
+        <source>brown</source>
+        <translation>braun</translation>
+    </message>
+    <message>
+        <source>orange</source>
+        <translation>orange</translation>
+    </message>
+    <message>
+        <source>light orange</source>
+        <translation>hellorange</translation>
+    </message>
+    <message>
+        <source>olive</source>
+        <translation>oliv</translation>
+    </message>
+    <message>
+        <source>yellow</source>
+        <translation>gelb</translation>
+    </message>
+    <message>
+        <source>light yellow</source>
+        <translation>hellgelb</translation>
+    </message>
+    <message>
+        <source>dark green</source>
+        <translation>dunkelgrün</translation>
+    </message>
+    <message>
+        <source>green</source>
+        <translation>grün</translation>
+    </message>
+    <message>
+        <source>light green</source>
+        <translation>hellgrün</translation>
+    </message>
+    <message>
+        <source>teal</source>
+        <translation>blaugrün</translation>
+    </message>
+    <message>
+        <source>cyan</source>
+        <translation>cyan</translation>
+    </message>
+    <message>
+        <source>light cyan</source>
+        <translation>hellcyan</translation>
+    </message>
+    <message>
+        <source>dark blue</source>
+        <translation>dunkelblau</translation>
+    </message>
+    <message>
+        <source>blue</source>
+        <translation>blau</translation>
+    </message>
+    <message>
+        <source>light blue</source>
+        <translation>hellblau</translation>
+    </message>
+    <message>
+        <source>dark violet</source>
+        <translation>dunkelviolett</translation>
+    </message>
+    <message>
+        <source>violet</source>
+        <translation>violett</translation>
+    </message>
+    <message>
+        <source>lavender</source>
+        <translation>lavendel</translation>
+    </message>
+    <message>
+        <source>purple</source>
+        <translation>purpur</translation>
+    </message>
+    <message>
+        <source>magenta</source>
+        <translation>magenta</translation>
+    </message>
+    <message>
+        <source>light magenta</source>
+        <translation>hellmagenta</translation>
+    </message>
+    <message>
+        <source>%1, %2</source>
+        <extracomment>A swatch read aloud: its hex value, then its colour word.</extracomment>
+        <translation>%1, %2</translation>
     </message>
 </context>
 <context>
@@ -77,47 +233,6 @@
     <message>
         <source>opening %1 only; the window holds one picture at a time</source>
         <translation>nur %1 wird geöffnet; das Fenster zeigt jeweils ein Bild</translation>
-    </message>
-    <message>
-        <source>Usage: huesift [FILE]
-       huesift [--keep COLOURS] [--reverse] [--convert RRGGBB]
-               (-o OUT | --out-dir DIR) FILE...
-       huesift --white-to RRGGBB (-o OUT | --out-dir DIR) FILE...
-
-Without -o or --out-dir, opens the window (and FILE in it).
-With them, processes every FILE without a window and writes PNG pictures:
-  --keep COLOURS     colours to keep, comma-separated RRGGBB or #RRGGBB
-                     (at most 64; default 000000, black)
-  --reverse          whiten the kept colours instead of all others
-  --convert RRGGBB   paint every surviving pixel in this colour
-  --white-to RRGGBB  only turn white into this colour
-  -o OUT             the output file (one FILE only)
-  --out-dir DIR      write DIR/NAME.png for each FILE (DIR is created if needed)
-  -h, --help         show this text
-  --version          show the version
-
-Exit status: 0 when every picture was written, 1 when any failed, 2 for a usage error.
-</source>
-        <translation>Aufruf: huesift [DATEI]
-        huesift [--keep FARBEN] [--reverse] [--convert RRGGBB]
-                (-o AUSGABE | --out-dir ORDNER) DATEI...
-        huesift --white-to RRGGBB (-o AUSGABE | --out-dir ORDNER) DATEI...
-
-Ohne -o oder --out-dir öffnet sich das Fenster (mit DATEI darin).
-Mit einer der beiden wird jede DATEI ohne Fenster verarbeitet und als PNG-Bild geschrieben:
-  --keep FARBEN      die zu behaltenden Farben, durch Kommas getrennt, RRGGBB oder #RRGGBB
-                     (höchstens 64; Vorgabe 000000, Schwarz)
-  --reverse          die behaltenen Farben statt aller anderen weiß färben
-  --convert RRGGBB   jedes verbleibende Pixel in dieser Farbe einfärben
-  --white-to RRGGBB  nur Weiß in diese Farbe umwandeln
-  -o AUSGABE         die Ausgabedatei (nur eine DATEI)
-  --out-dir ORDNER   für jede DATEI ORDNER/NAME.png schreiben (ORDNER wird bei Bedarf angelegt)
-  -h, --help         diesen Text anzeigen
-  --version          die Version anzeigen
-
-Rückgabewert: 0, wenn jedes Bild geschrieben wurde, 1, wenn eines misslang, 2 bei einem
-Aufruffehler.
-</translation>
     </message>
     <message>
         <source>%1 needs a value</source>
@@ -170,6 +285,56 @@ Aufruffehler.
     <message>
         <source>Try &apos;huesift --help&apos; for more information.</source>
         <translation>„huesift --help“ liefert weitere Informationen.</translation>
+    </message>
+    <message>
+        <source>Usage: huesift [FILE]
+       huesift [--keep COLOURS] [--reverse] [--convert RRGGBB]
+               (-o OUT | --out-dir DIR) FILE...
+       huesift --white-to RRGGBB (-o OUT | --out-dir DIR) FILE...
+
+Without -o or --out-dir, opens the window (and FILE in it).
+With them, processes every FILE without a window and writes PNG pictures:
+  --keep COLOURS     colours to keep, comma-separated RRGGBB or #RRGGBB
+                     (at most 64; default 000000, black)
+  --reverse          whiten the kept colours instead of all others
+  --convert RRGGBB   paint every surviving pixel in this colour
+  --white-to RRGGBB  only turn white into this colour
+  -o OUT             the output file (one FILE only; - for standard output)
+  --out-dir DIR      write DIR/NAME.png for each FILE (DIR is created if needed)
+A FILE of - is standard input. No output may be an input, and an output that
+exists must be a regular file; a link in DIR is replaced, not written through.
+  -h, --help         show this text
+  --version          show the version
+
+Exit status: 0 when every picture was written, 1 when any failed, 2 for a usage error.
+</source>
+        <translation>Aufruf: huesift [DATEI]
+        huesift [--keep FARBEN] [--reverse] [--convert RRGGBB]
+                (-o AUSGABE | --out-dir ORDNER) DATEI...
+        huesift --white-to RRGGBB (-o AUSGABE | --out-dir ORDNER) DATEI...
+
+Ohne -o oder --out-dir öffnet sich das Fenster (mit DATEI darin).
+Mit einer der beiden wird jede DATEI ohne Fenster verarbeitet und als PNG-Bild geschrieben:
+  --keep FARBEN      die zu behaltenden Farben, durch Kommas getrennt, RRGGBB oder #RRGGBB
+                     (höchstens 64; Vorgabe 000000, Schwarz)
+  --reverse          die behaltenen Farben statt aller anderen weiß färben
+  --convert RRGGBB   jedes verbleibende Pixel in dieser Farbe einfärben
+  --white-to RRGGBB  nur Weiß in diese Farbe umwandeln
+  -o AUSGABE         die Ausgabedatei (nur eine DATEI; - für die Standardausgabe)
+  --out-dir ORDNER   für jede DATEI ORDNER/NAME.png schreiben (ORDNER wird bei Bedarf angelegt)
+Eine DATEI - ist die Standardeingabe. Keine Ausgabe darf eine Eingabe sein, und eine
+vorhandene Ausgabe muss eine reguläre Datei sein; ein Link in ORDNER wird ersetzt, nicht
+durch ihn hindurch geschrieben.
+  -h, --help         diesen Text anzeigen
+  --version          die Version anzeigen
+
+Rückgabewert: 0, wenn jedes Bild geschrieben wurde, 1, wenn eines misslang, 2 bei einem
+Aufruffehler.
+</translation>
+    </message>
+    <message>
+        <source>standard input (-) has no name for --out-dir to use; write it with -o</source>
+        <translation>die Standardeingabe (-) hat keinen Namen für --out-dir; sie mit -o schreiben</translation>
     </message>
 </context>
 <context>
@@ -432,6 +597,14 @@ Aufruffehler.
         <source>Save Picture As</source>
         <translation>Bild speichern unter</translation>
     </message>
+    <message>
+        <source>not a regular file</source>
+        <translation>keine reguläre Datei</translation>
+    </message>
+    <message>
+        <source>standard output is a terminal</source>
+        <translation>die Standardausgabe ist ein Terminal</translation>
+    </message>
 </context>
 <context>
     <name>huesift::Printer</name>
@@ -497,6 +670,10 @@ Aufruffehler.
     <message>
         <source>the screenshot portal sent no picture file</source>
         <translation>das Bildschirmfoto-Portal hat keine Bilddatei geschickt</translation>
+    </message>
+    <message>
+        <source>the screenshot portal&apos;s file %1: %2</source>
+        <translation>die Datei des Bildschirmfoto-Portals %1: %2</translation>
     </message>
 </context>
 <context>
@@ -571,6 +748,10 @@ Aufruffehler.
     <message>
         <source>Retained Colors</source>
         <translation>Behaltene Farben</translation>
+    </message>
+    <message>
+        <source>Progress</source>
+        <translation>Fortschritt</translation>
     </message>
 </context>
 </TS>

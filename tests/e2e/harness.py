@@ -121,6 +121,31 @@ def encode_bmp(rows):
     return b"BM" + struct.pack("<IHHI", 14 + 40 + len(body), 0, 0, 54) + info + body
 
 
+def encode_gif(frames):
+    """A GIF of one or more frames of the same size, each in up to 256 colours of its own
+    table. LZW with a clear code every 250 pixels: every code stays 9 bits wide."""
+    height, width = len(frames[0]), len(frames[0][0])
+    out = b"GIF89a" + struct.pack("<HHBBB", width, height, 0, 0, 0)
+    for rows in frames:
+        palette = sorted({px for row in rows for px in row})
+        check(len(palette) <= 256, "a GIF frame holds at most 256 colours")
+        index = {px: i for i, px in enumerate(palette)}
+        table = b"".join(bytes(px) for px in palette) + b"\0" * (3 * (256 - len(palette)))
+        codes = []
+        for n, px in enumerate(px for row in rows for px in row):
+            if n % 250 == 0:
+                codes.append(256)  # clear
+            codes.append(index[px])
+        codes.append(257)  # end
+        bits = sum(code << (9 * i) for i, code in enumerate(codes))
+        data = bits.to_bytes((9 * len(codes) + 7) // 8, "little")
+        blocks = b"".join(bytes([len(data[i:i + 255])]) + data[i:i + 255]
+                          for i in range(0, len(data), 255))
+        out += (b"," + struct.pack("<HHHHB", 0, 0, width, height, 0x87) + table + b"\x08" +
+                blocks + b"\0")
+    return out + b";"
+
+
 def decode_png(data):
     check(data[:8] == b"\x89PNG\r\n\x1a\n", "data is not a PNG")
     pos, idat, palette = 8, b"", None

@@ -7,11 +7,15 @@ import argparse
 import os
 import random
 import shutil
+import stat
+import struct
 import subprocess
 import sys
 import tempfile
+import threading
+import time
 
-from harness import check, decode_png, encode_bmp, encode_png, fail, first_difference
+from harness import check, decode_png, encode_bmp, encode_gif, encode_png, fail, first_difference
 
 WHITE = (255, 255, 255)
 
@@ -222,6 +226,179 @@ def same_pixels_as_imagemagick(huesift, work, rng):
                   % (ours, theirs, os.path.basename(path), problem))
 
 
+def peak_mib(huesift, *args, **kwargs):
+    """Runs huesift in a child of its own and returns the result and its peak memory."""
+    probe = ("import resource, subprocess, sys\n"
+             "r = subprocess.run(sys.argv[1:], stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)\n"
+             "sys.stdout.write('%d %d ' % (r.returncode, "
+             "resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss))\n"
+             "sys.stdout.flush(); sys.stdout.buffer.write(r.stderr)\n")
+    env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+    env["QT_QPA_PLATFORM"] = "xcb"
+    out = subprocess.run([sys.executable, "-c", probe, huesift, *args], env=env,
+                         capture_output=True, timeout=120, **kwargs).stdout
+    code, kib, message = out.split(b" ", 2)
+    return int(code), int(kib) / 1024, message.decode(errors="replace")
+
+
+def hostile_files(huesift, work):
+    """Files as a careless script or a hostile input would give them: no output ever replaces
+    an input, a device or a file outside --out-dir; special files neither hang nor fill the
+    memory; names are bytes; GIF and JPEG are read exactly; one line per failure."""
+    red, blue = (196, 43, 28), (6, 69, 173)
+    rows = [[WHITE, (0, 0, 0), red], [blue, (0, 0, 0), WHITE]]
+    done = expected(rows, [(0, 0, 0)])
+    png = encode_png(rows)
+    a = os.path.join(work, "a.png")
+    write(a, png)
+    os.link(a, os.path.join(work, "hard.png"))
+    os.symlink("a.png", os.path.join(work, "soft.png"))
+    os.makedirs(os.path.join(work, "dir"))
+    os.symlink("../a.png", os.path.join(work, "dir", "a.png"))
+
+    # An output that is an input, by name, hard link or symbolic link: a usage error before
+    # any work, and the input as it was.
+    for args in (["-o", a, a], ["-o", os.path.join(work, "hard.png"), a],
+                 ["-o", os.path.join(work, "soft.png"), a], ["-o", a, os.path.join(work, "soft.png")],
+                 ["--out-dir", work, a], ["--out-dir", os.path.join(work, "dir"), a],
+                 ["--out-dir", os.path.join(work, "new"), a, os.path.join(work, "other", "a.bmp")]):
+        result = run(huesift, *args)
+        lines = result.stderr.splitlines()
+        check(result.returncode == 2 and len(lines) == 2 and lines[0].startswith("huesift: ") and
+              lines[1] == "Try 'huesift --help' for more information.",
+              "output = input %s: %r" % (args, result))
+        with open(a, "rb") as f:
+            check(f.read() == png, "output = input %s: the input was changed" % args)
+        check(not os.path.exists(os.path.join(work, "new")), "%s: worked before refusing" % args)
+
+    # A link in --out-dir is replaced by the result, never written through out of it.
+    victim = os.path.join(work, "victim")
+    out = os.path.join(work, "out")
+    os.makedirs(victim)
+    os.makedirs(out)
+    write(os.path.join(victim, "b.png"), b"not yours")
+    os.symlink("../victim/b.png", os.path.join(out, "b.png"))
+    write(os.path.join(work, "b.png"), png)
+    result = run(huesift, "--out-dir", out, os.path.join(work, "b.png"))
+    check(result.returncode == 0, "link in --out-dir: %r" % (result,))
+    with open(os.path.join(victim, "b.png"), "rb") as f:
+        check(f.read() == b"not yours", "the file a link in --out-dir points to was replaced")
+    check(not os.path.islink(os.path.join(out, "b.png")) and
+          read_png(os.path.join(out, "b.png")) == done, "the link in --out-dir was not replaced")
+
+    # An output that exists and is no regular file is refused and stays what it was: a FIFO,
+    # and where mknod is allowed (root) a character device like /dev/null.
+    fifo = os.path.join(work, "fifo")
+    os.mkfifo(fifo)
+    specials = [fifo]
+    if os.geteuid() == 0:
+        device = os.path.join(work, "nulldev")
+        os.mknod(device, 0o666 | stat.S_IFCHR, os.makedev(1, 3))
+        specials.append(device)
+    else:
+        print("not root: the device output (mknod) is left out")
+    for special in specials:
+        mode = os.stat(special).st_mode
+        result = run(huesift, "-o", special, a)
+        check(result.returncode == 1 and result.stderr.startswith("huesift: " + a + ": ") and
+              "not a regular file" in result.stderr, "-o %s: %r" % (special, result))
+        check(os.stat(special).st_mode == mode, "%s was replaced" % special)
+
+    # "-o -" writes to a pipe, "-" reads standard input.
+    env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+    piped = subprocess.run([huesift, "-o", "-", "-"], input=png, capture_output=True, env=env,
+                           timeout=60)
+    check(piped.returncode == 0 and decode_png(piped.stdout) == done,
+          "-o - from -: exit %d, %r" % (piped.returncode, piped.stderr))
+
+    # Special inputs: a FIFO nobody writes to ends at once, one fed as by <(...) is read; a
+    # device is refused at once without reading; a file over the limit is refused by its size.
+    started = time.monotonic()
+    result = run(huesift, "-o", os.path.join(work, "f.png"), fifo)
+    check(result.returncode == 1 and time.monotonic() - started < 20,
+          "a FIFO without a writer: %r" % (result,))
+    feed_r, feed_w = os.pipe()
+    feeder = threading.Thread(target=lambda: (os.write(feed_w, png), os.close(feed_w)))
+    feeder.start()
+    fed = subprocess.run([huesift, "-o", os.path.join(work, "fed.png"), "/dev/fd/%d" % feed_r],
+                         pass_fds=[feed_r], capture_output=True, env=env, timeout=60)
+    feeder.join()
+    os.close(feed_r)
+    check(fed.returncode == 0 and read_png(os.path.join(work, "fed.png")) == done,
+          "a pipe as input: %r" % (fed,))
+    sparse = os.path.join(work, "sparse.png")
+    with open(sparse, "wb") as f:
+        f.write(png)
+        f.truncate(600 << 20)
+    for source, reason in (("/dev/zero", "not a regular file"), (sparse, "larger than 512 MiB")):
+        code, mib, message = peak_mib(huesift, "-o", os.path.join(work, "z.png"), source)
+        check(code == 1 and reason in message and mib < 100,
+              "%s: exit %d, %d MiB, %r" % (source, code, mib, message))
+
+    # A stream stops at the limit: 600 MiB through standard input.
+    endless = subprocess.Popen(["head", "-c", "600M", "/dev/zero"], stdout=subprocess.PIPE)
+    code, mib, message = peak_mib(huesift, "-o", os.path.join(work, "z.png"), "-",
+                                  stdin=endless.stdout)
+    endless.stdout.close()
+    endless.wait()
+    check(code == 1 and "larger than 512 MiB" in message and mib < 700,
+          "600 MiB on standard input: exit %d, %d MiB, %r" % (code, mib, message))
+
+    # Names are bytes: a Latin-1 name is read, and the output has exactly the name given.
+    latin = os.path.join(work, "lat\udce9.png").encode(errors="surrogateescape")
+    write(latin, png)
+    result = run(huesift, "-o", os.path.join(work, "r\udce9sult.png").encode(errors="surrogateescape"),
+                 latin)
+    check(result.returncode == 0, "a Latin-1 name: %r" % (result,))
+    check(b"r\xe9sult.png" in os.listdir(work.encode()), "the output's name was changed: %r"
+          % os.listdir(work.encode()))
+
+    # One line per failure, a line break in a name escaped.
+    broken = os.path.join(work, "two\nlines.png")
+    write(broken, png[:20])
+    result = run(huesift, "--out-dir", os.path.join(work, "broken"), broken)
+    check(result.returncode == 1 and len(result.stderr.splitlines()) == 1 and
+          "two\\nlines.png" in result.stderr, "a name with a line break: %r" % result.stderr)
+
+    # GIF: the first frame, exactly.
+    second = [[(0, 0, 0)] * 3, [(0, 0, 0)] * 3]
+    write(os.path.join(work, "anim.gif"), encode_gif([rows, second]))
+    result = run(huesift, "-o", os.path.join(work, "gif.png"), os.path.join(work, "anim.gif"))
+    check(result.returncode == 0 and read_png(os.path.join(work, "gif.png")) == done,
+          "GIF: %r" % (result,))
+
+    # TGA has no signature: Qt's reader is found by the name, and a cut file still refused.
+    pixels = b"".join(bytes((b, g, r)) for row in rows for (r, g, b) in row)
+    header = struct.pack("<BBBHHBHHHHBB", 0, 0, 2, 0, 0, 0, 0, 0, 3, 2, 24, 0x20)
+    footer = struct.pack("<II", 0, 0) + b"TRUEVISION-XFILE.\0"
+    write(os.path.join(work, "t.tga"), header + pixels + footer)
+    write(os.path.join(work, "cut.tga"), header + pixels[:-4])
+    result = run(huesift, "--out-dir", os.path.join(work, "tga"), os.path.join(work, "t.tga"),
+                 os.path.join(work, "cut.tga"))
+    check(result.returncode == 1 and
+          result.stderr.startswith("huesift: " + os.path.join(work, "cut.tga")) and
+          read_png(os.path.join(work, "tga", "t.png")) == done, "TGA: %r" % (result,))
+
+    # JPEG: decoded once, to ImageMagick's pixels, in at most three times the raster's memory.
+    magick = shutil.which("convert-im6.q16") or shutil.which("convert-im7.q16")
+    if not magick:
+        print("ImageMagick is not installed: the JPEG case is left out")
+        return
+    jpeg = os.path.join(work, "big.jpg")
+    subprocess.run([magick, "-size", "8192x8192", "xc:#C42B1C", "-quality", "90",
+                    jpeg], check=True)
+    code, mib, message = peak_mib(huesift, "--white-to", "FFF4CE", "-o",
+                                  os.path.join(work, "big.png"), jpeg)
+    check(code == 0 and mib <= 3 * 256, "8192 x 8192 JPEG: exit %d, %d MiB, %r" % (code, mib, message))
+    small = os.path.join(work, "small.jpg")
+    subprocess.run([magick, "-size", "61x47", "plasma:", "-quality", "80", small], check=True)
+    result = run(huesift, "--white-to", "FFF4CE", "-o", os.path.join(work, "small.png"), small)
+    reference = os.path.join(work, "reference.png")
+    subprocess.run([magick, small, "-fill", "#FFF4CE", "-opaque", "#FFFFFF", reference], check=True)
+    problem = first_difference(read_png(os.path.join(work, "small.png")), read_png(reference))
+    check(result.returncode == 0 and problem is None, "JPEG against ImageMagick: %s" % problem)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--huesift", required=True)
@@ -229,7 +406,8 @@ def main():
     rng = random.Random(20261208)
     with tempfile.TemporaryDirectory() as work:
         for part in (command_line_contract, options_against_rules,
-                     failures_are_reported_and_the_rest_done, same_pixels_as_imagemagick):
+                     failures_are_reported_and_the_rest_done, same_pixels_as_imagemagick,
+                     hostile_files):
             folder = os.path.join(work, part.__name__)
             os.makedirs(folder)
             if part in (options_against_rules, same_pixels_as_imagemagick):

@@ -2,6 +2,8 @@
 // Picture files on the real windows: every way a file comes in leaves exactly what a paste of
 // the same picture leaves; Save writes the recorded area in the format asked for, pixel for
 // pixel; what cannot be saved or dropped is refused with one message and changes nothing.
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -10,10 +12,12 @@
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <cstdio>
 #include <functional>
 #include <random>
 
 #include "io/picture_files.h"
+#include "platform/picture_file_io.h"
 #include "tests/ui/io/clipboard_fixture.h"
 
 namespace huesift::test {
@@ -114,7 +118,8 @@ INSTANTIATE_TEST_SUITE_P(Files, NewPicture,
                                                  }},
                                            Route{"CommandLine",
                                                  [](FilesTest& t, const QString& path) {
-                                                   t.window->openPictureFileLater(path);
+                                                   t.window->openPictureFileLater(
+                                                       QFile::encodeName(path));
                                                  }}),
                          [](const auto& info) { return std::string(info.param.name); });
 
@@ -132,10 +137,12 @@ void PrintTo(const SaveCase& c, std::ostream* os) {
 
 class Save : public FilesTest, public ::testing::WithParamInterface<SaveCase> {};
 
-// Pictures of 2, about 200 and thousands of colours (stored differently), and of 257 colours
-// of which the first rows hold 256 (one more than a palette), with recorded areas inside the
-// raster and reaching past it, checked against the picture read pixel by pixel.
-TEST_P(Save, WritesTheRecordedAreaPixelForPixelInTheFormatAskedFor) {
+// Pictures of 2, about 200 and thousands of colours (stored differently), none of them grey
+// (a grey or black-and-white form must not pass), and of 257 colours of which the first rows
+// hold 256 (one more than a palette), with recorded areas inside the raster and reaching past
+// it, saved through the window and checked against the file read pixel by pixel.
+void SaveAndReadBack(FilesTest& t, const QString& name, const QString& filter,
+                     const QByteArray& format) {
   std::mt19937 rng(5);
   constexpr int kOneMoreThanAPalette = 257;
   for (const int colours : {2, 200, kOneMoreThanAPalette, 1 << 24}) {
@@ -143,9 +150,10 @@ TEST_P(Save, WritesTheRecordedAreaPixelForPixelInTheFormatAskedFor) {
       const int width = 40 + static_cast<int>(rng() % 60);
       const int height = 30 + static_cast<int>(rng() % 50);
       Picture raster(width, height);
+      // The multiplier spreads the numbers over colours that are not grey.
       for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-          raster.setPixel(x, y, static_cast<Colour>((rng() % colours) * 0x10101 % 0x1000000));
+          raster.setPixel(x, y, static_cast<Colour>((rng() % colours + 1) * 0x2B1CC4u & 0xFFFFFF));
       if (colours == kOneMoreThanAPalette) {
         // All 256 greys within the first eight rows, the 257th colour once in the last row
         // that the area holds.
@@ -154,30 +162,48 @@ TEST_P(Save, WritesTheRecordedAreaPixelForPixelInTheFormatAskedFor) {
             raster.setPixel(x, y, static_cast<Colour>((y * 35 + x) % 256 * 0x10101));
         raster.setPixel(0, height - 3, 0x0000FF);
       }
-      givePicture(raster);
-      window->state.pictureWidth = pastTheRaster ? width + 7 : width - 5;
-      window->state.pictureHeight = pastTheRaster ? height + 3 : height - 2;
+      t.givePicture(raster);
+      t.window->state.pictureWidth = pastTheRaster ? width + 7 : width - 5;
+      t.window->state.pictureHeight = pastTheRaster ? height + 3 : height - 2;
 
-      const QString path = file(GetParam().file);
-      fake.saveAnswer = std::make_pair(path, QString(GetParam().filter));
-      window->saveAsAction->trigger();
-      ASSERT_TRUE(fake.messages.isEmpty()) << fake.messages.join("|").toStdString();
+      const QString path = t.file(name);
+      t.fake.saveAnswer = std::make_pair(path, filter);
+      t.window->saveAsAction->trigger();
+      ASSERT_TRUE(t.fake.messages.isEmpty()) << t.fake.messages.join("|").toStdString();
 
       QImageReader reader(path);
-      EXPECT_EQ(reader.format(), QByteArray(GetParam().format));
+      EXPECT_EQ(reader.format(), format);
       const QImage saved = reader.read();
-      ASSERT_EQ(saved.size(), QSize(window->state.pictureWidth, window->state.pictureHeight));
+      ASSERT_EQ(saved.size(), QSize(t.window->state.pictureWidth, t.window->state.pictureHeight))
+          << format.constData();
       for (int y = 0; y < saved.height(); ++y) {
         for (int x = 0; x < saved.width(); ++x) {
           const Colour want = x < width && y < height ? raster.pixel(x, y) : kWhite;
           ASSERT_EQ(ColourOf(saved.pixel(x, y)), want)
-              << colours << " colours, (" << x << ", " << y << ")";
+              << format.constData() << ", " << colours << " colours, (" << x << ", " << y << ")";
           ASSERT_EQ(qAlpha(saved.pixel(x, y)), 255);
         }
       }
     }
   }
-  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{GetParam().file});
+  EXPECT_EQ(QDir(t.dir.path()).entryList(QDir::Files), QStringList{name});
+}
+
+TEST_P(Save, WritesTheRecordedAreaPixelForPixelInTheFormatAskedFor) {
+  SaveAndReadBack(*this, GetParam().file, GetParam().filter, GetParam().format);
+}
+
+// Whatever the dialog offers (TIFF too, where Qt's plug-in is installed) reads back exactly.
+TEST_F(FilesTest, EveryOfferedFormatReadsBackPixelForPixel) {
+  const std::vector<SaveFormat> formats = SaveFormats();
+  ASSERT_FALSE(formats.empty());
+  EXPECT_EQ(formats.front().name, "png");
+  for (const SaveFormat& f : formats) {
+    SCOPED_TRACE(f.filter.toStdString());
+    QDir(dir.path()).removeRecursively();
+    QDir().mkpath(dir.path());
+    SaveAndReadBack(*this, "out." + QString::fromLatin1(f.name), f.filter, f.name);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -227,6 +253,13 @@ INSTANTIATE_TEST_SUITE_P(
                       Refusal{"NoSuchFolder",
                               [](FilesTest& t) { return t.file("missing/out.png"); },
                               "No such file or directory"},
+                      Refusal{"AFifo",
+                              [](FilesTest& t) {
+                                // A FIFO stays one; written into, it would block the window.
+                                EXPECT_EQ(mkfifo(t.file("pipe.png").toLocal8Bit(), 0600), 0);
+                                return t.file("pipe.png");
+                              },
+                              "not a regular file"},
                       Refusal{"AFolder",
                               [](FilesTest& t) {
                                 QDir(t.dir.path()).mkdir("sub.png");
@@ -259,6 +292,44 @@ TEST_F(FilesTest, DialogsStartBesideTheLastPictureFileOpenedOrSaved) {
   EXPECT_EQ(fake.openRequests.last(), file("b"));
   EXPECT_EQ(fake.saveRequests.last(), file("b/clean.bmp"));
   EXPECT_TRUE(fake.messages.isEmpty()) << fake.messages.join("|").toStdString();
+}
+
+// A FIFO, a device or a socket is refused before it is opened: opening a FIFO waits for a
+// writer and a device may never end, and either would freeze the window.
+TEST_F(FilesTest, SpecialFilesAreRefusedAtOnceByEveryWayIn) {
+  setUpEarlierPicture();
+  const Snapshot before = snapshot();
+  const QString fifo = file("pipe.png");
+  ASSERT_EQ(mkfifo(QFile::encodeName(fifo), 0600), 0);
+  const QString device = QStringLiteral("/dev/zero");
+  int n = 0;
+  for (const QString& path : {device, fifo}) {
+    fake.openAnswer = path;
+    openByMenu();
+    window->openPictureFileLater(QFile::encodeName(path));
+    Drop(window.get(), {QUrl::fromLocalFile(path)});
+    settle();
+    const QString want = "Cannot open " + path + ": not a regular file";
+    EXPECT_EQ(fake.messages.mid(n), QStringList(3, want));
+    n = static_cast<int>(fake.messages.size());
+    EXPECT_TRUE(snapshot() == before);
+  }
+}
+
+// Names are bytes, as the shell gives them: one that is not UTF-8 is found.
+TEST_F(FilesTest, CommandLineNameThatIsNotUtf8IsOpened) {
+  const QByteArray name = QFile::encodeName(dir.path()) + "/lat\xE9.png";
+  const QImage image = RandomImage(12, 9, 4);
+  const QByteArray png = Encoded(image, "PNG");
+  FILE* f = std::fopen(name.constData(), "wb");
+  ASSERT_NE(f, nullptr);
+  ASSERT_EQ(std::fwrite(png.constData(), 1, png.size(), f), static_cast<std::size_t>(png.size()));
+  std::fclose(f);
+  window->openPictureFileLater(name);
+  settle();
+  EXPECT_TRUE(fake.messages.isEmpty()) << fake.messages.join("|").toStdString();
+  EXPECT_EQ(window->state.pictureWidth, 12);
+  EXPECT_EQ(picture().pixel(3, 4), ColourOf(image.pixel(3, 4)));
 }
 
 TEST_F(FilesTest, DropsAreRefusedWhileBusyAndFromAnywhereButThisComputer) {

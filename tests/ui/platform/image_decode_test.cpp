@@ -7,6 +7,7 @@
 
 #include <QBuffer>
 #include <random>
+#include <vector>
 
 #include "tests/ui/fake_services.h"
 
@@ -80,6 +81,89 @@ INSTANTIATE_TEST_SUITE_P(Formats, DecodeCut,
                          ::testing::Values(Format{"BMP", 3}, Format{"PNG", 12 + 4 + 4},
                                            Format{"PPM", 0}, Format{"JPG", -1}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A GIF with one frame per picture, each in the colours of its own table (at most 256). LZW
+// with a clear code every 250 pixels keeps every code 9 bits wide.
+QByteArray Gif(const std::vector<QImage>& frames) {
+  const QSize size = frames.front().size();
+  QByteArray out("GIF89a");
+  auto word = [&out](int v) { out.append(char(v & 0xFF)).append(char(v >> 8)); };
+  word(size.width());
+  word(size.height());
+  out.append(3, '\0');
+  for (const QImage& frame : frames) {
+    QList<QRgb> table;
+    std::vector<int> codes;
+    for (int y = 0; y < size.height(); ++y) {
+      for (int x = 0; x < size.width(); ++x) {
+        if ((y * size.width() + x) % 250 == 0) codes.push_back(256);
+        const QRgb c = frame.pixel(x, y) | 0xFF000000u;
+        qsizetype i = table.indexOf(c);
+        if (i < 0) {
+          i = table.size();
+          table.push_back(c);
+        }
+        codes.push_back(static_cast<int>(i));
+      }
+    }
+    codes.push_back(257);
+    out.append(',');
+    word(0);
+    word(0);
+    word(size.width());
+    word(size.height());
+    out.append(char(0x87));
+    for (int i = 0; i < 256; ++i) {
+      const QRgb c = i < table.size() ? table[i] : 0;
+      out.append(char(qRed(c))).append(char(qGreen(c))).append(char(qBlue(c)));
+    }
+    out.append(char(8));
+    QByteArray data((codes.size() * 9 + 7) / 8, '\0');
+    for (std::size_t i = 0; i < codes.size(); ++i)
+      for (int b = 0; b < 9; ++b)
+        if (codes[i] >> b & 1)
+          data[(i * 9 + b) / 8] = char(data[(i * 9 + b) / 8] | 1 << ((i * 9 + b) % 8));
+    for (qsizetype at = 0; at < data.size(); at += 255) {
+      const QByteArray block = data.mid(at, 255);
+      out.append(char(block.size())).append(block);
+    }
+    out.append('\0');
+  }
+  return out.append(';');
+}
+
+// The GIF read is its first frame; a file cut before that frame's end is refused, one cut
+// after it still gives it.
+TEST(DecodeImageCompletely, GifGivesItsFirstFrameAndRefusesItCut) {
+  std::mt19937 random(16);
+  for (int round = 0; round < 4; ++round) {
+    std::vector<QRgb> palette;
+    for (int i = 0; i < 200; ++i) palette.push_back(random() | 0xFF000000u);
+    QImage first(7 + random() % 40, 3 + random() % 30, QImage::Format_RGB32);
+    for (int y = 0; y < first.height(); ++y)
+      for (int x = 0; x < first.width(); ++x) first.setPixel(x, y, palette[random() % 200]);
+    QImage second = first.copy();
+    second.fill(palette[0]);
+    const qsizetype firstEnd = Gif({first}).size() - 1;  // all but the trailer
+    const QByteArray whole = Gif({first, second});
+    for (const QByteArray& bytes : {Gif({first}), whole}) {
+      const DecodedImage full = DecodeImageCompletely(bytes);
+      ASSERT_EQ(full.result, DecodedImage::Result::Complete);
+      EXPECT_EQ(Rgb(full.image), first);
+    }
+    for (int i = 0; i < 60; ++i) {
+      const qsizetype kept = 1 + static_cast<qsizetype>(random() % (whole.size() - 1));
+      SCOPED_TRACE(testing::Message() << "GIF kept " << kept << " of " << whole.size());
+      const DecodedImage part = DecodeImageCompletely(whole.left(kept));
+      if (kept < firstEnd) {
+        EXPECT_NE(part.result, DecodedImage::Result::Complete);
+      } else {
+        ASSERT_EQ(part.result, DecodedImage::Result::Complete);
+        EXPECT_EQ(Rgb(part.image), first);
+      }
+    }
+  }
+}
 
 TEST(DecodeImageCompletely, RefusesWhatIsNoPicture) {
   EXPECT_EQ(DecodeImageCompletely(QByteArray()).result, DecodedImage::Result::Refused);

@@ -1,0 +1,267 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/file_access.h"
+
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <system_error>
+
+namespace huesift {
+
+namespace {
+
+QString SystemError(int number) {
+  return QString::fromStdString(std::system_category().message(number));
+}
+
+QString NotRegular() {
+  return QCoreApplication::translate("huesift::PictureFiles", "not a regular file");
+}
+
+// Closes a descriptor when it goes out of scope.
+struct Descriptor {
+  int fd = -1;
+  ~Descriptor() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+// Why a file of this kind is not read; empty when it is.
+QString RefusalOf(const struct stat& st, Streams streams, qint64 limit) {
+  if (S_ISDIR(st.st_mode))
+    return QCoreApplication::translate("huesift::PictureFiles", "it is a folder");
+  if (S_ISFIFO(st.st_mode)) return streams == Streams::Read ? QString() : NotRegular();
+  if (!S_ISREG(st.st_mode)) return NotRegular();
+  if (st.st_size > limit) return TooLargeFileReason(limit);
+  return {};
+}
+
+QByteArray FolderOf(const QByteArray& path) {
+  const qsizetype slash = path.lastIndexOf('/');
+  if (slash < 0) return QByteArrayLiteral(".");
+  if (slash == 0) return QByteArrayLiteral("/");
+  return path.left(slash);
+}
+
+// The file a chain of symbolic links ends at (which need not exist), as the kernel would
+// follow it when opening path for writing.
+std::optional<QByteArray> FollowLinks(QByteArray path, QString& reason) {
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st;
+    if (::lstat(path.constData(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    QByteArray target(PATH_MAX, Qt::Uninitialized);
+    const ssize_t n = ::readlink(path.constData(), target.data(), target.size());
+    if (n < 0) {
+      reason = SystemError(errno);
+      return std::nullopt;
+    }
+    target.truncate(n);
+    path = target.startsWith('/') ? target : FolderOf(path) + '/' + target;
+  }
+  reason = SystemError(ELOOP);
+  return std::nullopt;
+}
+
+bool WriteAll(int fd, const char* at, qint64 left, int& error) {
+  while (left > 0) {
+    const ssize_t n = ::write(fd, at, static_cast<std::size_t>(left));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      error = n < 0 ? errno : ENOSPC;
+      return false;
+    }
+    at += n;
+    left -= n;
+  }
+  return true;
+}
+
+// A name for a temporary file beside the target that no one else uses at this moment.
+QByteArray TemporaryName(const QByteArray& folder) {
+  static std::atomic<unsigned> serial{0};
+  const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+  return folder + "/.huesift-" + QByteArray::number(static_cast<qulonglong>(::getpid())) + '-' +
+         QByteArray::number(serial++) + '-' +
+         QByteArray::number(static_cast<qulonglong>(now) & 0xFFFFFF, 36) + ".tmp";
+}
+
+}  // namespace
+
+QString TooLargeFileReason(qint64 limit) {
+  return QCoreApplication::translate("huesift::PictureFiles",
+                                     "the file is larger than %1 MiB, too large for a picture")
+      .arg(limit >> 20);
+}
+
+std::optional<QByteArray> ReadDescriptorBytes(int fd, qint64 limit, QString& reason) {
+  struct stat st;
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > limit) {
+    reason = TooLargeFileReason(limit);
+    return std::nullopt;
+  }
+  // A regular file is read into one array of its size; a stream grows in pieces up to the
+  // limit, never beyond it.
+  QByteArray bytes;
+  qint64 filled = 0;
+  if (S_ISREG(st.st_mode) && st.st_size > 0) bytes.resize(st.st_size + 1);
+  for (;;) {
+    if (filled == bytes.size()) {
+      if (filled > limit) {
+        reason = TooLargeFileReason(limit);
+        return std::nullopt;
+      }
+      bytes.resize(std::min(limit + 1, std::max<qint64>(filled * 2, 1 << 20)));
+    }
+    const ssize_t n =
+        ::read(fd, bytes.data() + filled, static_cast<std::size_t>(bytes.size() - filled));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      reason = SystemError(errno);
+      return std::nullopt;
+    }
+    if (n == 0) break;
+    filled += n;
+  }
+  if (filled > limit) {
+    reason = TooLargeFileReason(limit);
+    return std::nullopt;
+  }
+  // A stream's array grew by doubling; what it holds beyond the bytes is given back.
+  const bool wasteful = bytes.size() - filled > (1 << 20);
+  bytes.truncate(filled);
+  if (wasteful) bytes.squeeze();
+  return bytes;
+}
+
+std::optional<QByteArray> ReadFileBytes(const QByteArray& path, Streams streams, qint64 limit,
+                                        QString& reason) {
+  // Looked at before opening: opening a device or a FIFO may block, rewind a tape or never
+  // end, and a file that is too large is refused without reading a byte.
+  struct stat st;
+  if (::stat(path.constData(), &st) != 0) {
+    reason = SystemError(errno);
+    return std::nullopt;
+  }
+  if (reason = RefusalOf(st, streams, limit); !reason.isEmpty()) return std::nullopt;
+  // Opened without waiting for a writer; what was opened is looked at once more, in case
+  // the name was given to another file in between.
+  Descriptor file{::open(path.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)};
+  if (file.fd < 0) {
+    reason = SystemError(errno);
+    return std::nullopt;
+  }
+  if (::fstat(file.fd, &st) != 0) {
+    reason = SystemError(errno);
+    return std::nullopt;
+  }
+  if (reason = RefusalOf(st, streams, limit); !reason.isEmpty()) return std::nullopt;
+  // A FIFO with a writer is read to its end; one that no program writes to reads as empty.
+  const int flags = ::fcntl(file.fd, F_GETFL);
+  if (flags >= 0) ::fcntl(file.fd, F_SETFL, flags & ~O_NONBLOCK);
+  return ReadDescriptorBytes(file.fd, limit, reason);
+}
+
+QString ReplaceFileBytes(const QByteArray& bytes, const QByteArray& path, Links links) {
+  QString reason;
+  QByteArray target = path;
+  if (links == Links::Follow) {
+    const std::optional<QByteArray> followed = FollowLinks(path, reason);
+    if (!followed) return reason;
+    target = *followed;
+  }
+  struct stat st;
+  const bool exists = ::lstat(target.constData(), &st) == 0;
+  if (!exists && errno != ENOENT) return SystemError(errno);
+  if (exists) {
+    if (S_ISDIR(st.st_mode))
+      return QCoreApplication::translate("huesift::PictureFiles", "it is a folder");
+    // A link left here (--out-dir) is replaced by the picture, never written through.
+    if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode))
+      return QCoreApplication::translate("huesift::PictureFiles", "not a regular file");
+    if (S_ISREG(st.st_mode) && ::access(target.constData(), W_OK) != 0) return SystemError(errno);
+  }
+  if (target.endsWith('/'))
+    return QCoreApplication::translate("huesift::PictureFiles", "it is a folder");
+
+  const QByteArray folder = FolderOf(target);
+  QByteArray temporary;
+  Descriptor file;
+  for (int attempt = 0; attempt < 100 && file.fd < 0; ++attempt) {
+    temporary = TemporaryName(folder);
+    file.fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (file.fd < 0 && errno != EEXIST) return SystemError(errno);
+  }
+  if (file.fd < 0) return SystemError(EEXIST);
+  int error = 0;
+  bool written = WriteAll(file.fd, bytes.constData(), bytes.size(), error);
+  // A file that is replaced keeps its permissions; a new one gets them from the umask.
+  if (written && exists && S_ISREG(st.st_mode)) ::fchmod(file.fd, st.st_mode & 07777);
+  if (written && ::fdatasync(file.fd) != 0 && errno != EINVAL) {
+    error = errno;
+    written = false;
+  }
+  const int fd = file.fd;
+  file.fd = -1;
+  if (::close(fd) != 0 && written) {
+    error = errno;
+    written = false;
+  }
+  if (written && ::rename(temporary.constData(), target.constData()) != 0) {
+    error = errno;
+    written = false;
+  }
+  if (!written) {
+    ::unlink(temporary.constData());
+    return SystemError(error);
+  }
+  return {};
+}
+
+QString WriteStandardOutput(const QByteArray& bytes) {
+  // As gzip: a picture's bytes on a terminal help no one.
+  if (::isatty(STDOUT_FILENO))
+    return QCoreApplication::translate("huesift::PictureFiles", "standard output is a terminal");
+  int error = 0;
+  if (!WriteAll(STDOUT_FILENO, bytes.constData(), bytes.size(), error)) return SystemError(error);
+  return {};
+}
+
+std::optional<FileIdentity> IdentityOf(const QByteArray& path) {
+  struct stat st;
+  if (::stat(path.constData(), &st) != 0) return std::nullopt;
+  return FileIdentity{st.st_dev, st.st_ino};
+}
+
+std::optional<FileIdentity> IdentityOfDescriptor(int fd) {
+  struct stat st;
+  if (::fstat(fd, &st) != 0) return std::nullopt;
+  return FileIdentity{st.st_dev, st.st_ino};
+}
+
+qint64 SizeOfFile(const QByteArray& path) {
+  struct stat st;
+  return ::stat(path.constData(), &st) == 0 && S_ISREG(st.st_mode) ? st.st_size : 0;
+}
+
+QString MakeFolders(const QByteArray& path) {
+  for (qsizetype from = 0;;) {
+    const qsizetype slash = path.indexOf('/', from);
+    const QByteArray part = slash < 0 ? path : path.left(slash);
+    if (!part.isEmpty() && ::mkdir(part.constData(), 0777) != 0) {
+      const int error = errno;
+      struct stat st;
+      if (::stat(part.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return SystemError(error == EEXIST ? ENOTDIR : error);
+    }
+    if (slash < 0) return {};
+    from = slash + 1;
+  }
+}
+
+}  // namespace huesift
