@@ -1,15 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/help_window.h"
 
+#include <QApplication>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QShowEvent>
+#include <QStyle>
 #include <QTextBlockFormat>
 #include <QTextCursor>
 #include <algorithm>
 
 #include "app/help_pictures.h"
+#include "platform/contrast.h"
 
 namespace huesift {
 namespace {
@@ -17,6 +20,10 @@ namespace {
 const QColor kPaleYellow(244, 235, 168);  // 0xA8EBF4 in 0x00BBGGRR
 const QColor kBlue(0, 0, 255);
 constexpr int kLineHeight = 13;
+// The whole window, and the page above the row that holds OK.
+constexpr QSize kFullSize(568, 617);
+constexpr int kPageHeight = 590;
+constexpr int kOkRow = kFullSize.height() - kPageHeight;
 
 // The text was laid out for a narrow bitmap font; with a wider substitute the long lines
 // would be cut off at the right edge, so the font is narrowed (not shortened: the pictures
@@ -95,12 +102,14 @@ HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent) {
   setWindowTitle(tr("Huesift Help"));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint);
-  setFixedSize(568, 617);
+  setFixedSize(kFullSize);
   QFont font("MS Sans Serif");
   font.setStyleHint(QFont::SansSerif);
   font.setPixelSize(11);
   setFont(font);
-  QPalette pal = palette();
+  // The window's colours are its own: on a dark colour scheme the rest of it (OK, the scroll
+  // bars) stays light too.
+  QPalette pal = IsDark(palette()) ? style()->standardPalette() : palette();
   pal.setColor(QPalette::Window, kPaleYellow);
   pal.setColor(QPalette::Base, kPaleYellow);
   pal.setColor(QPalette::WindowText, kBlue);
@@ -111,15 +120,28 @@ HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent) {
   // First in the tab order, so it has the focus when the window opens.
   okButton = new QPushButton(tr("OK"), this);
   okButton->setObjectName("okButton");
-  okButton->setGeometry(247, 590, 75, 25);
+  okButton->setGeometry(247, kPageHeight, 75, 25);
   okButton->setDefault(true);
 
-  versionLabel = new QLabel("   Huesift v1.4\nBrevant", this);
+  // The page shows through to the window's own background.
+  pageArea = new QScrollArea(this);
+  pageArea->setObjectName("pageArea");
+  pageArea->setFrameShape(QFrame::NoFrame);
+  pageArea->setGeometry(0, 0, kFullSize.width(), kPageHeight);
+  pageArea->viewport()->setAutoFillBackground(false);
+  pageArea->setFocusPolicy(Qt::NoFocus);
+  auto* page = new QWidget;
+  page->setObjectName("helpPage");
+  page->setFixedSize(kFullSize.width(), kPageHeight);
+  pageArea->setWidget(page);
+  page->setAutoFillBackground(false);
+
+  versionLabel = new QLabel("   Huesift v1.4\nBrevant", page);
   versionLabel->setObjectName("versionLabel");
   versionLabel->move(218, 16);
   versionLabel->adjustSize();
 
-  helpText = new QTextEdit(this);
+  helpText = new QTextEdit(page);
   helpText->setObjectName("helpText");
   helpText->setGeometry(46, 64, 521, 526);
   helpText->setReadOnly(true);
@@ -156,7 +178,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent) {
 }
 
 QLabel* HelpWindow::picture(const QPixmap& pixmap, const QRect& geometry, const char* name) {
-  auto* label = new QLabel(this);
+  auto* label = new QLabel(pageArea->widget());
   label->setObjectName(name);
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);  // a narrower control cuts the right edge
   label->setPixmap(pixmap);
@@ -168,13 +190,40 @@ void HelpWindow::onOkClicked() {
   accept();
 }
 
+void HelpWindow::fitTo(const QRect& available, const QMargins& frame) {
+  const QSize room = available.marginsRemoved(frame).size();
+  const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, pageArea);
+  const bool tall = room.height() < kFullSize.height();
+  const bool wide = room.width() < kFullSize.width() + (tall ? bar : 0);
+  // Never smaller than OK's row and a little of the page.
+  const QSize size(
+      std::max(std::min(room.width(), kFullSize.width() + (tall ? bar : 0)), 120),
+      std::max(std::min(room.height(), kFullSize.height() + (wide ? bar : 0)), kOkRow + 60));
+  setFixedSize(size);
+  pageArea->setGeometry(0, 0, size.width(), size.height() - kOkRow);
+  okButton->move((size.width() - okButton->width() + 1) / 2, size.height() - kOkRow);
+  // Centred on the available area, its frame inside it.
+  const QRect outer(QPoint(0, 0), size.grownBy(frame));
+  QPoint corner = available.center() - outer.center();
+  corner.setX(std::max(corner.x(), available.left()));
+  corner.setY(std::max(corner.y(), available.top()));
+  move(corner);
+}
+
 void HelpWindow::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (!event->spontaneous()) {
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-      const QRect desktop = screen->geometry();
-      move(desktop.center() - QPoint(width() / 2, height() / 2));
-    }
+    // On the screen of the window Help was clicked in, framed as that window is while this
+    // one's frame is not known yet.
+    const QWidget* from = QApplication::activeWindow();
+    if (!from || from == this) from = parentWidget();
+    QScreen* screen = from ? from->screen() : QGuiApplication::primaryScreen();
+    const QWidget* framed = frameGeometry() != geometry() || !from ? this : from;
+    const QRect outer = framed->frameGeometry();
+    const QRect inner = framed->geometry();
+    const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
+                         outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    if (screen) fitTo(screen->availableGeometry(), frame);
   }
   okButton->setFocus(Qt::OtherFocusReason);
 }

@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTextEdit>
 
 namespace huesift {
@@ -15,6 +16,8 @@ class HelpWindow : public QDialog {
  public:
   explicit HelpWindow(QWidget* parent = nullptr);
 
+  // Everything above OK: scrolled where the screen is too small for the whole window.
+  QScrollArea* pageArea = nullptr;
   QLabel* versionLabel = nullptr;
   QTextEdit* helpText = nullptr;
   QPushButton* okButton = nullptr;
@@ -32,6 +35,11 @@ class HelpWindow : public QDialog {
   QLabel* stopIcon = nullptr;
 
   static QStringList HelpLines();
+
+  // Sizes the window to fit an available screen area (frame included, as the window's
+  // frame margins say): its full size where it fits, else smaller with the page scrolled and
+  // OK kept at its bottom.
+  void fitTo(const QRect& available, const QMargins& frame);
 
  public slots:
   void onOkClicked();

@@ -51,6 +51,7 @@ class ProcessController {
 
   ProcessControls c_;
   bool onStack_ = false;
+  int shownRows_ = 0;  // rows of the current pass painted since they were walked
 };
 
 }  // namespace huesift

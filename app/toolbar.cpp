@@ -2,6 +2,7 @@
 #include "app/toolbar.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QKeySequence>
@@ -11,6 +12,7 @@
 #include "app/gauge.h"
 #include "app/main_window.h"
 #include "colours/retained_color_list.h"
+#include "platform/contrast.h"
 
 namespace huesift {
 namespace {
@@ -124,6 +126,17 @@ void ToolbarButton::contextMenuEvent(QContextMenuEvent* event) {
 
 ToolBarStrip::ToolBarStrip(QWidget* parent) : QWidget(parent) {}
 
+void ToolBarStrip::keepButtonFacesLight() {
+  const bool dark = IsDark(palette());
+  for (ToolbarButton* button : findChildren<ToolbarButton*>(Qt::FindDirectChildrenOnly))
+    button->setPalette(dark ? QApplication::style()->standardPalette() : QPalette());
+}
+
+void ToolBarStrip::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::PaletteChange) keepButtonFacesLight();
+}
+
 void ToolBarStrip::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.fillRect(rect(), ToolbarColour());
@@ -181,6 +194,8 @@ std::vector<ToolbarKey> BuildToolbar(MainWindow& window) {
       keys.push_back({key, button});
     }
   }
+
+  bar->keepButtonFacesLight();
 
   window.retainedList = new RetainedColorList(bar);
   window.retainedList->setObjectName("retainedList");

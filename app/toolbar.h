@@ -37,8 +37,13 @@ class ToolBarStrip : public QWidget {
  public:
   explicit ToolBarStrip(QWidget* parent = nullptr);
 
+  // The toolbar's colours are the program's own: on a dark colour scheme its buttons keep
+  // the light faces that their glyphs are drawn for.
+  void keepButtonFacesLight();
+
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void changeEvent(QEvent* event) override;
 };
 
 // A borderless strip in the toolbar colour (spacers and the lines around the toolbar).

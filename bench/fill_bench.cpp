@@ -110,10 +110,7 @@ void OpenCvFill(benchmark::State& state) {
 constexpr int kRepetitions = 5;
 
 const bool registered = [] {
-  using benchmark::kMillisecond;
-  auto timed = [](benchmark::internal::Benchmark* b, int repetitions) {
-    b->Unit(kMillisecond)->UseRealTime()->Repetitions(repetitions)->ReportAggregatesOnly();
-  };
+  auto timed = [](benchmark::internal::Benchmark* b, int repetitions) { Timed(b, repetitions); };
   timed(benchmark::RegisterBenchmark("fill_span", Fill<FloodFill>), kRepetitions);
   timed(benchmark::RegisterBenchmark("fill_span_portable", PortableFill), kRepetitions);
   timed(benchmark::RegisterBenchmark("fill_naive", Fill<test::NaiveFloodFill>), 3);

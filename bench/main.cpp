@@ -43,8 +43,8 @@ std::unique_ptr<benchmark::BenchmarkReporter> ReporterFor(const std::string& for
 }
 
 // Passes everything on to the reporter the format asks for and keeps each benchmark's times
-// per iteration, the median when it ran in repetitions, so the ratios use the numbers just
-// reported.
+// per iteration, those of its best repetition when it ran in repetitions (see Timed in
+// ratios.h), so the ratios use the numbers just reported.
 class RecordingReporter : public benchmark::BenchmarkReporter {
  public:
   explicit RecordingReporter(std::unique_ptr<BenchmarkReporter> shown) : shown_(std::move(shown)) {}
@@ -54,16 +54,16 @@ class RecordingReporter : public benchmark::BenchmarkReporter {
 
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
-      const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-      if (run.error_occurred || (run.run_type != Run::RT_Iteration && !median)) continue;
+      const bool best = run.run_type == Run::RT_Aggregate && run.aggregate_name == "best";
+      if (run.error_occurred || (run.run_type != Run::RT_Iteration && !best)) continue;
       // Ratios name benchmarks without the "/real_time" and similar suffixes.
       std::string name = run.run_name.function_name;
       if (!run.run_name.args.empty()) name += "/" + run.run_name.args;
       const double perSecond = benchmark::GetTimeUnitMultiplier(run.time_unit);
       Times& t = times_[name];
-      if (median || !medianSeen_[name]) {
+      if (best || !bestSeen_[name]) {
         t = {run.GetAdjustedRealTime() / perSecond, run.GetAdjustedCPUTime() / perSecond};
-        medianSeen_[name] = median;
+        bestSeen_[name] = best;
       }
     }
     shown_->ReportRuns(runs);
@@ -79,7 +79,7 @@ class RecordingReporter : public benchmark::BenchmarkReporter {
  private:
   std::unique_ptr<BenchmarkReporter> shown_;
   std::map<std::string, Times> times_;
-  std::map<std::string, bool> medianSeen_;
+  std::map<std::string, bool> bestSeen_;
 };
 
 }  // namespace
@@ -87,7 +87,7 @@ class RecordingReporter : public benchmark::BenchmarkReporter {
 int main(int argc, char** argv) {
   const std::string format = FormatFlag(argc, argv);
   // Repetitions of all benchmarks in random order rather than each benchmark's in a row, so
-  // a stretch of load from elsewhere on the machine spreads over every median instead of
+  // a stretch of load from elsewhere on the machine spreads over every benchmark instead of
   // landing on one side of a ratio. --benchmark_enable_random_interleaving=false undoes it.
   std::string interleave = "--benchmark_enable_random_interleaving=true";
   std::vector<char*> args(argv, argv + argc + 1);  // with the closing null pointer
@@ -117,7 +117,8 @@ int main(int argc, char** argv) {
         fast.cpu <= 0)
       continue;
     if (!printedHeader) {
-      std::fprintf(table, "\nRatios in this run (wall time; CPU time in brackets):\n");
+      std::fprintf(table,
+                   "\nRatios in this run, best repetitions (wall time; CPU time in brackets):\n");
       printedHeader = true;
     }
     const double ratio = slow.wall / fast.wall;

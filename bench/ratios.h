@@ -4,6 +4,9 @@
 // Ratios between benchmarks of one run, printed after the last benchmark. Any bench/*.cpp
 // can register its own; a check whose benchmarks were filtered out is left out.
 
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -25,6 +28,21 @@ inline std::vector<RatioCheck>& RatioChecks() {
 inline bool AddRatioCheck(std::string slower, std::string faster, double limit, bool atLeast) {
   RatioChecks().push_back({std::move(slower), std::move(faster), limit, atLeast});
   return true;
+}
+
+// Registers a benchmark the way every ratio here is measured: wall time in milliseconds,
+// several repetitions reported as aggregates, among them "best", the fastest repetition. On a
+// shared machine the best repetition is the one least disturbed by other work, so the ratios
+// are taken between best repetitions (the median is reported beside them).
+inline benchmark::internal::Benchmark* Timed(benchmark::internal::Benchmark* b,
+                                             int repetitions = 5) {
+  return b->Unit(benchmark::kMillisecond)
+      ->UseRealTime()
+      ->Repetitions(repetitions)
+      ->ReportAggregatesOnly()
+      ->ComputeStatistics("best", [](const std::vector<double>& v) {
+        return v.empty() ? 0.0 : *std::min_element(v.begin(), v.end());
+      });
 }
 
 }  // namespace huesift::bench

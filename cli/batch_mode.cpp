@@ -165,8 +165,13 @@ std::optional<QByteArray> ReadInput(const std::string& input, QString& reason) {
   return ReadDescriptorBytes(STDIN_FILENO, kMaxPictureFileBytes, reason);
 }
 
-// One input read, processed and written, within its share of the memory budget.
-QString ProcessOne(const Job& job, const CommandLine& line, MemoryBudget::Share& share) {
+constexpr qint64 kKeptRasterBytes = qint64{64} * 1024 * 1024;
+
+// One input read, processed and written, within its share of the memory budget. raster is
+// the thread's own, reused from picture to picture: decoded into directly, it is allocated
+// and first touched once rather than for every picture.
+QString ProcessOne(const Job& job, const CommandLine& line, MemoryBudget::Share& share,
+                   Picture& raster) {
   share.take(job.input == kStandardStream ? 0 : SizeOfFile(QByteArray::fromStdString(job.input)));
   QString reason;
   std::optional<QByteArray> bytes = ReadInput(job.input, reason);
@@ -177,12 +182,12 @@ QString ProcessOne(const Job& job, const CommandLine& line, MemoryBudget::Share&
   share.take(!announced.isValid()            ? DecodeShare(kLargestRasterBytes / 4, 1)
              : TooLargeForPicture(announced) ? 0
                                              : DecodeShare(announced.width(), announced.height()));
-  std::optional<Picture> picture =
-      DecodePictureFileBytes(*bytes, reason, QByteArray::fromStdString(job.input));
+  const bool decoded =
+      DecodePictureFileBytesInto(*bytes, raster, reason, QByteArray::fromStdString(job.input));
   bytes.reset();
-  if (!picture) return reason;
-  ProcessLikeTheWindow(*picture, line);
-  return WriteOutput(*picture, job, !line.outputDir.empty());
+  if (!decoded) return reason;
+  ProcessLikeTheWindow(raster, line);
+  return WriteOutput(raster, job, !line.outputDir.empty());
 }
 
 QString WriteOutput(const Picture& picture, const Job& job, bool outputDir) {
@@ -249,13 +254,18 @@ int RunBatch(const CommandLine& line, std::FILE* messages) {
   std::atomic<std::size_t> next{0};
   std::atomic<bool> anyFailed{false};
   auto work = [&] {
+    Picture raster;
     for (std::size_t i = next++; i < jobs.size(); i = next++) {
       const Job& job = jobs[i];
       QString reason;
       {
         MemoryBudget::Share share(budget, i);
-        reason = ProcessOne(job, line, share);
+        reason = ProcessOne(job, line, share, raster);
       }
+      // Kept for the next picture only while it is of an ordinary size, so the memory held
+      // beyond the budget's shares stays small: 64 MiB a thread at most.
+      if (static_cast<qint64>(raster.width()) * raster.height() * 4 > kKeptRasterBytes)
+        raster = Picture();
       if (!reason.isEmpty()) {
         anyFailed = true;
         reporter.failed(job.input, reason);

@@ -11,6 +11,7 @@
 #include "colours/colour_names.h"
 #include "colours/swatch.h"
 #include "engine/working_state.h"
+#include "platform/contrast.h"
 
 namespace huesift {
 
@@ -84,17 +85,12 @@ ColourBox::ColourBox(QWidget* parent) : QFrame(parent) {
   QFont titleFont(QStringLiteral("MS Sans Serif"));
   titleFont.setPixelSize(11);
   titleLabel->setFont(titleFont);
-  QPalette blueText = titleLabel->palette();
-  blueText.setColor(QPalette::WindowText, Qt::blue);
-  blueText.setColor(QPalette::ButtonText, Qt::blue);
-  titleLabel->setPalette(blueText);
   titleLabel->installEventFilter(this);
 
   retainAllButton = new QToolButton(this);
   retainAllButton->setObjectName(QStringLiteral("retainAllButton"));
   retainAllButton->setText(tr("Retain All"));
   retainAllButton->setFont(titleFont);
-  retainAllButton->setPalette(blueText);
 
   closeButton = new QToolButton(this);
   closeButton->setObjectName(QStringLiteral("closeButton"));
@@ -104,7 +100,7 @@ ColourBox::ColourBox(QWidget* parent) : QFrame(parent) {
   xFont.setPixelSize(8);
   xFont.setBold(true);
   closeButton->setFont(xFont);
-  closeButton->setPalette(blueText);
+  colourTitle();
 
   retainAllKey = MakeKey(this, "retainAllKey", QKeySequence::SelectAll);
   closeKey = MakeKey(this, "closeKey", QKeySequence(Qt::Key_Escape));
@@ -128,6 +124,24 @@ ColourBox::ColourBox(QWidget* parent) : QFrame(parent) {
   candidateList->setGeometry(8, 18, boxWidth - 16, 116);
   candidateList->hide();
   hide();
+}
+
+void ColourBox::colourTitle() {
+  // Text on the button face: at least 4.5:1, the usual minimum for text.
+  const QColor blue = ReadableOn(Qt::blue, palette().color(QPalette::Button), 4.5);
+  for (QWidget* part : {static_cast<QWidget*>(titleLabel), static_cast<QWidget*>(retainAllButton),
+                        static_cast<QWidget*>(closeButton)}) {
+    QPalette text = part->palette();
+    text.setColor(QPalette::WindowText, blue);
+    text.setColor(QPalette::ButtonText, blue);
+    part->setPalette(text);
+  }
+}
+
+void ColourBox::changeEvent(QEvent* event) {
+  QFrame::changeEvent(event);
+  // Also sent while the box is being built, before its title is there.
+  if (event->type() == QEvent::PaletteChange && closeButton) colourTitle();
 }
 
 void ColourBox::openFor(int n) {

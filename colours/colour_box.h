@@ -66,8 +66,13 @@ class ColourBox : public QFrame {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
+  // The title, "Retain All" and "X" are blue, lightened where the desktop's button face is
+  // dark.
+  void colourTitle();
+
   bool dragging_ = false;
   QPoint dragOrigin_;  // pointer's screen position when the drag began
   QPoint startPos_;    // the box's position then

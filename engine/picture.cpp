@@ -14,6 +14,16 @@ Picture::Picture(int width, int height, Colour fill) {
                  ToStored(fill));
 }
 
+void Picture::reshape(int width, int height) {
+  if (width <= 0 || height <= 0) {
+    *this = Picture();
+    return;
+  }
+  width_ = width;
+  height_ = height;
+  pixels_.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+}
+
 void Picture::fill(Colour c) {
   std::fill(pixels_.begin(), pixels_.end(), ToStored(c));
 }

@@ -38,6 +38,10 @@ class Picture {
   std::uint32_t* data() { return pixels_.data(); }
 
   void fill(Colour c);
+  // Makes the picture width x height and leaves its pixels unspecified: the memory it holds
+  // is kept when large enough, so a raster reused for picture after picture is allocated and
+  // first touched once. For a writer that sets every pixel next.
+  void reshape(int width, int height);
 
   // Copies the w x h block at (sx, sy) of src to (dx, dy) of this picture, one for one.
   // Source pixels outside src are not copied; destination pixels outside this picture are

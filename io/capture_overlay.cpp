@@ -2,6 +2,7 @@
 #include "io/capture_overlay.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QShowEvent>
 #include <QTimer>
 #include <QWindow>
@@ -59,11 +60,15 @@ void CaptureOverlay::showEvent(QShowEvent* event) {
 void CaptureOverlay::takeStill() {
   if (!armed_ || !isVisible()) return;
   QWidget* main = targets_.mainWindow;
-  // The still comes from the screen that holds the main window, which the overlay covers.
-  const QRect area = services_.workArea(main);
+  // The still comes from the screen that holds the main window, which the overlay covers:
+  // its work area, or all of it where the overlay is shown full-screen. The screen is asked
+  // for while the main window is shown: a hidden window's screen on Wayland is Qt's first.
+  QScreen* screen = main ? main->screen() : nullptr;
   fullScreen_ = services_.placesWindowsItself();
+  const QRect area = fullScreen_ && screen ? screen->geometry() : services_.workArea(main);
   fullScreenAskedAgain_ = false;
-  if (!fullScreen_) setGeometry(area);
+  // Full-screen too: Qt places a dialog on the screen its geometry lies on.
+  setGeometry(area);
 
   // QDialog::setVisible(false) would end the modal showing; only the window goes away here,
   // to come back on the screen with the still.
@@ -92,7 +97,9 @@ void CaptureOverlay::takeStill() {
 
   // Where the desktop places windows itself, the overlay asks to cover the screen instead.
   if (fullScreen_) {
-    if (main && windowHandle()) windowHandle()->setScreen(main->screen());
+    // The widget's own screen: a window shown with a parent otherwise takes the parent's,
+    // and the hidden main window's is Qt's first on Wayland.
+    if (screen) setScreen(screen);
     setWindowState(windowState() | Qt::WindowFullScreen);
   }
   setAttribute(Qt::WA_DontShowOnScreen, false);

@@ -17,7 +17,8 @@ void Paste::click() {
   // whatever reason, leaves the picture, its size, Undo and the buttons as they were.
   const std::optional<EncodedImage> offered = p_.services.clipboardImageBytes();
   if (!offered) return;
-  const DecodedImage decoded = DecodeImageCompletely(offered->bytes);
+  Picture pasted;
+  const DecodedImage decoded = DecodeImageIntoPicture(offered->bytes, pasted);
   if (decoded.result == DecodedImage::Result::TooLarge) {
     p_.services.showMessage(
         p_.mainWindow,
@@ -31,7 +32,7 @@ void Paste::click() {
     throw std::runtime_error(
         QCoreApplication::translate("huesift::Clipboard", "Unsupported clipboard format")
             .toStdString());
-  take(PictureFromImage(decoded.image));
+  take(std::move(pasted));
 }
 
 void Paste::take(Picture loaded) {

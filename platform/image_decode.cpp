@@ -46,7 +46,7 @@ class WatchedBytes : public QIODevice {
 };
 
 // Generous enough for the largest picture taken; Qt's own default refuses some of them.
-constexpr int kAllocationLimitMiB = 320;
+constexpr int kAllocationLimitMiB = static_cast<int>(kLargestRasterBytes * 5 / 4 / (1024 * 1024));
 
 struct Attempt {
   QImage image;
@@ -55,8 +55,10 @@ struct Attempt {
   bool lookedPastEnd = false;
 };
 
-// format: empty to let Qt tell it by the content, else this format alone.
-Attempt Decode(const QByteArray& bytes, bool stopIfTooLarge, const QByteArray& format) {
+// format: empty to let Qt tell it by the content, else this format alone. into: see
+// DecodeImageCompletely.
+Attempt Decode(const QByteArray& bytes, bool stopIfTooLarge, const QByteArray& format,
+               QImage into = {}) {
   WatchedBytes device(bytes);
   QImageReader reader(&device, format);
   reader.setAutoDetectImageFormat(format.isEmpty());
@@ -64,8 +66,10 @@ Attempt Decode(const QByteArray& bytes, bool stopIfTooLarge, const QByteArray& f
   Attempt attempt;
   attempt.announced = reader.size();
   attempt.format = reader.format();  // asked before reading: afterwards Qt no longer says
-  if (!(stopIfTooLarge && attempt.announced.isValid() && TooLargeForPicture(attempt.announced)))
-    attempt.image = reader.read();
+  if (!(stopIfTooLarge && attempt.announced.isValid() && TooLargeForPicture(attempt.announced))) {
+    attempt.image = std::move(into);
+    if (!reader.read(&attempt.image)) attempt.image = QImage();
+  }
   attempt.lookedPastEnd = device.lookedPastEnd();
   return attempt;
 }
@@ -188,9 +192,9 @@ QSize AnnouncedImageSize(const QByteArray& bytes) {
 namespace {
 
 DecodedImage DecodeCompletelyAs(const QByteArray& bytes, const QByteArray& format,
-                                QByteArray& formatFound) {
+                                QByteArray& formatFound, QImage into) {
   DecodedImage out;
-  Attempt first = Decode(bytes, true, format);
+  Attempt first = Decode(bytes, true, format, std::move(into));
   formatFound = first.format;
   if (first.announced.isValid() && TooLargeForPicture(first.announced)) {
     out.result = DecodedImage::Result::TooLarge;
@@ -226,14 +230,15 @@ DecodedImage DecodeCompletelyAs(const QByteArray& bytes, const QByteArray& forma
 
 }  // namespace
 
-DecodedImage DecodeImageCompletely(const QByteArray& bytes, const QByteArray& formatHint) {
+DecodedImage DecodeImageCompletely(const QByteArray& bytes, const QByteArray& formatHint,
+                                   QImage into) {
   QByteArray found;
-  DecodedImage out = DecodeCompletelyAs(bytes, QByteArray(), found);
+  DecodedImage out = DecodeCompletelyAs(bytes, QByteArray(), found, std::move(into));
   // A format without a signature of its own (TGA, which Qt takes for an icon) is known only
   // by the file's name: read as that format alone, by the same proof.
   if (out.result == DecodedImage::Result::Refused && !formatHint.isEmpty() && found != formatHint &&
       QImageReader::supportedImageFormats().contains(formatHint))
-    out = DecodeCompletelyAs(bytes, formatHint, found);
+    out = DecodeCompletelyAs(bytes, formatHint, found, QImage());
   return out;
 }
 

@@ -7,10 +7,23 @@
 
 namespace huesift {
 
-// Largest picture the program takes in: 32767 pixels on a side (what Qt's painting can
-// address) and 256 MiB as a 32-bit raster.
-bool TooLargeForPicture(QSize size);
+// HUESIFT_FUZZING (the image-decoding fuzz target alone) runs the same code on smaller
+// numbers: a smaller largest picture, whose raster a mutated header would otherwise have
+// allocated and filled under AddressSanitizer for every input, and a shorter probe (below),
+// which Qt's byte-by-byte readers would otherwise read one call per byte. Neither adds
+// coverage; together they kept the fuzzer at a few dozen inputs a second.
+#ifdef HUESIFT_FUZZING
+inline constexpr qint64 kLargestRasterBytes = qint64{4} * 1024 * 1024;
+inline constexpr int kDecodeProbePadding = 4 * 1024;
+#else
 inline constexpr qint64 kLargestRasterBytes = qint64{256} * 1024 * 1024;
+// How many bytes the completeness proof appends when a reader looked past the end.
+inline constexpr int kDecodeProbePadding = 64 * 1024;
+#endif
+
+// Largest picture the program takes in: 32767 pixels on a side (what Qt's painting can
+// address) and kLargestRasterBytes (256 MiB) as a 32-bit raster.
+bool TooLargeForPicture(QSize size);
 
 // The size the bytes' header announces (invalid when it says none), without decoding.
 QSize AnnouncedImageSize(const QByteArray& bytes);
@@ -27,10 +40,11 @@ struct DecodedImage {
 // (the BMP reader fills what is missing from uninitialised memory), so a picture is taken
 // only when it is proven not to depend on bytes that are not there. Works without a display.
 // formatHint (Qt's name, from a file's extension) is tried when the content names no format
-// that reads the bytes.
-DecodedImage DecodeImageCompletely(const QByteArray& bytes, const QByteArray& formatHint = {});
-
-// How many bytes the completeness proof appends when a reader looked past the end.
-inline constexpr int kDecodeProbePadding = 64 * 1024;
+// that reads the bytes. into, when given, is where the decoding goes if its size and format
+// are what the reader produces: Qt's readers then write into its memory (a picture's own
+// raster wrapped as an RGB32 image takes a PNG or JPEG without a copy). Otherwise the image
+// is a new one.
+DecodedImage DecodeImageCompletely(const QByteArray& bytes, const QByteArray& formatHint = {},
+                                   QImage into = {});
 
 }  // namespace huesift

@@ -4,6 +4,8 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "platform/screen_ratio.h"
+
 namespace huesift {
 
 QPolygon DottedOutline(const QRect& r) {
@@ -34,7 +36,7 @@ void OutlineLayer::setMapping(std::function<QPointF(QPoint)> pictureToLayer) {
 }
 
 QPointF OutlineLayer::onLayer(QPoint pixel) const {
-  return map_ ? map_(pixel) : QPointF(pixel) / devicePixelRatioF();
+  return map_ ? map_(pixel) : QPointF(pixel) / ScreenPixelRatio(this);
 }
 
 QRect OutlineLayer::widgetRect(const QRect& pictureRect) const {
@@ -67,7 +69,7 @@ void OutlineLayer::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   // The dots go on screen pixels, one per picture pixel, lined up with the picture: the
   // painter works in device pixels from the picture's corner.
-  const qreal ratio = devicePixelRatioF();
+  const qreal ratio = ScreenPixelRatio(this);
   const QPointF corner = onLayer(QPoint(0, 0)) * ratio;
   painter.setWorldTransform(QTransform::fromTranslate(corner.x(), corner.y()) *
                             QTransform::fromScale(1 / ratio, 1 / ratio));

@@ -12,6 +12,7 @@
 #include <cmath>
 
 #include "platform/outline_layer.h"
+#include "platform/screen_ratio.h"
 
 namespace huesift {
 namespace {
@@ -27,6 +28,10 @@ PictureControl::PictureControl(QWidget* parent) : QWidget(parent) {
   setMouseTracking(true);
 }
 
+qreal PictureControl::ratio() const {
+  return ScreenPixelRatio(this);
+}
+
 Picture& PictureControl::canvas() {
   if (raster_.empty()) {
     raster_ = Picture(displayWidth(), displayHeight(), kWhite);
@@ -35,9 +40,16 @@ Picture& PictureControl::canvas() {
   return raster_;
 }
 
-void PictureControl::setPicture(Picture picture) {
-  raster_ = std::move(picture);
+void PictureControl::setPicture(const Picture& picture) {
+  raster_ = picture;
   // The new picture is painted over whatever outlines the old one carried.
+  outlines_.clear();
+  update();
+  emit extentChanged();
+}
+
+void PictureControl::setPicture(Picture&& picture) {
+  raster_ = std::move(picture);
   outlines_.clear();
   update();
   emit extentChanged();
@@ -52,6 +64,11 @@ void PictureControl::clear() {
 
 void PictureControl::changed() {
   update();
+}
+
+void PictureControl::changedRows(int first, int last) {
+  if (first > last) std::swap(first, last);
+  if (first < last) update(widgetRect(QRect(0, first, displayWidth(), last - first)));
 }
 
 void PictureControl::setDisplaySize(QSize size) {

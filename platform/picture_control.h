@@ -28,10 +28,16 @@ class PictureControl : public QWidget {
   const Picture& picture() const { return raster_; }
   // Drawing access: creates a white raster of the displayed size when there is none.
   Picture& canvas();
-  void setPicture(Picture picture);  // replaces the raster (content and pixel size)
-  void clear();                      // no raster any more
+  // Replaces the raster (content and pixel size). A copy goes into the raster's own memory
+  // when it is large enough, as the undo copy of every run is: no fresh 33 MB for a 4K
+  // picture to be allocated and first touched.
+  void setPicture(const Picture& picture);
+  void setPicture(Picture&& picture);
+  void clear();  // no raster any more
   // Call after changing pixels through canvas() so the screen follows.
   void changed();
+  // The same for rows first..last-1 alone (in either order): only they are painted again.
+  void changedRows(int first, int last);
 
   // The displayed size, in picture pixels: the part of the raster that is shown and that
   // Process walks. Sizing the control leaves the raster as it is.
@@ -75,7 +81,8 @@ class PictureControl : public QWidget {
   void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
-  qreal ratio() const { return devicePixelRatioF(); }
+  // Screen pixels per logical pixel: the screen's real ratio, not Qt's rounded one.
+  qreal ratio() const;
   QPointF pixelShift() const;
   QPointF pointerPosition(const QMouseEvent* event) const;
   void fitWidgetToDisplaySize();

@@ -68,20 +68,27 @@ QByteArray FormatOfSuffix(const QString& suffix) {
 
 std::optional<Picture> DecodePictureFileBytes(const QByteArray& bytes, QString& reason,
                                               const QByteArray& name) {
+  Picture picture;
+  if (DecodePictureFileBytesInto(bytes, picture, reason, name)) return picture;
+  return std::nullopt;
+}
+
+bool DecodePictureFileBytesInto(const QByteArray& bytes, Picture& picture, QString& reason,
+                                const QByteArray& name) {
   const QByteArray file = name.mid(name.lastIndexOf('/') + 1);
   const qsizetype dot = file.lastIndexOf('.');
   const QByteArray hint =
       dot < 0 ? QByteArray() : FormatOfSuffix(QString::fromLatin1(file.mid(dot + 1)));
-  const DecodedImage decoded = DecodeImageCompletely(bytes, hint);
+  const DecodedImage decoded = DecodeImageIntoPicture(bytes, picture, hint);
   switch (decoded.result) {
     case DecodedImage::Result::Complete:
-      return PictureFromImage(decoded.image);
+      return true;
     case DecodedImage::Result::TooLarge:
       reason = QCoreApplication::translate("huesift::PictureFiles",
                                            "the picture is %1 x %2 pixels, too large")
                    .arg(decoded.size.width())
                    .arg(decoded.size.height());
-      return std::nullopt;
+      return false;
     case DecodedImage::Result::Refused:
       break;
   }
@@ -89,7 +96,7 @@ std::optional<Picture> DecodePictureFileBytes(const QByteArray& bytes, QString& 
                ? QCoreApplication::translate("huesift::PictureFiles", "the file is empty")
                : QCoreApplication::translate("huesift::PictureFiles",
                                              "not a picture in a format Huesift reads, or damaged");
-  return std::nullopt;
+  return false;
 }
 
 std::optional<Picture> ReadPictureFile(const QByteArray& path, Streams streams, QString& reason) {

@@ -30,6 +30,10 @@ std::optional<Picture> ReadPictureFile(const QString& path, QString& reason);
 // name, when there is one, gives the format that bytes without a signature (TGA) are in.
 std::optional<Picture> DecodePictureFileBytes(const QByteArray& bytes, QString& reason,
                                               const QByteArray& name = {});
+// The same into picture's own memory, reused when large enough (the batch mode keeps one
+// raster per thread); false, with the reason, on failure, leaving picture unspecified.
+bool DecodePictureFileBytesInto(const QByteArray& bytes, Picture& picture, QString& reason,
+                                const QByteArray& name = {});
 
 // A format Save writes: Qt's name for it and the dialog's filter ("PNG picture (*.png)").
 struct SaveFormat {

@@ -3,6 +3,8 @@
 
 #include <utility>
 
+class QScreen;
+
 #include "platform/services.h"
 
 namespace huesift {
@@ -36,7 +38,10 @@ class QtServices : public Services {
   std::optional<QCursor> loadCursorFile(const QString& fileName) override;
 
  private:
+  QImage portalStill(QScreen* screen, const QRect& area);
+
   QString programDirectory_;
+  bool resampleNoticeGiven_ = false;
 };
 
 }  // namespace huesift

@@ -4,12 +4,15 @@
 // screenshot portal.
 #include <QGuiApplication>
 #include <QPixmap>
+#include <QProcess>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QWidget>
 #include <cmath>
 #include <stdexcept>
 
 #include "platform/qt_services.h"
+#include "platform/screen_ratio.h"
 #include "platform/screenshot_portal.h"
 
 namespace huesift {
@@ -70,26 +73,73 @@ bool AllOneColour(const QImage& image) {
   return true;
 }
 
-// The portal's picture shows the whole desktop, every screen where it lies.
-QImage PortalStill(QScreen* screen, const QRect& area) {
-  const QImage desktop = PortalScreenshot();
-  const QRect all = screen->virtualGeometry();
-  const QImage still = Part(desktop, DeviceRect(area, all, qreal(desktop.width()) / all.width(),
-                                                qreal(desktop.height()) / all.height()));
-  if (still.isNull())
-    throw std::runtime_error(
-        QCoreApplication::translate("huesift::Screen", "the screenshot portal's picture is empty")
-            .toStdString());
-  return still;
+// How long grim may take to read one screen.
+constexpr int kOutputGrabTimeoutMs = 10000;
+
+// One Wayland output in its own pixels, read by grim through the compositor's screen-copy
+// protocol; nothing where grim or the protocol is missing.
+QImage OutputPixels(const QString& output) {
+  const QString grim = QStandardPaths::findExecutable(QStringLiteral("grim"));
+  if (grim.isEmpty() || output.isEmpty()) return {};
+  QProcess process;
+  process.start(grim, {QStringLiteral("-t"), QStringLiteral("ppm"), QStringLiteral("-o"), output,
+                       QStringLiteral("-")});
+  if (!process.waitForFinished(kOutputGrabTimeoutMs) ||
+      process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+    process.kill();
+    process.waitForFinished(1000);
+    return {};
+  }
+  QImage image;
+  image.loadFromData(process.readAllStandardOutput(), "PPM");
+  return image;
 }
 
 }  // namespace
 
+// The portal's picture shows the whole desktop, every screen where it lies, at the highest
+// scale of them all: a screen of a lower scale comes out resampled. That screen is then read
+// on its own where the compositor lets us, and else resampled to its own pixels, which the
+// user is told once.
+QImage QtServices::portalStill(QScreen* screen, const QRect& area) {
+  const QImage desktop = PortalScreenshot();
+  const QRect all = screen->virtualGeometry();
+  const qreal scaleX = qreal(desktop.width()) / all.width();
+  const qreal scaleY = qreal(desktop.height()) / all.height();
+  QImage still = Part(desktop, DeviceRect(area, all, scaleX, scaleY));
+  if (still.isNull())
+    throw std::runtime_error(
+        QCoreApplication::translate("huesift::Screen", "the screenshot portal's picture is empty")
+            .toStdString());
+  const QRect screenArea = screen->geometry();
+  const qreal ratio = ScreenPixelRatio(screen);
+  const QSize own = DeviceRect(area, screenArea, ratio, ratio).size();
+  if (still.size() == own || std::abs(scaleX - ratio) * screenArea.width() < 1) return still;
+
+  const QImage output = OutputPixels(screen->name());
+  if (!output.isNull() && std::abs(output.width() - screenArea.width() * ratio) < 2) {
+    const QImage part =
+        Part(output, DeviceRect(area, screenArea, qreal(output.width()) / screenArea.width(),
+                                qreal(output.height()) / screenArea.height()));
+    if (part.size() == own) return part;
+  }
+  if (!resampleNoticeGiven_) {
+    resampleNoticeGiven_ = true;
+    showMessage(nullptr, QCoreApplication::translate(
+                             "huesift::Screen",
+                             "This screen can be captured only resampled: the desktop's "
+                             "screenshot service takes it at another scale, so the picture is "
+                             "not exactly the screen's pixels."));
+  }
+  return still.scaled(own, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
 QRect QtServices::workArea(const QWidget* window) {
   QScreen* screen = ScreenOf(window);
   if (!screen) return QRect(0, 0, 800, 600);
-  // Where the desktop places windows itself the overlay covers the whole screen.
-  return placesWindowsItself() ? screen->geometry() : screen->availableGeometry();
+  // Wayland tells programs no work area. An X11 program on a Wayland desktop (XWayland) is
+  // told one by the X server, as the desktop's window manager publishes it.
+  return WaylandPlatform() ? screen->geometry() : screen->availableGeometry();
 }
 
 bool QtServices::placesWindowsItself() {
@@ -97,11 +147,14 @@ bool QtServices::placesWindowsItself() {
 }
 
 QImage QtServices::grabScreen(const QWidget* window, const QRect& area) {
-  QScreen* screen = ScreenOf(window);
+  // The screen under the area: the window may be hidden by now, and a hidden window's
+  // screen on Wayland is Qt's first.
+  QScreen* screen = QGuiApplication::screenAt(area.center());
+  if (!screen) screen = ScreenOf(window);
   if (!screen)
     throw std::runtime_error(
         QCoreApplication::translate("huesift::Screen", "there is no screen").toStdString());
-  if (WaylandPlatform()) return PortalStill(screen, area);
+  if (WaylandPlatform()) return portalStill(screen, area);
   auto fromX = [&] {
     // The pixmap holds the screen's own device pixels; its image shares them.
     const QImage whole = screen->grabWindow(0).toImage();
@@ -120,7 +173,7 @@ QImage QtServices::grabScreen(const QWidget* window, const QRect& area) {
   // server, and black or nothing where the desktop's own windows are: the portal sees them
   // all. The X server's picture stands in only when there is no portal and it shows something.
   try {
-    return PortalStill(screen, area);
+    return portalStill(screen, area);
   } catch (const std::runtime_error&) {
     const QImage still = fromX();
     if (still.isNull() || AllOneColour(still)) throw;

@@ -51,8 +51,9 @@ class Services {
   virtual std::optional<std::pair<QString, QString>> chooseFileToSave(
       QWidget* parent, const QString& suggested, const QStringList& filters) = 0;
 
-  // True where the desktop, not the program, places windows (Wayland): the capture overlay is
-  // then shown full-screen and covers the whole screen rather than the work area.
+  // True where the desktop, not the program, places windows (Wayland, XWayland too): the
+  // capture overlay is then shown full-screen and covers the whole screen rather than the
+  // work area.
   virtual bool placesWindowsItself() { return false; }
   // What the screen that holds window shows under area (Qt's logical coordinates, as from
   // workArea), one image pixel per device pixel. Throws std::runtime_error with a short

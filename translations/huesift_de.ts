@@ -640,6 +640,10 @@ Aufruffehler.
         <translation>der Bildschirm kann nicht gelesen werden</translation>
     </message>
     <message>
+        <source>This screen can be captured only resampled: the desktop&apos;s screenshot service takes it at another scale, so the picture is not exactly the screen&apos;s pixels.</source>
+        <translation>Dieser Bildschirm lässt sich nur umgerechnet aufnehmen: Der Bildschirmfoto-Dienst der Arbeitsumgebung nimmt ihn in einer anderen Skalierung auf, daher ist das Bild nicht genau die Pixel des Bildschirms.</translation>
+    </message>
+    <message>
         <source>the screenshot portal is not running</source>
         <translation>das Bildschirmfoto-Portal läuft nicht</translation>
     </message>

@@ -164,9 +164,11 @@ class Desktop:
     background, pipewire and the portals, and the tools that read the screen and the windows;
     everything it started ends when it closes."""
 
-    def __init__(self, args):
+    def __init__(self, args, name=None):
+        """name: a folder of its own in the session's, for a second desktop in one test."""
         self.args = args
-        self.dir = args.dir
+        self.dir = os.path.join(args.dir, name) if name else args.dir
+        os.makedirs(self.dir, exist_ok=True)
         self.processes = []
         run = os.path.join(self.dir, "run")
         home = os.path.join(self.dir, "home")
@@ -217,17 +219,30 @@ class Desktop:
 
     # ---- the compositor and the portal ----
 
-    def start(self, pattern_rows):
-        """Starts the session with the picture as the desktop's background, one picture pixel
-        per screen pixel; what it shows is then compared with self.background."""
+    def start(self, pattern_rows, mode=OUTPUT, scale=1, second=None):
+        """Starts the session on one output of mode (screen pixels) at scale, with the picture
+        as the desktop's background; at scale 1 it is shown one picture pixel per screen pixel
+        and what the screen shows is then compared with self.background. second: (mode,
+        scale, picture) of a second output, HEADLESS-2, right of the first."""
         self.background = Frame.of(pattern_rows)
-        background = os.path.join(self.dir, "pattern.png")
-        with open(background, "wb") as f:
-            f.write(encode_png(pattern_rows))
+        self.mode, self.scale = mode, scale
+        self.outputs = {"HEADLESS-1": dict(origin=(0, 0), mode=mode, scale=scale)}
+        self.current = "HEADLESS-1"  # the output that screen(), the pointer and Huesift use
+        outputs = [("HEADLESS-1", mode, scale, pattern_rows)]
+        if second:
+            self.env["WLR_HEADLESS_OUTPUTS"] = "2"
+            outputs.append(("HEADLESS-2",) + tuple(second))
+            self.outputs["HEADLESS-2"] = dict(origin=(round(mode[0] / scale), 0),
+                                              mode=second[0], scale=second[1])
         config = os.path.join(self.dir, "sway.cfg")
         with open(config, "w") as f:
-            f.write("output HEADLESS-1 resolution %dx%d position 0 0 bg %s center\n"
-                    % (OUTPUT + (background,)))
+            for name, size, factor, rows in outputs:
+                background = os.path.join(self.dir, "pattern-%s.png" % name)
+                with open(background, "wb") as picture:
+                    picture.write(encode_png(rows))
+                origin = self.outputs[name]["origin"]
+                f.write("output %s resolution %dx%d position %d %d scale %s bg %s center\n"
+                        % ((name,) + size + origin + (factor, background)))
             f.write("default_border none\ndefault_floating_border none\n")
             # The pointer is drawn into the screen's picture; it goes once it rests.
             f.write("seat seat0 hide_cursor 200\n")
@@ -247,6 +262,15 @@ class Desktop:
         self.spawn(["/usr/libexec/xdg-desktop-portal-wlr"], "xdpw")
         wait_for("the wlroots portal", lambda: self.on_bus("org.freedesktop.impl.portal.desktop.wlr"))
         self.start_portal()
+
+    def set_scale(self, scale):
+        """The output's scale, which the programs on it see at once."""
+        self.tool("swaymsg", "output HEADLESS-1 scale %s" % scale)
+        self.scale = scale
+        self.outputs["HEADLESS-1"]["scale"] = scale
+        wait_for("the output at scale %s" % scale, lambda: any(
+            o["name"] == "HEADLESS-1" and o["scale"] == scale for o in
+            json.loads(self.tool("swaymsg", "-t", "get_outputs").stdout)))
 
     def start_portal(self):
         self.portal = self.spawn(["/usr/libexec/xdg-desktop-portal"], "xdp")
@@ -286,9 +310,15 @@ class Desktop:
         return next((w for w in self.windows() if w.get("name") == title and
                      (kind is None or w.get("type") == kind)), None)
 
-    def screen(self):
-        """The screen as grim reads it."""
-        data = self.tool("grim", "-t", "ppm", "-").stdout
+    def layout(self):
+        """The logical size of the whole desktop, every output where it lies."""
+        return tuple(max(o["origin"][i] + o["mode"][i] / o["scale"] for o in self.outputs.values())
+                     for i in (0, 1))
+
+    def screen(self, output=None):
+        """An output's own screen pixels (the current output's unless named), as grim reads
+        them."""
+        data = self.tool("grim", "-t", "ppm", "-o", output or self.current, "-").stdout
         magic, width, height, depth, pixels = data.split(maxsplit=4)
         check(magic == b"P6" and depth == b"255", "unexpected grim output")
         frame = Frame(int(width), int(height), pixels)
@@ -315,12 +345,18 @@ class Frame:
         return tuple(self.row(y, x, x + 1))
 
     def __eq__(self, other):
-        return (self.width, self.height, self.data) == (other.width, other.height, other.data)
+        return isinstance(other, Frame) and \
+            (self.width, self.height, self.data) == (other.width, other.height, other.data)
 
 
 class Pointer:
     def __init__(self, desktop):
-        self.process = subprocess.Popen([desktop.args.pointer, str(OUTPUT[0]), str(OUTPUT[1])],
+        # Positions are screen pixels of the desktop's current output; the pointer goes to a
+        # pixel's centre, which stays in the pixel whatever the scale turns it into in the
+        # desktop's logical coordinates, fine steps of which the pointer is given.
+        self.desktop = desktop
+        self.process = subprocess.Popen([desktop.args.pointer, str(POINTER_STEPS),
+                                         str(POINTER_STEPS)],
                                         env=desktop.env, stdin=subprocess.PIPE,
                                         stdout=subprocess.PIPE, text=True)
         desktop.processes.append(self.process)
@@ -332,7 +368,11 @@ class Pointer:
         check(self.process.stdout.readline().strip() == "ok", "the pointer refused " + command)
 
     def move(self, point):
-        self.send("move %d %d" % point)
+        output = self.desktop.outputs[self.desktop.current]
+        layout = self.desktop.layout()
+        logical = [output["origin"][i] + (point[i] + 0.5) / output["scale"] for i in (0, 1)]
+        self.send("move %d %d" % tuple(round(logical[i] / layout[i] * POINTER_STEPS)
+                                       for i in (0, 1)))
         time.sleep(0.03)
 
     def click(self, point, button=1):
@@ -350,6 +390,9 @@ class Pointer:
                        start[1] + (end[1] - start[1]) * i // steps))
         self.send("release 1")
 
+
+# Pointer positions are sent as fractions of the desktop in this many steps.
+POINTER_STEPS = 1 << 20
 
 LAST_SCREEN = []
 
@@ -397,7 +440,11 @@ class Huesift:
             *self.at((5, 10))) == TOOLBAR_COLOUR)
 
     def at(self, point):
-        return self.origin[0] + point[0], self.origin[1] + point[1]
+        """The screen pixel of the current output at a point of the main window (logical
+        pixels)."""
+        output = self.desktop.outputs[self.desktop.current]
+        return tuple(int((self.origin[i] - output["origin"][i] + point[i]) * output["scale"])
+                     for i in (0, 1))
 
     def messages(self):
         with open(self.log, encoding="utf-8", errors="replace") as log:
@@ -419,8 +466,11 @@ class Huesift:
             # sway's window manager for XWayland now and then maps an X11 window that asks to
             # be full-screen as a floating window of the screen's size at its corner: the
             # same screen pixels. A Wayland window must be full-screen.
+            output = desktop.outputs[desktop.current]
             return w.get("fullscreen_mode") or (self.display and w["rect"] == dict(
-                x=0, y=0, width=OUTPUT[0], height=OUTPUT[1]))
+                x=output["origin"][0], y=output["origin"][1],
+                width=round(output["mode"][0] / output["scale"]),
+                height=round(output["mode"][1] / output["scale"])))
         return wait_for("the overlay full-screen", lambda: next(
             (w for w in desktop.windows()
              if w.get("name") == "Huesift capture" and covering(w)), None))

@@ -86,6 +86,10 @@ class FakeServices : public Services {
     return saveAnswer;
   }
 
+  // Whether the desktop places windows itself (Wayland, XWayland): the overlay goes full-screen.
+  bool placesWindows = false;
+  bool placesWindowsItself() override { return placesWindows; }
+
   // The screen in device pixels at a ratio of 1 (a plain white desktop when none is set);
   // grabFailure makes the grab fail with it.
   QImage screen;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QFontMetrics>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -66,6 +67,36 @@ TEST(HelpWindow, PicturesSitBesideTheirTopics) {
   const QRect line18 =
       help.helpText->cursorRect(QTextCursor(help.helpText->document()->findBlockByNumber(17)));
   EXPECT_EQ(help.helpText->y() + line18.top() - 4, help.undoIcon->y());
+}
+
+TEST(HelpWindow, OnAScreenTooSmallThePageScrollsAndOkStaysInTheWindow) {
+  HelpWindow help;
+  help.fitTo(QRect(0, 0, 960, 500), QMargins(2, 20, 2, 2));
+  EXPECT_LE(help.height(), 500 - 22);
+  EXPECT_TRUE(help.rect().contains(help.okButton->geometry()));
+  EXPECT_EQ(help.okButton->geometry().bottom(), help.height() - 3);
+  // Placed with its frame inside the area (move() places a window's frame).
+  EXPECT_TRUE(help.pos().y() >= 0 && help.pos().y() + 22 + help.height() <= 500);
+  help.show();
+  // The whole page can be reached: scrolled to the end, the last picture is in view.
+  QScrollBar* bar = help.pageArea->verticalScrollBar();
+  ASSERT_TRUE(bar->isVisible());
+  bar->setValue(bar->maximum());
+  const QRect quit(help.quitIcon->mapTo(help.pageArea->viewport(), QPoint(0, 0)),
+                   help.quitIcon->size());
+  EXPECT_TRUE(help.pageArea->viewport()->rect().contains(quit));
+  // The help text is never cut at the right: no scrolling sideways is needed.
+  EXPECT_FALSE(help.pageArea->horizontalScrollBar()->isVisible());
+  QTest::mouseClick(help.okButton, Qt::LeftButton);
+  EXPECT_FALSE(help.isVisible());
+}
+
+TEST(HelpWindow, WhereItFitsItKeepsItsSizeAndNeedsNoScrolling) {
+  HelpWindow help;
+  help.fitTo(QRect(0, 0, 1920, 1080), QMargins(2, 20, 2, 2));
+  EXPECT_EQ(help.size(), QSize(568, 617));
+  EXPECT_EQ(help.okButton->geometry(), QRect(247, 590, 75, 25));
+  EXPECT_EQ(help.pageArea->geometry(), QRect(0, 0, 568, 590));
 }
 
 }  // namespace

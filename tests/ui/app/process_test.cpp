@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Process, Stop, the gauge and the busy gate, driven through the toolbar.
+#include <QPaintEvent>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 #include "app/gauge.h"
 #include "colours/retained_color_list.h"
@@ -276,6 +279,43 @@ TEST_F(ProcessTest, AnErrorInsideARunIsReportedAndLeavesTheWindowUsable) {
   EXPECT_EQ(picture(), original);
   click(window->processButton);  // and the next run goes through
   EXPECT_EQ(picture().pixel(0, 119), kWhite);
+}
+
+// The paint events the picture gets, each with the pump it came in.
+class PaintLog : public QObject {
+ public:
+  explicit PaintLog(const FakeServices& fake) : fake_(fake) {}
+  std::vector<std::pair<int, QRect>> paints;
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint)
+      paints.emplace_back(fake_.pumps, static_cast<QPaintEvent*>(event)->rect());
+    return false;
+  }
+
+ private:
+  const FakeServices& fake_;
+};
+
+// Each pump shows the rows walked since the one before, not the whole picture again: at 4K
+// the whole picture 44 times over made a run wait several times as long as its walk.
+TEST_F(ProcessTest, EachPumpPaintsOnlyTheRowsWalkedSinceTheOneBefore) {
+  givePicture(Filled(40, 180, kOrange));
+  PaintLog log(fake);
+  window->picture->installEventFilter(&log);
+  click(window->processButton);
+  window->picture->removeEventFilter(&log);
+
+  ASSERT_EQ(fake.pumps, 5);  // before rows 0, 50, 100 and 150, and the finish's
+  int checked = 0;
+  for (const auto& [pump, rect] : log.paints) {
+    if (pump < 2 || pump > 4) continue;
+    const QRect walked = window->picture->widgetRect(QRect(0, 50 * (pump - 2), 40, 50));
+    EXPECT_TRUE(walked.contains(rect))
+        << "pump " << pump << " painted rows " << rect.top() << ".." << rect.bottom();
+    ++checked;
+  }
+  EXPECT_GE(checked, 3);
+  EXPECT_EQ(picture(), Filled(40, 180, kWhite));
 }
 
 }  // namespace

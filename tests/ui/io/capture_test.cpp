@@ -3,6 +3,7 @@
 // capture leaves and the ways it can end without a picture.
 #include <QApplication>
 #include <QMouseEvent>
+#include <QScreen>
 #include <functional>
 
 #include "tests/ui/main_window_fixture.h"
@@ -121,6 +122,23 @@ TEST_F(CaptureTest, DraggedRectangleOfTheScreenBecomesThePicture) {
   EXPECT_FALSE(window->fillButton->isChecked());
   EXPECT_FALSE(window->undoPicture->hasRaster());
   EXPECT_EQ(window->undoPicture->displaySize(), QSize(180, 110));
+}
+
+// As an X11 program on a Wayland desktop (XWayland): the main window keeps to the work area
+// the X server tells, and the overlay, shown full-screen, takes the still of the whole screen.
+TEST_F(CaptureTest, WhereTheDesktopPlacesWindowsTheStillCoversTheWholeScreen) {
+  fake.placesWindows = true;
+  EXPECT_EQ(window->state.workAreaWidth, kWorkArea.width());
+  EXPECT_EQ(window->state.workAreaHeight, kWorkArea.height());
+  fake.onModal = [&](QDialog*) {
+    for (int i = 0; i < 20 && fake.grabs.empty(); ++i) QCoreApplication::processEvents();
+    overlay->reject();
+  };
+  click(window->captureButton);
+  ASSERT_EQ(fake.grabs.size(), 1u);
+  EXPECT_EQ(fake.grabs[0].second, window->screen()->geometry());
+  EXPECT_NE(fake.grabs[0].second, kWorkArea);
+  EXPECT_TRUE(window->isVisible());
 }
 
 TEST_F(CaptureTest, ClickOrRightDragGivesAnEmptyPictureWithTheToolsOff) {

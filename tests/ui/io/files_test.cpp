@@ -139,8 +139,8 @@ class Save : public FilesTest, public ::testing::WithParamInterface<SaveCase> {}
 
 // Pictures of 2, about 200 and thousands of colours (stored differently), none of them grey
 // (a grey or black-and-white form must not pass), and of 257 colours of which the first rows
-// hold 256 (one more than a palette), with recorded areas inside the raster and reaching past
-// it, saved through the window and checked against the file read pixel by pixel.
+// hold 256 greys (one more than a palette), with recorded areas inside the raster and reaching
+// past it, saved through the window and checked against the file read pixel by pixel.
 void SaveAndReadBack(FilesTest& t, const QString& name, const QString& filter,
                      const QByteArray& format) {
   std::mt19937 rng(5);

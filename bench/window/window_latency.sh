@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# How long the window keeps its user waiting, on a private Xvfb screen of 3840x2160 with a
+# screenshot-like 3840x2160 PNG: Paste (the file held on the clipboard by xclip) and Open
+# until the picture is painted, Process with 64 retained colours until the result is painted
+# (without the fixed 500 ms pause), and the cold start against a minimal Qt Widgets window.
+# Prints medians of REPEATS runs and each figure's target. Needs Xvfb and xclip.
+#   bench/window/window_latency.sh [BUILD] [REPEATS]
+set -euo pipefail
+build=$(cd "${1:-build}" && pwd)
+repeats=${2:-5}
+for tool in Xvfb xclip; do
+  command -v "$tool" >/dev/null || { echo "$tool is not installed" >&2; exit 1; }
+done
+
+work=$(mktemp -d)
+xvfb=
+clip=
+cleanup() {
+  [ -n "$clip" ] && kill "$clip" 2>/dev/null || true
+  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 3840x2160x24 -br -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+export DISPLAY=":$(head -n1 "$work/display")"
+export QT_QPA_PLATFORM=xcb
+mkdir -m 700 "$work/runtime"
+export XDG_RUNTIME_DIR="$work/runtime"
+
+"$build/bench/huesift_screenshots" 1 "$work" 3840 2160
+picture="$work/shot-000.png"
+xclip -selection clipboard -t image/png -i "$picture" -loops 0 >/dev/null 2>&1 &
+clip=$!
+sleep 0.3
+
+# The program finds its cursors in the working directory or beside itself.
+cd "$build"
+"$build/bench/huesift_window_bench" --in-window "$picture" "$repeats"
+"$build/bench/huesift_window_bench" --cold-start "$repeats" "$build/huesift" \
+  "$build/bench/huesift_minimal_window"

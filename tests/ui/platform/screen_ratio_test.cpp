@@ -1,0 +1,33 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The screen's real scale from an output's mode and its logical size, as a Wayland
+// compositor tells them.
+#include "platform/screen_ratio.h"
+
+#include <gtest/gtest.h>
+
+namespace huesift::test {
+namespace {
+
+TEST(OutputRatio, WholeAndFractionalScalesComeOutExact) {
+  EXPECT_EQ(OutputRatio({1280, 800}, {1280, 800}), 1.0);
+  EXPECT_EQ(OutputRatio({2560, 1600}, {2048, 1280}), 1.25);
+  EXPECT_EQ(OutputRatio({1920, 1200}, {1280, 800}), 1.5);
+  EXPECT_EQ(OutputRatio({1920, 1080}, {960, 540}), 2.0);
+}
+
+TEST(OutputRatio, ARoundedLogicalSizeGivesTheScaleItWasRoundedFrom) {
+  // 1920 / 1.75 = 1097.14, which the compositor tells as 1097.
+  EXPECT_EQ(OutputRatio({1920, 1080}, {1097, 617}), 1.75);
+  // A scale between the steps of 1/120 is kept as measured, not moved to the nearest step.
+  const qreal odd = OutputRatio({1920, 1080}, {1444, 812});
+  EXPECT_NEAR(odd, 1920.0 / 1444, 1e-9);
+}
+
+TEST(OutputRatio, AnOutputOnItsSideAndNothingMeasurable) {
+  EXPECT_EQ(OutputRatio({1920, 1200}, {800, 1280}), 1.5);
+  EXPECT_EQ(OutputRatio({0, 0}, {1280, 800}), 1.0);
+  EXPECT_EQ(OutputRatio({1920, 1200}, {0, 0}), 1.0);
+}
+
+}  // namespace
+}  // namespace huesift::test
