@@ -82,7 +82,7 @@ int main(int argc, char** argv) {
       std::printf("huesift %s\n", HUESIFT_VERSION);
       return 0;
     case CommandLine::Mode::UsageError:
-      std::fprintf(stderr, "huesift: %s\n\n%s", line.error.c_str(), huesift::UsageText().c_str());
+      std::fputs(huesift::UsageErrorMessage(line.error).c_str(), stderr);
       return 2;
     case CommandLine::Mode::Batch: {
       // The image libraries write their own complaints to standard error ("libpng error:

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QResizeEvent>
 #include <QShowEvent>
 #include <utility>
@@ -137,7 +138,13 @@ bool MainWindow::event(QEvent* event) {
 void MainWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   toolbar->resize(width(), toolbar->height());  // docked along the top edge
-  bandLayer->setGeometry(rect());
+  placePictureView();
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+  // A key that the widget with the focus had no use for: the arrows and the Page keys scroll
+  // the picture.
+  if (!pictureView->scrollByKey(event)) QWidget::keyPressEvent(event);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -17,6 +17,7 @@
 #include "engine/working_state.h"
 #include "platform/outline_layer.h"
 #include "platform/picture_control.h"
+#include "platform/picture_view.h"
 #include "platform/services.h"
 #include "platform/window_states.h"
 
@@ -50,6 +51,7 @@ class MainWindow : public QWidget, private WindowStates {
   WorkingState state;
   Services& services;
 
+  PictureView* pictureView = nullptr;      // scrolls the working picture below the toolbar
   PictureControl* picture = nullptr;       // the working picture
   PictureControl* sampleSquare = nullptr;  // the 9 x 9 pixels around a sampling click
   PictureControl* blankPicture = nullptr;  // white, hidden
@@ -167,6 +169,7 @@ class MainWindow : public QWidget, private WindowStates {
  protected:
   void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   bool event(QEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
@@ -191,6 +194,7 @@ class MainWindow : public QWidget, private WindowStates {
   void connectSignals();
   void connectTick(QAction* item, void (MainWindow::*handler)());
   void fitToWorkArea();
+  void placePictureView();
   void fitFrameTo(const QRect& area);
   // Shows a window of a toolbar button (capture overlay, help) with the gate closed, so
   // clicks queued before it cannot open another window inside it.

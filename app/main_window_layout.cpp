@@ -39,21 +39,29 @@ void MainWindow::buildLayout() {
   move(125, 118);
   resize(792, 545);
 
-  // Created first, so the toolbar and the strips lie above them.
-  picture = MakePicture(this, "picture", {-1, 28, 794, 518}, true);
+  // Created first, so the toolbar and the strips lie above them. The working picture lies in
+  // a view that scrolls it when it is larger than the space below the toolbar; unscrolled,
+  // it sits where it would without the view.
+  pictureView = new PictureView(this);
+  pictureView->setObjectName("pictureView");
+  placePictureView();
+  picture = MakePicture(pictureView->sheet(), "picture", {0, 0, 794, 518}, true);
+  pictureView->setPicture(picture);
+  // The arrows and Page keys scroll the picture from the start; Tab still walks the toolbar.
+  pictureView->setFocus(Qt::OtherFocusReason);
   blankPicture = MakePicture(this, "blankPicture", {-1, 28, 794, 518}, false);
   blankPicture->setPicture(Picture(794, 518, kWhite));
   sampleSquare = MakePicture(this, "sampleSquare", {-1, 28, 9, 9}, false);
   copyScratch = MakePicture(this, "copyScratch", {-1, 28, 1, 1}, false);
   undoPicture = MakePicture(this, "undoPicture", {-1, 28, 105, 105}, false);
-  // Over the pictures, under the toolbar and the colour box; the band drawn on it reaches
-  // past the picture's edge, as far as the user drags.
+  // Over the visible part of the picture, under the toolbar and the colour box; the band
+  // drawn on it reaches past the picture's edge, as far as the user drags in the view.
   bandLayer = new OutlineLayer(this);
   bandLayer->setObjectName("bandLayer");
-  bandLayer->setGeometry(rect());
   bandLayer->setMapping([this](QPoint pixel) {
     return bandLayer->mapFrom(this, picture->mapTo(this, picture->positionOf(pixel)));
   });
+  pictureView->addOverlay(bandLayer);
 
   toolbarKeys_ = BuildToolbar(*this);
   toolbarBottomLine = MakeStrip(this, "toolbarBottomLine", {-3, 27, 798, 2});
@@ -112,6 +120,12 @@ void MainWindow::fitToWorkArea() {
   toolbarBottomLine->resize(area.width(), toolbarBottomLine->height());
   toolbarTopLine->resize(area.width(), toolbarTopLine->height());
   colourBox->move(area.width() / 2 - colourBox->width() / 2, area.top() + 30);
+}
+
+void MainWindow::placePictureView() {
+  // From one pixel left of the window's edge, as the picture always lay, to the window's
+  // right and bottom edges.
+  pictureView->setGeometry(-1, 28, width() + 1, height() - 28);
 }
 
 void MainWindow::fitFrameTo(const QRect& area) {

@@ -81,7 +81,7 @@ class Reporter {
     const QByteArray text = reason.simplified().toUtf8();
     const std::lock_guard<std::mutex> lock(mutex_);
     if (progress_) std::fputs("\r\033[K", out_);
-    std::fprintf(out_, "%s: %s\n", Quoted(file).c_str(), text.constData());
+    std::fprintf(out_, "huesift: %s: %s\n", Quoted(file).c_str(), text.constData());
     showProgress();
   }
   void finished() {
@@ -235,7 +235,7 @@ int RunBatch(const CommandLine& line, std::FILE* messages) {
     jobs.push_back({file, output});
   }
   if (const QString mistake = CommandMistake(jobs); !mistake.isEmpty()) {
-    std::fprintf(messages, "huesift: %s\n", qPrintable(mistake));
+    std::fputs(UsageErrorMessage(mistake.toLocal8Bit().toStdString()).c_str(), messages);
     return 2;
   }
   if (outputDir) {

@@ -89,6 +89,12 @@ std::string UsageText() {
       .toStdString();
 }
 
+std::string UsageErrorMessage(const std::string& what) {
+  const QString more = QCoreApplication::translate("huesift::CommandLine",
+                                                   "Try 'huesift --help' for more information.");
+  return "huesift: " + what + "\n" + more.toLocal8Bit().toStdString() + "\n";
+}
+
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   CommandLine line;
   bool batchOption = false;

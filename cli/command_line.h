@@ -35,7 +35,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args);
 // "RRGGBB" or "#RRGGBB" (either case) as a colour; nothing for anything else.
 std::optional<Colour> ParseWebColour(const std::string& text);
 
-// The usage text for --help and after a usage error.
+// The usage text for --help.
 std::string UsageText();
+
+// What a usage error prints, as other command-line tools do: "huesift: " and what is wrong,
+// then where to read more; two lines.
+std::string UsageErrorMessage(const std::string& what);
 
 }  // namespace huesift

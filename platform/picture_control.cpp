@@ -33,7 +33,10 @@ qreal PictureControl::ratio() const {
 }
 
 Picture& PictureControl::canvas() {
-  if (raster_.empty()) raster_ = Picture(displayWidth(), displayHeight(), kWhite);
+  if (raster_.empty()) {
+    raster_ = Picture(displayWidth(), displayHeight(), kWhite);
+    emit extentChanged();
+  }
   return raster_;
 }
 
@@ -42,18 +45,21 @@ void PictureControl::setPicture(const Picture& picture) {
   // The new picture is painted over whatever outlines the old one carried.
   outlines_.clear();
   update();
+  emit extentChanged();
 }
 
 void PictureControl::setPicture(Picture&& picture) {
   raster_ = std::move(picture);
   outlines_.clear();
   update();
+  emit extentChanged();
 }
 
 void PictureControl::clear() {
   raster_ = Picture();
   outlines_.clear();
   update();
+  emit extentChanged();
 }
 
 void PictureControl::changed() {
@@ -69,6 +75,7 @@ void PictureControl::setDisplaySize(QSize size) {
   displaySize_ = size.expandedTo(QSize(0, 0));
   fitWidgetToDisplaySize();
   update();
+  emit extentChanged();
 }
 
 // Picture pixel (0, 0) sits on the device pixel nearest to the widget's corner: the corner

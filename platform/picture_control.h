@@ -65,6 +65,9 @@ class PictureControl : public QWidget {
   const std::vector<QRect>& outlines() const { return outlines_; }
 
  signals:
+  // The part of the control that shows a picture (the raster, as far as the displayed size
+  // reaches) may have changed: a raster replaced, cleared or created, or the displayed size.
+  void extentChanged();
   // Pointer events at the picture pixel under the pointer.
   void mouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
   void mouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x, int y);

@@ -22,6 +22,6 @@ HUESIFT_TEST_PACKAGES=(xvfb xauth xdotool xclip x11-utils x11-apps cups cups-cli
   fonts-dejavu-core desktop-file-utils appstream binutils dpkg-dev file clang libclang-rt-14-dev
   sway swaybg pipewire xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk grim
   wl-clipboard xwayland qt6-wayland dbus-daemon dbus-bin passwd procps
-  clang-format python3-gi qt6-translations-l10n locales qt6-image-formats-plugins)
+  clang-format python3-gi qt6-translations-l10n locales qt6-image-formats-plugins lintian)
 # For the engine's tests on aarch64: a cross compiler, GoogleTest's sources and qemu to run them.
 HUESIFT_CROSS_PACKAGES=(g++-aarch64-linux-gnu googletest qemu-user)

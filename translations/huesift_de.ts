@@ -283,6 +283,10 @@
         <translation>--white-to lässt sich nicht mit --keep, --reverse oder --convert verbinden</translation>
     </message>
     <message>
+        <source>Try &apos;huesift --help&apos; for more information.</source>
+        <translation>„huesift --help“ liefert weitere Informationen.</translation>
+    </message>
+    <message>
         <source>Usage: huesift [FILE]
        huesift [--keep COLOURS] [--reverse] [--convert RRGGBB]
                (-o OUT | --out-dir DIR) FILE...

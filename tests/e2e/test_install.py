@@ -8,6 +8,7 @@ the first start's silence counts."""
 import argparse
 import gzip
 import os
+import re
 import shutil
 import struct
 import subprocess
@@ -21,6 +22,7 @@ ICON_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
 EXPECTED = sorted(
     ["bin/huesift",
      "share/applications/huesift.desktop",
+     "share/doc/huesift/changelog.gz",
      "share/doc/huesift/copyright",
      "share/icons/hicolor/scalable/apps/huesift.svg",
      "share/huesift/translations/huesift_de.qm",
@@ -66,6 +68,17 @@ def check_metadata(prefix, build):
     with gzip.open(os.path.join(prefix, "share/man/man1/huesift.1.gz"), "rt") as f:
         page = f.read()
     check(".TH HUESIFT 1 " in page and ".SH NAME" in page, "the manual page has no title or name")
+
+    # The Debian changelog, in the format dpkg reads, its newest entry this version.
+    with gzip.open(os.path.join(prefix, "share/doc/huesift/changelog.gz"), "rb") as f:
+        changelog = os.path.join(build, "changelog.read-back")
+        with open(changelog, "wb") as out:
+            out.write(f.read())
+    newest = run(["dpkg-parsechangelog", "-l", changelog, "-S", "Version"]).strip()
+    with open(os.path.join(build, "CMakeCache.txt"), encoding="utf-8") as f:
+        version = re.search(r"^CMAKE_PROJECT_VERSION:STATIC=(.*)$", f.read(), re.M).group(1)
+    check(newest == version, "the changelog's newest entry is %r, the program %s" %
+          (newest, version))
 
     dynamic = run(["readelf", "-d", os.path.join(prefix, "bin/huesift")])
     check(os.path.abspath(build) not in dynamic,
