@@ -15,31 +15,16 @@
 #include <string>
 #include <vector>
 
+#include "bench/window/timing.h"
+
 extern char** environ;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Ms(Clock::time_point from, Clock::time_point to) {
-  return std::chrono::duration<double, std::milli>(to - from).count();
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  const std::size_t n = v.size();
-  return n == 0 ? 0 : n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-std::string List(const std::vector<double>& v) {
-  std::string out;
-  char buffer[32];
-  for (double x : v) {
-    std::snprintf(buffer, sizeof buffer, "%s%.0f", out.empty() ? "" : " ", x);
-    out += buffer;
-  }
-  return out;
-}
+using bench_timing::Clock;
+using bench_timing::List;
+using bench_timing::Median;
+using bench_timing::Ms;
 
 struct Probe {
   Display* display = XOpenDisplay(nullptr);

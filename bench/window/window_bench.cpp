@@ -25,6 +25,7 @@
 #include "app/huesift_application.h"
 #include "app/main_window.h"
 #include "bench/synthetic.h"
+#include "bench/window/timing.h"
 #include "platform/clipboard_reader.h"
 #include "platform/qt_services.h"
 
@@ -33,27 +34,10 @@ int ColdStart(int repeats, const char* program, const char* minimal);
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Ms(Clock::time_point from, Clock::time_point to) {
-  return std::chrono::duration<double, std::milli>(to - from).count();
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  const std::size_t n = v.size();
-  return n == 0 ? 0 : n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-std::string List(const std::vector<double>& v) {
-  std::string out;
-  char buffer[32];
-  for (double x : v) {
-    std::snprintf(buffer, sizeof buffer, "%s%.0f", out.empty() ? "" : " ", x);
-    out += buffer;
-  }
-  return out;
-}
+using bench_timing::Clock;
+using bench_timing::List;
+using bench_timing::Median;
+using bench_timing::Ms;
 
 // The program's own services, but the file chooser answers with the bench's picture and the
 // 500 ms pause after a run only notes when it began: the result is on the screen by then.
