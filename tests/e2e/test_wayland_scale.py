@@ -1,10 +1,10 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """Capture on a Wayland desktop at fractional and whole scales, and on outputs of mixed
-scale: headless sway with one 1920x1200 output at 1.25, 1.5 and then 2, Huesift on Qt's
-Wayland platform (which draws at 2 for all, so below 2 the compositor shrinks what it draws),
-driven by a virtual pointer in screen pixels (the session is set up by wayland_session.py, as
-a throw-away user: the test needs root and skips without); then two outputs side by side at 2
-and 1, the main window started on each in turn.
+scale: headless sway with one output, 1920x1200 at 1.25, 1.5 and 2 and 1680x1050 at 1.75,
+Huesift on Qt's Wayland platform (which draws at 2 for all, so below 2 the compositor shrinks
+what it draws), driven by a virtual pointer in screen pixels (the session is set up by
+wayland_session.py, as a throw-away user: the test needs root and skips without); then two
+outputs side by side at 2 and 1, the main window started on each in turn.
 
 At each scale the overlay shows the screen one still pixel per screen pixel, as grim reads the
 output while the overlay is up; a rectangle dragged over it comes back through the clipboard
@@ -20,7 +20,10 @@ from wayland_session import Desktop, Frame, Huesift, Pointer, arguments, run_as_
     wait_for
 
 MODE = (1920, 1200)
-SCALES = (1.25, 1.5, 2)
+# Each scale with the output's mode. At 1.75 a 1920x1200 output would be 1097.14 logical
+# pixels wide: sway cuts that to 1097 and then blends everything it draws on that output, its
+# own background too, so no program can be shown one to one there. 1680x1050 is 960x600.
+SCALES = ((1.25, MODE), (1.5, MODE), (1.75, (1680, 1050)), (2, MODE))
 # The dragged rectangle, screen pixels, right and bottom exclusive: inside the background's
 # pattern at both scales, and at odd places that a rounded scale would miss.
 LEFT, TOP, RIGHT, BOTTOM = 301, 211, 760, 502
@@ -115,11 +118,11 @@ def capture_at(desktop, pointer, copy=True):
 def test(args):
     rows = [[pattern_colour(x, y) for x in range(MODE[0])] for y in range(MODE[1])]
     with Desktop(args, "one-output") as desktop:
-        desktop.start(rows, mode=MODE, scale=SCALES[0])
+        desktop.start(rows, mode=SCALES[0][1], scale=SCALES[0][0])
         pointer = Pointer(desktop)
-        for scale in SCALES:
-            step("scale %s" % scale)
-            desktop.set_scale(scale)
+        for scale, mode in SCALES:
+            step("scale %s on %dx%d" % ((scale,) + mode))
+            desktop.set_scale(scale, mode)
             capture_at(desktop, pointer)
 
     # Two outputs side by side, a laptop's panel at 2 and a monitor at 1: the portal gives the
@@ -137,9 +140,9 @@ def test(args):
             # places pop-ups by window positions that Wayland does not tell), so the capture
             # is checked as the main window shows it, pixel for pixel, not through Copy.
             capture_at(desktop, pointer, copy=False)
-    print("PASS: at Wayland scales 1.25, 1.5 and 2, and on each of two outputs at 2 and 1, the "
-          "overlay shows the output one to one and a capture is the output's pixels, shown one "
-          "picture pixel per screen pixel")
+    print("PASS: at Wayland scales 1.25, 1.5, 1.75 and 2, and on each of two outputs at 2 and "
+          "1, the overlay shows the output one to one and a capture is the output's pixels, "
+          "shown one picture pixel per screen pixel")
 
 
 def main():

@@ -263,13 +263,16 @@ class Desktop:
         wait_for("the wlroots portal", lambda: self.on_bus("org.freedesktop.impl.portal.desktop.wlr"))
         self.start_portal()
 
-    def set_scale(self, scale):
-        """The output's scale, which the programs on it see at once."""
-        self.tool("swaymsg", "output HEADLESS-1 scale %s" % scale)
-        self.scale = scale
-        self.outputs["HEADLESS-1"]["scale"] = scale
+    def set_scale(self, scale, mode=None):
+        """The output's scale, and its mode (screen pixels) when given, which the programs on
+        it see at once."""
+        mode = mode or self.mode
+        self.tool("swaymsg", "output HEADLESS-1 resolution %dx%d scale %s" % (mode + (scale,)))
+        self.mode, self.scale = mode, scale
+        self.outputs["HEADLESS-1"].update(mode=mode, scale=scale)
         wait_for("the output at scale %s" % scale, lambda: any(
-            o["name"] == "HEADLESS-1" and o["scale"] == scale for o in
+            o["name"] == "HEADLESS-1" and o["scale"] == scale and
+            (o["current_mode"]["width"], o["current_mode"]["height"]) == mode for o in
             json.loads(self.tool("swaymsg", "-t", "get_outputs").stdout)))
 
     def start_portal(self):
