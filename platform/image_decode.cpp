@@ -78,43 +78,11 @@ std::uint8_t At(const QByteArray& bytes, qsizetype i) {
   return static_cast<std::uint8_t>(bytes[i]);
 }
 
-// Whether a JPEG stream reaches its end marker (EOI) within the bytes. A decoder has then
-// taken every byte it could use from them: what follows EOI is never part of the picture.
-// Segments are skipped by their lengths (an embedded thumbnail holds EOIs of its own), the
-// entropy-coded data up to the next marker (a 0xFF in it is always stuffed with 0x00).
-bool JpegEndsWithinBytes(const QByteArray& bytes) {
+// Where a GIF's first picture, the one read, ends within the bytes: just past the empty data
+// block that closes it; -1 when it does not end within them.
+qsizetype GifFirstFrameEnd(const QByteArray& bytes) {
   const qsizetype n = bytes.size();
-  if (n < 4 || At(bytes, 0) != 0xFF || At(bytes, 1) != 0xD8) return false;
-  qsizetype i = 2;
-  while (i < n) {
-    if (At(bytes, i) != 0xFF) return false;
-    while (i < n && At(bytes, i) == 0xFF) ++i;  // fill bytes
-    if (i >= n) return false;
-    const std::uint8_t marker = At(bytes, i++);
-    if (marker == 0xD9) return true;
-    if ((marker >= 0xD0 && marker <= 0xD7) || marker == 0x01) continue;
-    if (i + 2 > n) return false;
-    const qsizetype length = At(bytes, i) << 8 | At(bytes, i + 1);
-    if (length < 2) return false;
-    i += length;
-    if (marker != 0xDA) continue;
-    // Entropy-coded data up to a marker other than a restart.
-    for (; i + 1 < n; ++i) {
-      if (At(bytes, i) != 0xFF) continue;
-      const std::uint8_t next = At(bytes, i + 1);
-      if (next != 0x00 && next != 0xFF && !(next >= 0xD0 && next <= 0xD7)) break;
-    }
-    if (i + 1 >= n) return false;
-  }
-  return false;
-}
-
-// Whether a GIF's first picture, the one read, ends within the bytes: its data blocks up to
-// the empty one that closes them. Qt's GIF reader looks at every frame's size before
-// reading the first, so it always asks past the end, padding or not.
-bool GifFirstFrameEndsWithinBytes(const QByteArray& bytes) {
-  const qsizetype n = bytes.size();
-  if (n < 13 || !(bytes.startsWith("GIF87a") || bytes.startsWith("GIF89a"))) return false;
+  if (n < 13 || !(bytes.startsWith("GIF87a") || bytes.startsWith("GIF89a"))) return -1;
   const std::uint8_t screenFlags = At(bytes, 10);
   qsizetype i = 13;
   if (screenFlags & 0x80) i += 3 << ((screenFlags & 7) + 1);
@@ -130,27 +98,29 @@ bool GifFirstFrameEndsWithinBytes(const QByteArray& bytes) {
     const std::uint8_t introducer = At(bytes, i++);
     if (introducer == 0x21) {  // an extension: its label, then data blocks
       ++i;
-      if (!skipBlocks()) return false;
+      if (!skipBlocks()) return -1;
     } else if (introducer == 0x2C) {  // the first picture
-      if (i + 9 > n) return false;
+      if (i + 9 > n) return -1;
       const std::uint8_t flags = At(bytes, i + 8);
       i += 9;
       if (flags & 0x80) i += 3 << ((flags & 7) + 1);
       ++i;  // the LZW code size
-      return i <= n && skipBlocks();
+      return i <= n && skipBlocks() ? i : -1;
     } else {
-      return false;  // the trailer before any picture, or no GIF
+      return -1;  // the trailer before any picture, or no GIF
     }
   }
-  return false;
+  return -1;
 }
 
-// Whether the bytes are proven to hold everything the reader of format used, by the
-// format's own structure.
-bool EndsWithinBytes(const QByteArray& format, const QByteArray& bytes) {
-  if (format == "jpeg") return JpegEndsWithinBytes(bytes);
-  if (format == "gif") return GifFirstFrameEndsWithinBytes(bytes);
-  return false;
+// Qt's GIF reader reads on past the first picture (in chunks, and into whatever follows it),
+// and what it finds there can change what it gives back: garbage after a picture whose data
+// falls short makes it give nothing. So a GIF is read as its first picture alone, closed by
+// the trailer, and still proven by continuations after that trailer; as the reader always
+// asks past the end in its chunks, only its asking is not held against it.
+bool IsGifFirstFrameAlone(const QByteArray& bytes) {
+  const qsizetype end = GifFirstFrameEnd(bytes);
+  return end >= 0 && end == bytes.size() - 1 && At(bytes, end) == 0x3B;
 }
 
 const std::array<QByteArray, 3>& Continuations() {
@@ -172,6 +142,12 @@ const std::array<QByteArray, 3>& Continuations() {
 // Pixels compared as the program will hold them: opaque 32-bit, channels as given.
 QImage Comparable(const QImage& image) {
   return image.convertToFormat(QImage::Format_ARGB32);
+}
+
+// Whether two decodes give the same pixels; compared in place when the reader gave both in
+// one format, so that a large picture is not copied twice more for the comparison.
+bool SamePixels(const QImage& a, const QImage& b) {
+  return a.format() == b.format() ? a == b : Comparable(a) == Comparable(b);
 }
 
 }  // namespace
@@ -207,19 +183,20 @@ DecodedImage DecodeCompletelyAs(const QByteArray& bytes, const QByteArray& forma
     out.size = first.image.size();
     return out;
   }
-  if (first.lookedPastEnd && !EndsWithinBytes(first.format, bytes)) {
+  if (first.lookedPastEnd) {
     // A reader that never asked beyond the last byte would have read the same from any
-    // longer input: the picture is the bytes' own. So would a JPEG reader whose stream's end
-    // marker, or a GIF reader whose first frame's end, lies within the bytes: the first
-    // decode is then the only one. Any other reader that asked may have made up the rest;
-    // the picture counts only if very different continuations (all zeros, all ones, noise)
-    // leave it exactly as it is, each read without asking beyond it in turn. Zeros and ones
-    // alone are not enough: in a JPEG stream both decode as "nothing more", just like the
-    // end of the data.
-    const QImage picture = Comparable(first.image);
+    // longer input: the picture is the bytes' own, and the first decode is the only one.
+    // Any other reader may have made up the rest; the picture counts only if very different
+    // continuations (all zeros, all ones, noise) leave it exactly as it is, each read without
+    // asking beyond it in turn. Zeros and ones alone are not enough: in a JPEG stream both
+    // decode as "nothing more", just like the end of the data. Nor is a JPEG's end marker
+    // within the bytes: its reader was seen to give other pixels for a damaged scan when
+    // bytes follow that marker.
+    const bool gifFirstFrame = first.format == "gif" && IsGifFirstFrameAlone(bytes);
     for (const QByteArray& padding : Continuations()) {
       const Attempt padded = Decode(bytes + padding, false, format);
-      if (padded.image.isNull() || padded.lookedPastEnd || Comparable(padded.image) != picture)
+      if (padded.image.isNull() || (padded.lookedPastEnd && !gifFirstFrame) ||
+          !SamePixels(padded.image, first.image))
         return out;
     }
   }
@@ -230,10 +207,17 @@ DecodedImage DecodeCompletelyAs(const QByteArray& bytes, const QByteArray& forma
 
 }  // namespace
 
+QByteArray GifFirstFrameAlone(const QByteArray& bytes) {
+  const qsizetype end = GifFirstFrameEnd(bytes);
+  return end < 0 ? QByteArray() : bytes.left(end) + ';';
+}
+
 DecodedImage DecodeImageCompletely(const QByteArray& bytes, const QByteArray& formatHint,
                                    QImage into) {
   QByteArray found;
-  DecodedImage out = DecodeCompletelyAs(bytes, QByteArray(), found, std::move(into));
+  const QByteArray gifFirstFrame = GifFirstFrameAlone(bytes);
+  DecodedImage out = DecodeCompletelyAs(gifFirstFrame.isEmpty() ? bytes : gifFirstFrame,
+                                        QByteArray(), found, std::move(into));
   // A format without a signature of its own (TGA, which Qt takes for an icon) is known only
   // by the file's name: read as that format alone, by the same proof.
   if (out.result == DecodedImage::Result::Refused && !formatHint.isEmpty() && found != formatHint &&

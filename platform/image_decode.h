@@ -35,6 +35,10 @@ struct DecodedImage {
   QSize size;    // TooLarge: the size the bytes announce (or decoded to)
 };
 
+// A GIF's first picture alone, closed by the GIF trailer: what DecodeImageCompletely reads of
+// a GIF. Empty when the bytes are no GIF or its first picture does not end within them.
+QByteArray GifFirstFrameAlone(const QByteArray& bytes);
+
 // Bytes of an image file in any format Qt reads, in; a picture whose every pixel came from
 // those bytes, or a refusal, out. Readers that run out of data may still hand back a picture
 // (the BMP reader fills what is missing from uninitialised memory), so a picture is taken
