@@ -113,16 +113,6 @@ qsizetype GifFirstFrameEnd(const QByteArray& bytes) {
   return -1;
 }
 
-// Qt's GIF reader reads on past the first picture (in chunks, and into whatever follows it),
-// and what it finds there can change what it gives back: garbage after a picture whose data
-// falls short makes it give nothing. So a GIF is read as its first picture alone, closed by
-// the trailer, and still proven by continuations after that trailer; as the reader always
-// asks past the end in its chunks, only its asking is not held against it.
-bool IsGifFirstFrameAlone(const QByteArray& bytes) {
-  const qsizetype end = GifFirstFrameEnd(bytes);
-  return end >= 0 && end == bytes.size() - 1 && At(bytes, end) == 0x3B;
-}
-
 const std::array<QByteArray, 3>& Continuations() {
   static const std::array<QByteArray, 3> continuations = [] {
     QByteArray noise(kDecodeProbePadding, '\0');
@@ -169,8 +159,10 @@ QSize AnnouncedImageSize(const QByteArray& bytes) {
 
 namespace {
 
+// closedGif: bytes are a GIF's first picture closed by the trailer (GifFirstFrameAlone), whose
+// reader asks past the end in its chunks whatever follows.
 DecodedImage DecodeCompletelyAs(const QByteArray& bytes, const QByteArray& format,
-                                QByteArray& formatFound, QImage into) {
+                                QByteArray& formatFound, QImage into, bool closedGif) {
   DecodedImage out;
   Attempt first = Decode(bytes, true, format, std::move(into));
   formatFound = first.format;
@@ -194,10 +186,10 @@ DecodedImage DecodeCompletelyAs(const QByteArray& bytes, const QByteArray& forma
     // decode as "nothing more", just like the end of the data. Nor is a JPEG's end marker
     // within the bytes: its reader was seen to give other pixels for a damaged scan when
     // bytes follow that marker.
-    const bool gifFirstFrame = first.format == "gif" && IsGifFirstFrameAlone(bytes);
+    const bool askingExcused = closedGif && first.format == "gif";
     for (const QByteArray& padding : Continuations()) {
       const Attempt padded = Decode(bytes + padding, false, format);
-      if (padded.image.isNull() || (padded.lookedPastEnd && !gifFirstFrame) ||
+      if (padded.image.isNull() || (padded.lookedPastEnd && !askingExcused) ||
           !SamePixels(padded.image, first.image))
         return out;
     }
@@ -216,15 +208,20 @@ QByteArray GifFirstFrameAlone(const QByteArray& bytes) {
 
 DecodedImage DecodeImageCompletely(const QByteArray& bytes, const QByteArray& formatHint,
                                    QImage into) {
+  // Qt's GIF reader reads on past the first picture (in chunks, and into whatever follows
+  // it), and what it finds there can change what it gives back: garbage after a picture whose
+  // data falls short makes it give nothing. So a GIF is read as its first picture alone,
+  // closed by the trailer, and still proven by continuations after that trailer.
   QByteArray found;
   const QByteArray gifFirstFrame = GifFirstFrameAlone(bytes);
-  DecodedImage out = DecodeCompletelyAs(gifFirstFrame.isEmpty() ? bytes : gifFirstFrame,
-                                        QByteArray(), found, std::move(into));
+  const bool closedGif = !gifFirstFrame.isEmpty();
+  DecodedImage out = DecodeCompletelyAs(closedGif ? gifFirstFrame : bytes, QByteArray(), found,
+                                        std::move(into), closedGif);
   // A format without a signature of its own (TGA, which Qt takes for an icon) is known only
   // by the file's name: read as that format alone, by the same proof.
   if (out.result == DecodedImage::Result::Refused && !formatHint.isEmpty() && found != formatHint &&
       QImageReader::supportedImageFormats().contains(formatHint))
-    out = DecodeCompletelyAs(bytes, formatHint, found, QImage());
+    out = DecodeCompletelyAs(bytes, formatHint, found, QImage(), false);
   return out;
 }
 
