@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 
 namespace huesift {
 namespace {
@@ -20,6 +21,10 @@ class WatchedBytes : public QIODevice {
     open(QIODevice::ReadOnly | QIODevice::Unbuffered);
   }
   bool lookedPastEnd() const { return lookedPastEnd_; }
+  // Whether a reader asked again once every byte had been handed out: it wanted more than
+  // there was, and whatever it did then was made up.
+  bool ranOut() const { return ranOut_; }
+  void handOutAtMost(qint64 bytes) { largestRead_ = bytes; }
   qint64 size() const override { return bytes_.size(); }
   // A jump past the end (a header's offset pointing nowhere) finds nothing, as in a file.
   bool seek(qint64 pos) override {
@@ -33,9 +38,10 @@ class WatchedBytes : public QIODevice {
  protected:
   qint64 readData(char* data, qint64 maxSize) override {
     const qint64 at = pos();
-    const qint64 n = std::clamp<qint64>(bytes_.size() - at, 0, maxSize);
+    const qint64 n = std::clamp<qint64>(bytes_.size() - at, 0, std::min(maxSize, largestRead_));
     if (n > 0) std::memcpy(data, bytes_.constData() + at, static_cast<std::size_t>(n));
-    if (n < maxSize) lookedPastEnd_ = true;
+    if (at + n == bytes_.size() && n < maxSize) lookedPastEnd_ = true;
+    if (n == 0 && maxSize > 0) ranOut_ = true;
     return n;
   }
   qint64 writeData(const char*, qint64) override { return -1; }
@@ -43,7 +49,20 @@ class WatchedBytes : public QIODevice {
  private:
   const QByteArray& bytes_;
   bool lookedPastEnd_ = false;
+  bool ranOut_ = false;
+  qint64 largestRead_ = std::numeric_limits<qint64>::max();
 };
+
+// libjpeg decodes a damaged stream one way when much of it is at hand (its fast path) and
+// another when little is, so a damaged JPEG's pixels would depend on how many bytes follow
+// the ones read. Never handed as much at once as its fast path wants (512 bytes a block),
+// it always takes the careful path, whose pixels depend on the bytes it read alone. On a
+// sound stream both paths give the same pixels, as fast.
+constexpr qint64 kCarefulJpegRead = 511;
+
+bool IsJpeg(const QByteArray& format) {
+  return format == "jpeg" || format == "jpg";
+}
 
 // Generous enough for the largest picture taken; Qt's own default refuses some of them.
 constexpr int kAllocationLimitMiB = static_cast<int>(kLargestRasterBytes * 5 / 4 / (1024 * 1024));
@@ -53,6 +72,7 @@ struct Attempt {
   QSize announced;
   QByteArray format;
   bool lookedPastEnd = false;
+  bool ranOut = false;
 };
 
 // format: empty to let Qt tell it by the content, else this format alone. into: see
@@ -66,11 +86,13 @@ Attempt Decode(const QByteArray& bytes, bool stopIfTooLarge, const QByteArray& f
   Attempt attempt;
   attempt.announced = reader.size();
   attempt.format = reader.format();  // asked before reading: afterwards Qt no longer says
+  if (IsJpeg(attempt.format)) device.handOutAtMost(kCarefulJpegRead);
   if (!(stopIfTooLarge && attempt.announced.isValid() && TooLargeForPicture(attempt.announced))) {
     attempt.image = std::move(into);
     if (!reader.read(&attempt.image)) attempt.image = QImage();
   }
   attempt.lookedPastEnd = device.lookedPastEnd();
+  attempt.ranOut = device.ranOut();
   return attempt;
 }
 
@@ -142,6 +164,36 @@ bool SamePixels(const QImage& a, const QImage& b) {
   return Comparable(a) == Comparable(b);
 }
 
+bool IsBmp(const QByteArray& format) {
+  return format == "bmp" || format == "dib";
+}
+
+// Whether a and b hold the same bytes in every pixel, their colour tables included.
+bool SameBits(const QImage& a, const QImage& b) {
+  if (a.format() != b.format() || a.size() != b.size() || a.colorTable() != b.colorTable())
+    return false;
+  const auto rowBytes = static_cast<std::size_t>((qsizetype{a.width()} * a.depth() + 7) / 8);
+  for (int y = 0; y < a.height(); ++y)
+    if (std::memcmp(a.constScanLine(y), b.constScanLine(y), rowBytes) != 0) return false;
+  return true;
+}
+
+// Qt's BMP reader leaves the pixels it is given no data for as its memory held them (a
+// run-length picture may say it ends before its last row), without asking past the end. So
+// the bytes are read again into a copy of the picture with every bit turned over, which the
+// reader fills in place: a pixel it left alone would now differ.
+bool EveryPixelWritten(const QByteArray& bytes, const QByteArray& format, const QImage& decoded) {
+  QImage turned = decoded.copy();
+  const auto rowBytes =
+      static_cast<qsizetype>((qsizetype{turned.width()} * turned.depth() + 7) / 8);
+  for (int y = 0; y < turned.height(); ++y) {
+    uchar* row = turned.scanLine(y);
+    for (qsizetype i = 0; i < rowBytes; ++i) row[i] = static_cast<uchar>(~row[i]);
+  }
+  const Attempt again = Decode(bytes, false, format, std::move(turned));
+  return SameBits(again.image, decoded);
+}
+
 }  // namespace
 
 bool TooLargeForPicture(QSize size) {
@@ -177,15 +229,18 @@ DecodedImage DecodeCompletelyAs(const QByteArray& bytes, const QByteArray& forma
     out.size = first.image.size();
     return out;
   }
-  if (first.lookedPastEnd) {
+  // Qt's JPEG reader asks for more than is left whenever it fills its buffer, so asking past
+  // the end says nothing there. One that was handed every byte and never asked again stopped
+  // at the stream's own end marker: it read the same as it would have from any longer input,
+  // and its one decode is the picture.
+  const bool jpegEndedWithin = IsJpeg(first.format) && !first.ranOut;
+  if (first.lookedPastEnd && !jpegEndedWithin) {
     // A reader that never asked beyond the last byte would have read the same from any
     // longer input: the picture is the bytes' own, and the first decode is the only one.
     // Any other reader may have made up the rest; the picture counts only if very different
     // continuations (all zeros, all ones, noise) leave it exactly as it is, each read without
     // asking beyond it in turn. Zeros and ones alone are not enough: in a JPEG stream both
-    // decode as "nothing more", just like the end of the data. Nor is a JPEG's end marker
-    // within the bytes: its reader was seen to give other pixels for a damaged scan when
-    // bytes follow that marker.
+    // decode as "nothing more", just like the end of the data.
     const bool askingExcused = closedGif && first.format == "gif";
     for (const QByteArray& padding : Continuations()) {
       const Attempt padded = Decode(bytes + padding, false, format);
@@ -194,6 +249,7 @@ DecodedImage DecodeCompletelyAs(const QByteArray& bytes, const QByteArray& forma
         return out;
     }
   }
+  if (IsBmp(first.format) && !EveryPixelWritten(bytes, format, first.image)) return out;
   out.result = DecodedImage::Result::Complete;
   out.image = std::move(first.image);
   return out;
