@@ -36,7 +36,6 @@ void MainWindow::createSubsystems() {
   // Top-level windows of their own, shown modally over this one.
   overlay_ = std::make_unique<CaptureOverlay>(
       services, state, CaptureOverlay::Targets{.mainWindow = this, .picture = picture});
-  help_ = std::make_unique<HelpWindow>();
 
   process_ = std::make_unique<ProcessController>(
       ProcessControls{.state = state,
@@ -102,6 +101,11 @@ void MainWindow::createSubsystems() {
                                                 .addColourButton = addColourButton,
                                                 .fillButton = fillButton,
                                                 .smallPrintAction = smallPrintAction});
+}
+
+HelpWindow& MainWindow::help() {
+  if (!help_) help_ = std::make_unique<HelpWindow>();
+  return *help_;
 }
 
 void MainWindow::initialise() {
@@ -280,7 +284,7 @@ void MainWindow::onQuitClicked() {
 void MainWindow::onHelpClicked() {
   if (refusedWhileBusy(helpButton)) return;
   dismissColourBox();
-  withWindowOpen([this] { services.execModal(help_.get()); });
+  withWindowOpen([this] { services.execModal(&help()); });
 }
 
 // Every signal of the window is connected here.

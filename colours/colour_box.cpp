@@ -107,23 +107,33 @@ ColourBox::ColourBox(QWidget* parent) : QFrame(parent) {
   retainAllButton->setToolTip(WithKey(tr("Retain every color in the box"), retainAllKey));
   closeButton->setToolTip(WithKey(tr("Close"), closeKey));
 
-  // The title row: the title, "Retain All" after it and the "X" at the right edge. The box is
-  // 161 wide, or wider where the title and the button need more in the fonts at hand.
-  const int titleWidth = titleLabel->fontMetrics().horizontalAdvance(titleLabel->text()) + 2;
-  const int buttonWidth =
-      retainAllButton->fontMetrics().horizontalAdvance(retainAllButton->text()) + 10;
-  const int boxWidth = std::max(161, 8 + titleWidth + 4 + buttonWidth + 2 + 14 + 3);
-  resize(boxWidth, 142);
-  titleLabel->setGeometry(8, 3, titleWidth, 13);
-  retainAllButton->setGeometry(boxWidth - 19 - buttonWidth, 2, buttonWidth, 15);
-  closeButton->setGeometry(boxWidth - 17, 3, 14, 13);
-
   candidateList = new CandidateList(this);
   candidateList->setObjectName(QStringLiteral("candidateList"));
   candidateList->setAccessibleName(titleLabel->text());
-  candidateList->setGeometry(8, 18, boxWidth - 16, 116);
   candidateList->hide();
+  // Its smallest size until it is first opened: measuring the title row would load the fonts,
+  // which nothing else the window shows at start needs, and which took a tenth of the time
+  // until the window was painted.
+  resize(kNarrowest, 142);
   hide();
+}
+
+void ColourBox::layOutTitleRow() {
+  if (titleRowLaidOut_) return;
+  titleRowLaidOut_ = true;
+  // The title, "Retain All" after it and the "X" at the right edge. The box is kNarrowest
+  // wide, or wider where the title and the button need more in the fonts at hand, and keeps
+  // the middle it was placed by.
+  const int titleWidth = titleLabel->fontMetrics().horizontalAdvance(titleLabel->text()) + 2;
+  const int buttonWidth =
+      retainAllButton->fontMetrics().horizontalAdvance(retainAllButton->text()) + 10;
+  const int boxWidth = std::max(kNarrowest, 8 + titleWidth + 4 + buttonWidth + 2 + 14 + 3);
+  move(x() + width() / 2 - boxWidth / 2, y());
+  resize(boxWidth, height());
+  titleLabel->setGeometry(8, 3, titleWidth, 13);
+  retainAllButton->setGeometry(boxWidth - 19 - buttonWidth, 2, buttonWidth, 15);
+  closeButton->setGeometry(boxWidth - 17, 3, 14, 13);
+  candidateList->setGeometry(8, 18, boxWidth - 16, 116);
 }
 
 void ColourBox::colourTitle() {
@@ -145,6 +155,7 @@ void ColourBox::changeEvent(QEvent* event) {
 }
 
 void ColourBox::openFor(int n) {
+  layOutTitleRow();
   const int rows = std::min(n, 30);
   resize(width(), 30 + kSwatchRowHeight * rows);
   candidateList->resize(candidateList->width(), 5 + kSwatchRowHeight * rows);

@@ -69,10 +69,15 @@ class ColourBox : public QFrame {
   void changeEvent(QEvent* event) override;
 
  private:
+  static constexpr int kNarrowest = 161;
+
   // The title, "Retain All" and "X" are blue, lightened where the desktop's button face is
   // dark.
   void colourTitle();
+  // Sizes the title row to its texts in the fonts at hand, the first time the box opens.
+  void layOutTitleRow();
 
+  bool titleRowLaidOut_ = false;
   bool dragging_ = false;
   QPoint dragOrigin_;  // pointer's screen position when the drag began
   QPoint startPos_;    // the box's position then

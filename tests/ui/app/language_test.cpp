@@ -133,6 +133,7 @@ TEST_F(German, MainWindowMessageBoxAndColourBoxSpeakGerman) {
   EXPECT_EQ(window.saveAsAction->text(), "Bild speichern unter …");
   EXPECT_EQ(window.pasteAction->text(), "Einfügen");
   EXPECT_EQ(window.convertWhiteAction->text(), "Weiß in Zielfarbe umwandeln");
+  window.colourBox->openFor(1);  // its title row fits its texts once it opens
   const QLabel* title = window.colourBox->titleLabel;
   EXPECT_EQ(title->text(), "Welche Farbe behalten?");
   EXPECT_LE(QFontMetrics(title->font()).horizontalAdvance(title->text()), title->width());
