@@ -170,31 +170,44 @@ TEST(DecodeImageCompletely, RefusesWhatIsNoPicture) {
   EXPECT_EQ(DecodeImageCompletely("GIF89a").result, DecodedImage::Result::Refused);
 }
 
-// A BMP whose header puts its pixels 4000 bytes on, cut 1000 bytes in: what lies before the
-// cut would make a whole picture of the right size (all grey), but none of it is the pixels.
-TEST(DecodeImageCompletely, RefusesABmpCutBeforeItsPixelsBegin) {
-  const int width = 8, height = 8, stride = width * 3;
-  const int pixelsAt = 54 + 4000;
+// A BMP's header: 8 x 8 pixels of the given depth and compression, which begin at pixelsAt.
+QByteArray BmpHeader(int bitsPerPixel, int compression, int colours, int pixelsAt, int length) {
   QByteArray bmp("BM");
   auto put = [&bmp](quint32 value, int bytes) {
     for (int i = 0; i < bytes; ++i) bmp += static_cast<char>(value >> (8 * i));
   };
-  put(pixelsAt + stride * height, 4);
-  put(0, 4);
-  put(pixelsAt, 4);
-  put(40, 4);
-  put(width, 4);
-  put(height, 4);
+  for (quint32 v : {quint32(length), 0u, quint32(pixelsAt), 40u, 8u, 8u}) put(v, 4);
   put(1, 2);
-  put(24, 2);
-  put(0, 4);
-  put(stride * height, 4);
-  put(2835, 4);
-  put(2835, 4);
-  put(0, 4);
-  put(0, 4);
-  bmp += QByteArray(1000, '\x80');
-  EXPECT_EQ(DecodeImageCompletely(bmp).result, DecodedImage::Result::Refused);
+  put(bitsPerPixel, 2);
+  for (quint32 v :
+       {quint32(compression), quint32(length - pixelsAt), 2835u, 2835u, quint32(colours), 0u})
+    put(v, 4);
+  for (int i = 0; i < colours; ++i) put(0x00102030u * (i + 1), 4);
+  return bmp;
+}
+
+// BMPs that would give a whole picture of the right size although their pixels are not all
+// in them: one cut before its pixels begin (what lies before the cut is all grey), and one of
+// run lengths that says it ends after four pixels, whose reader leaves the rest as its memory
+// held them. The same run lengths carried to the last row are a picture.
+TEST(DecodeImageCompletely, RefusesABmpWhosePixelsAreNotAllInIt) {
+  const int pixelsAt = 54 + 4000;
+  const QByteArray cut =
+      BmpHeader(24, 0, 0, pixelsAt, pixelsAt + 24 * 8) + QByteArray(1000, '\x80');
+  EXPECT_EQ(DecodeImageCompletely(cut).result, DecodedImage::Result::Refused);
+
+  const int rleAt = 54 + 4 * 4;
+  QByteArray endsEarly = QByteArray::fromHex("04020001");  // 4 pixels of colour 2, then "end"
+  endsEarly.prepend(BmpHeader(8, 1, 4, rleAt, rleAt + endsEarly.size()));
+  EXPECT_EQ(DecodeImageCompletely(endsEarly).result, DecodedImage::Result::Refused);
+
+  QByteArray rows;
+  for (int row = 0; row < 8; ++row) rows += QByteArray::fromHex("0401040300000000").left(6);
+  rows += QByteArray::fromHex("0001");
+  rows.prepend(BmpHeader(8, 1, 4, rleAt, rleAt + rows.size()));
+  const DecodedImage whole = DecodeImageCompletely(rows);
+  ASSERT_EQ(whole.result, DecodedImage::Result::Complete);
+  EXPECT_EQ(whole.image.pixel(7, 7), whole.image.color(3));
 }
 
 }  // namespace
