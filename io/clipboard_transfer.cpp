@@ -17,27 +17,28 @@ void Paste::click() {
   // whatever reason, leaves the picture, its size, Undo and the buttons as they were.
   const std::optional<EncodedImage> offered = p_.services.clipboardImageBytes();
   if (!offered) return;
-  Picture pasted;
-  const DecodedImage decoded = DecodeImageIntoPicture(offered->bytes, pasted);
-  if (decoded.result == DecodedImage::Result::TooLarge) {
-    p_.services.showMessage(
-        p_.mainWindow,
-        QCoreApplication::translate("huesift::Clipboard",
-                                    "The clipboard picture is %1 x %2 pixels, too large to paste.")
-            .arg(decoded.size.width())
-            .arg(decoded.size.height()));
-    return;
-  }
-  if (decoded.result != DecodedImage::Result::Complete)
-    throw std::runtime_error(
-        QCoreApplication::translate("huesift::Clipboard", "Unsupported clipboard format")
-            .toStdString());
-  take(std::move(pasted));
+  takeDecoded([&](Picture& pasted) {
+    const DecodedImage decoded = DecodeImageIntoPicture(offered->bytes, pasted);
+    if (decoded.result == DecodedImage::Result::TooLarge) {
+      p_.services.showMessage(
+          p_.mainWindow,
+          QCoreApplication::translate(
+              "huesift::Clipboard", "The clipboard picture is %1 x %2 pixels, too large to paste.")
+              .arg(decoded.size.width())
+              .arg(decoded.size.height()));
+      return false;
+    }
+    if (decoded.result != DecodedImage::Result::Complete)
+      throw std::runtime_error(
+          QCoreApplication::translate("huesift::Clipboard", "Unsupported clipboard format")
+              .toStdString());
+    return true;
+  });
 }
 
 void Paste::take(Picture loaded) {
   p_.states.pictureComing();
-  p_.picture->clear();
+  spare_ = p_.picture->release();
   p_.state.runState = 0;
   p_.states.pictureArrived(true);
   p_.picture->setDisplaySize(loaded.width(), loaded.height());

@@ -3,6 +3,7 @@
 
 #include <QSize>
 #include <QString>
+#include <utility>
 
 #include "engine/working_state.h"
 #include "platform/picture_control.h"
@@ -33,9 +34,18 @@ class Paste {
   // state a paste leaves. Every new picture but a capture comes in through here (the
   // clipboard, a file).
   void take(Picture loaded);
+  // decode writes a new picture into the picture it is given and says whether it succeeded;
+  // only then does that picture become the working picture (as take). It is given the
+  // raster the last new picture displaced: fresh memory for a 4K picture cost more time
+  // being faulted in page by page than decoding spent in it outside the PNG codec.
+  template <typename Decode>
+  void takeDecoded(Decode&& decode) {
+    if (decode(spare_)) take(std::exchange(spare_, Picture()));
+  }
 
  private:
   Parts p_;
+  Picture spare_;  // the raster the last new picture displaced, its pixels unspecified
 };
 
 // The area Copy puts on the clipboard and Save writes: the recorded size, with the picture's

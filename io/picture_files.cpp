@@ -48,13 +48,14 @@ void PictureFiles::open(const QByteArray& path) {
   QString reason;
   // Anything but a regular file is refused before it is opened: a FIFO would block the
   // window, a device never end.
-  std::optional<Picture> picture = ReadPictureFile(path, Streams::Refuse, reason);
-  if (!picture)
-    throw std::runtime_error(
-        QCoreApplication::translate("huesift::PictureFiles", "Cannot open %1: %2")
-            .arg(name, reason)
-            .toStdString());
-  p_.paste.take(std::move(*picture));
+  p_.paste.takeDecoded([&](Picture& picture) {
+    if (!ReadPictureFile(path, Streams::Refuse, picture, reason))
+      throw std::runtime_error(
+          QCoreApplication::translate("huesift::PictureFiles", "Cannot open %1: %2")
+              .arg(name, reason)
+              .toStdString());
+    return true;
+  });
 }
 
 void PictureFiles::chooseAndSave() {

@@ -10,6 +10,7 @@
 #include <QRegion>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "platform/outline_layer.h"
 #include "platform/screen_ratio.h"
@@ -60,6 +61,12 @@ void PictureControl::clear() {
   outlines_.clear();
   update();
   emit extentChanged();
+}
+
+Picture PictureControl::release() {
+  Picture held = std::exchange(raster_, Picture());
+  clear();
+  return held;
 }
 
 void PictureControl::changed() {

@@ -33,7 +33,8 @@ class PictureControl : public QWidget {
   // picture to be allocated and first touched.
   void setPicture(const Picture& picture);
   void setPicture(Picture&& picture);
-  void clear();  // no raster any more
+  void clear();       // no raster any more
+  Picture release();  // as clear(), handing over the raster it held
   // Call after changing pixels through canvas() so the screen follows.
   void changed();
   // The same for rows first..last-1 alone (in either order): only they are painted again.

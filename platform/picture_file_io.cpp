@@ -66,13 +66,6 @@ QByteArray FormatOfSuffix(const QString& suffix) {
   return lower;
 }
 
-std::optional<Picture> DecodePictureFileBytes(const QByteArray& bytes, QString& reason,
-                                              const QByteArray& name) {
-  Picture picture;
-  if (DecodePictureFileBytesInto(bytes, picture, reason, name)) return picture;
-  return std::nullopt;
-}
-
 bool DecodePictureFileBytesInto(const QByteArray& bytes, Picture& picture, QString& reason,
                                 const QByteArray& name) {
   const QByteArray file = name.mid(name.lastIndexOf('/') + 1);
@@ -99,14 +92,9 @@ bool DecodePictureFileBytesInto(const QByteArray& bytes, Picture& picture, QStri
   return false;
 }
 
-std::optional<Picture> ReadPictureFile(const QByteArray& path, Streams streams, QString& reason) {
+bool ReadPictureFile(const QByteArray& path, Streams streams, Picture& picture, QString& reason) {
   std::optional<QByteArray> bytes = ReadFileBytes(path, streams, kMaxPictureFileBytes, reason);
-  if (!bytes) return std::nullopt;
-  return DecodePictureFileBytes(*bytes, reason, path);
-}
-
-std::optional<Picture> ReadPictureFile(const QString& path, QString& reason) {
-  return ReadPictureFile(QFile::encodeName(path), Streams::Refuse, reason);
+  return bytes && DecodePictureFileBytesInto(*bytes, picture, reason, path);
 }
 
 std::vector<SaveFormat> SaveFormats() {

@@ -19,19 +19,15 @@ namespace huesift {
 // before it can fill the memory.
 inline constexpr qint64 kMaxPictureFileBytes = qint64{512} * 1024 * 1024;
 
-// Reads a picture file and decodes it completely, by the rules a pasted picture follows. The
-// name is bytes, as the shell gives it. On failure, nothing, and the reason phrased to follow
-// the file's name ("No such file or directory", "not a regular file", "the picture is
-// 40000 x 10 pixels, too large").
-std::optional<Picture> ReadPictureFile(const QByteArray& path, Streams streams, QString& reason);
-// The window's: a name from a dialog or a drop; anything but a regular file is refused.
-std::optional<Picture> ReadPictureFile(const QString& path, QString& reason);
-// The bytes of a picture file (read from standard input, say) decoded as ReadPictureFile does;
-// name, when there is one, gives the format that bytes without a signature (TGA) are in.
-std::optional<Picture> DecodePictureFileBytes(const QByteArray& bytes, QString& reason,
-                                              const QByteArray& name = {});
-// The same into picture's own memory, reused when large enough (the batch mode keeps one
-// raster per thread); false, with the reason, on failure, leaving picture unspecified.
+// Reads a picture file and decodes it completely, by the rules a pasted picture follows, into
+// picture's own memory (reused when large enough). The name is bytes, as the shell gives it.
+// On failure, false, picture unspecified, and the reason phrased to follow the file's name
+// ("No such file or directory", "not a regular file", "the picture is 40000 x 10 pixels, too
+// large").
+bool ReadPictureFile(const QByteArray& path, Streams streams, Picture& picture, QString& reason);
+// The bytes of a picture file (read from standard input, say) decoded as ReadPictureFile does
+// (the batch mode keeps one raster per thread); name, when there is one, gives the format that
+// bytes without a signature (TGA) are in.
 bool DecodePictureFileBytesInto(const QByteArray& bytes, Picture& picture, QString& reason,
                                 const QByteArray& name = {});
 
