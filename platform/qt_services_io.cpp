@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QLibrary>
 #include <QMimeData>
 #include <QPainter>
 #include <QPixmap>
@@ -15,7 +16,9 @@
 #include <QPrinterInfo>
 #include <cerrno>
 #include <cmath>
+#include <optional>
 #include <stdexcept>
+#include <type_traits>
 
 #include "platform/clipboard_reader.h"
 #include "platform/print_geometry.h"
@@ -25,24 +28,60 @@ namespace huesift {
 
 namespace {
 
+// The print server's calls that Qt does not make for us, from its library loaded on the first
+// print: linked to the program, it and what it pulls in (TLS, Kerberos, Avahi) took 2 ms of
+// every start.
+struct CupsCalls {
+  decltype(&cupsGetNamedDest) getNamedDest = nullptr;
+  decltype(&cupsCopyDestInfo) copyDestInfo = nullptr;
+  decltype(&cupsFindDestDefault) findDestDefault = nullptr;
+  decltype(&ippGetValueTag) valueTag = nullptr;
+  decltype(&ippGetResolution) resolution = nullptr;
+  decltype(&cupsFreeDestInfo) freeDestInfo = nullptr;
+  decltype(&cupsFreeDests) freeDests = nullptr;
+
+  // Null when the library or any of the calls is missing.
+  static const CupsCalls* get() {
+    static const std::optional<CupsCalls> calls = []() -> std::optional<CupsCalls> {
+      QLibrary cups(QStringLiteral("cups"), 2);
+      if (!cups.load()) return std::nullopt;  // kept loaded for the program's lifetime
+      CupsCalls c;
+      auto resolve = [&cups](auto& call, const char* name) {
+        call = reinterpret_cast<std::remove_reference_t<decltype(call)>>(cups.resolve(name));
+        return call != nullptr;
+      };
+      if (resolve(c.getNamedDest, "cupsGetNamedDest") &&
+          resolve(c.copyDestInfo, "cupsCopyDestInfo") &&
+          resolve(c.findDestDefault, "cupsFindDestDefault") &&
+          resolve(c.valueTag, "ippGetValueTag") && resolve(c.resolution, "ippGetResolution") &&
+          resolve(c.freeDestInfo, "cupsFreeDestInfo") && resolve(c.freeDests, "cupsFreeDests"))
+        return c;
+      return std::nullopt;
+    }();
+    return calls ? &*calls : nullptr;
+  }
+};
+
 // The printer's own default resolution as the print server states it; 0 when it does not.
 int DefaultResolution(const QString& printerName) {
+  const CupsCalls* cups = CupsCalls::get();
+  if (!cups) return 0;
   const QByteArray name = printerName.section('/', 0, 0).toLocal8Bit();
-  cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.constData(), nullptr);
+  cups_dest_t* dest = cups->getNamedDest(CUPS_HTTP_DEFAULT, name.constData(), nullptr);
   if (!dest) return 0;
   int dpi = 0;
-  if (cups_dinfo_t* info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest)) {
+  if (cups_dinfo_t* info = cups->copyDestInfo(CUPS_HTTP_DEFAULT, dest)) {
     ipp_attribute_t* attr =
-        cupsFindDestDefault(CUPS_HTTP_DEFAULT, dest, info, "printer-resolution");
-    if (attr && ippGetValueTag(attr) == IPP_TAG_RESOLUTION) {
+        cups->findDestDefault(CUPS_HTTP_DEFAULT, dest, info, "printer-resolution");
+    if (attr && cups->valueTag(attr) == IPP_TAG_RESOLUTION) {
       int yres = 0;
       ipp_res_t units = IPP_RES_PER_INCH;
-      const int xres = ippGetResolution(attr, 0, &yres, &units);
+      const int xres = cups->resolution(attr, 0, &yres, &units);
       dpi = units == IPP_RES_PER_INCH ? xres : static_cast<int>(std::lround(xres * 2.54));
     }
-    cupsFreeDestInfo(info);
+    cups->freeDestInfo(info);
   }
-  cupsFreeDests(1, dest);
+  cups->freeDests(1, dest);
   return dpi;
 }
 
