@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QLoggingCategory>
 #include <QMimeData>
 #include <QPainter>
 #include <QPixmap>
@@ -16,6 +17,7 @@
 #include <cerrno>
 #include <cmath>
 #include <stdexcept>
+#include <utility>
 
 #include "platform/clipboard_reader.h"
 #include "platform/print_geometry.h"
@@ -46,14 +48,46 @@ int DefaultResolution(const QString& printerName) {
   return dpi;
 }
 
+// Off unless switched on (QT_LOGGING_RULES="huesift.clipboard.debug=true"): tells the
+// end-to-end tests when a paste has read the clipboard, which the reader processes alone
+// cannot, a spare being always there.
+Q_LOGGING_CATEGORY(lcClipboard, "huesift.clipboard", QtInfoMsg)
+
+// How long the window is left alone, after it was first painted and after each paste, before
+// a spare clipboard reader starts: long enough for the picture to be on the screen first.
+constexpr int kSpareDelayMs = 250;
+
 // Scheduling priority saved while a capture rectangle is dragged.
 bool g_priorityRaised = false;
 int g_savedNice = 0;
 
 }  // namespace
 
+QtServices::QtServices(QString programDirectory) : programDirectory_(std::move(programDirectory)) {}
+
+QtServices::~QtServices() = default;
+
+ClipboardReaders& QtServices::clipboardReaders() {
+  if (!clipboardReaders_) clipboardReaders_ = std::make_unique<ClipboardReaders>();
+  return *clipboardReaders_;
+}
+
+void QtServices::prepareClipboardRead() {
+  if (QGuiApplication::platformName() == "xcb") clipboardReaders().startSpareLater(kSpareDelayMs);
+}
+
 std::optional<EncodedImage> QtServices::clipboardImageBytes() {
-  if (QGuiApplication::platformName() == "xcb") return ReadClipboardInReaderProcess(4500);
+  if (QGuiApplication::platformName() == "xcb") {
+    // Whatever came of this read, the next one gets its spare once the window is idle again.
+    struct AfterRead {
+      ClipboardReaders& readers;
+      ~AfterRead() {
+        qCDebug(lcClipboard) << "read";
+        readers.startSpareLater(kSpareDelayMs);
+      }
+    } next{clipboardReaders()};
+    return next.readers.read(4500);
+  }
   // Elsewhere the clipboard is the program's own (offscreen) or delivered by the compositor
   // through a pipe that Qt gives up on by itself (Wayland).
   QClipboard* clipboard = QGuiApplication::clipboard();

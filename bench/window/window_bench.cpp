@@ -159,7 +159,7 @@ int InWindow(int argc, char** argv, const QString& file, int repeats) {
 int main(int argc, char** argv) {
   // Paste reads the clipboard through a reader process started from this program.
   if (argc > 1 && std::strcmp(argv[1], huesift::kClipboardReaderFlag) == 0)
-    return huesift::RunClipboardReader(argc, argv);
+    huesift::RunClipboardReader(argc, argv);
   if (argc == 4 && std::strcmp(argv[1], "--in-window") == 0)
     return InWindow(argc, argv, QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]));
   if (argc == 5 && std::strcmp(argv[1], "--cold-start") == 0)
