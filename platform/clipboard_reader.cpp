@@ -8,6 +8,7 @@
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QImageReader>
+#include <QLoggingCategory>
 #include <QProcess>
 #include <QTimer>
 #include <cerrno>
@@ -21,6 +22,11 @@
 
 namespace huesift {
 namespace {
+
+// Off unless switched on (QT_LOGGING_RULES="huesift.clipboard.debug=true"): tells the
+// end-to-end tests when a paste has read the clipboard and through which reader, which they
+// cannot see from the processes alone, a spare being always there.
+Q_LOGGING_CATEGORY(lcClipboard, "huesift.clipboard", QtInfoMsg)
 
 // The reader's exit status when the clipboard cannot be reached at all, and when its
 // picture is larger than a picture file may be.
@@ -284,20 +290,28 @@ void ClipboardReaders::startSpare() {
 
 std::optional<EncodedImage> ClipboardReaders::read(int timeoutMs) {
   QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-  struct RestoreCursor {
-    ~RestoreCursor() { QGuiApplication::restoreOverrideCursor(); }
-  } restore;
+  // The cursor back, and in the log (when switched on) which reader answered, however the
+  // reading ended.
+  struct Finish {
+    const char* by = "a new reader";
+    ~Finish() {
+      QGuiApplication::restoreOverrideCursor();
+      qCDebug(lcClipboard).nospace() << "read by " << by;
+    }
+  } finish;
   // A spare is used once; the next one starts when the window is idle again.
   spareTimer_.stop();
   if (QProcess* spare = std::exchange(spare_, nullptr);
       spare && spare->state() != QProcess::NotRunning) {
     try {
+      finish.by = "the spare";
       std::optional<EncodedImage> answer = Await(*spare, timeoutMs, true);
       retire(spare);
       return answer;
     } catch (const ReaderFailed&) {
       // A spare that died or could not reach the display; a fresh reader may still.
       retire(spare);
+      finish.by = "a new reader after the spare failed";
     } catch (...) {
       retire(spare);
       throw;

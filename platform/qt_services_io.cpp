@@ -8,7 +8,6 @@
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QLoggingCategory>
 #include <QMimeData>
 #include <QPainter>
 #include <QPixmap>
@@ -48,11 +47,6 @@ int DefaultResolution(const QString& printerName) {
   return dpi;
 }
 
-// Off unless switched on (QT_LOGGING_RULES="huesift.clipboard.debug=true"): tells the
-// end-to-end tests when a paste has read the clipboard, which the reader processes alone
-// cannot, a spare being always there.
-Q_LOGGING_CATEGORY(lcClipboard, "huesift.clipboard", QtInfoMsg)
-
 // How long the window is left alone, after it was first painted and after each paste, before
 // a spare clipboard reader starts: long enough for the picture to be on the screen first.
 constexpr int kSpareDelayMs = 250;
@@ -81,10 +75,7 @@ std::optional<EncodedImage> QtServices::clipboardImageBytes() {
     // Whatever came of this read, the next one gets its spare once the window is idle again.
     struct AfterRead {
       ClipboardReaders& readers;
-      ~AfterRead() {
-        qCDebug(lcClipboard) << "read";
-        readers.startSpareLater(kSpareDelayMs);
-      }
+      ~AfterRead() { readers.startSpareLater(kSpareDelayMs); }
     } next{clipboardReaders()};
     return next.readers.read(4500);
   }

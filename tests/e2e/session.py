@@ -250,10 +250,16 @@ class Session:
         except OSError:
             return []
 
-    def clipboard_reads(self):
-        """How often the program has read the clipboard so far (it says so in its log)."""
+    def clipboard_readers(self):
+        """Which reader answered each clipboard read so far, from the program's log: "the
+        spare", "a new reader", ..."""
         with open(self.log, encoding="utf-8", errors="replace") as log:
-            return sum(1 for line in log if line.startswith("huesift.clipboard: read"))
+            return [line.rstrip("\n").split(": read by ", 1)[1] for line in log
+                    if line.startswith("huesift.clipboard: read by ")]
+
+    def clipboard_reads(self):
+        """How often the program has read the clipboard so far."""
+        return len(self.clipboard_readers())
 
     def paste(self):
         """Chooses "Paste" on the Capture button's menu and waits until the program has read
