@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <stdexcept>
+#include <utility>
 
 #include "platform/image_convert.h"
 #include "platform/image_decode.h"
@@ -17,8 +18,9 @@ void Paste::click() {
   // whatever reason, leaves the picture, its size, Undo and the buttons as they were.
   const std::optional<EncodedImage> offered = p_.services.clipboardImageBytes();
   if (!offered) return;
-  Picture pasted;
+  Picture pasted = std::move(reusable_);
   const DecodedImage decoded = DecodeImageIntoPicture(offered->bytes, pasted);
+  if (decoded.result != DecodedImage::Result::Complete) reusable_ = std::move(pasted);
   if (decoded.result == DecodedImage::Result::TooLarge) {
     p_.services.showMessage(
         p_.mainWindow,
@@ -37,7 +39,7 @@ void Paste::click() {
 
 void Paste::take(Picture loaded) {
   p_.states.pictureComing();
-  p_.picture->clear();
+  reusable_ = p_.picture->release();
   p_.state.runState = 0;
   p_.states.pictureArrived(true);
   p_.picture->setDisplaySize(loaded.width(), loaded.height());

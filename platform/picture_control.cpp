@@ -10,6 +10,7 @@
 #include <QRegion>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "platform/outline_layer.h"
 #include "platform/screen_ratio.h"
@@ -56,10 +57,15 @@ void PictureControl::setPicture(Picture&& picture) {
 }
 
 void PictureControl::clear() {
-  raster_ = Picture();
+  release();
+}
+
+Picture PictureControl::release() {
+  Picture had = std::exchange(raster_, Picture());
   outlines_.clear();
   update();
   emit extentChanged();
+  return had;
 }
 
 void PictureControl::changed() {

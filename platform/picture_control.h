@@ -34,6 +34,9 @@ class PictureControl : public QWidget {
   void setPicture(const Picture& picture);
   void setPicture(Picture&& picture);
   void clear();  // no raster any more
+  // Clears the control and hands back the raster it had, whose memory a picture to come may
+  // reuse.
+  Picture release();
   // Call after changing pixels through canvas() so the screen follows.
   void changed();
   // The same for rows first..last-1 alone (in either order): only they are painted again.
