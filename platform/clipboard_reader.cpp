@@ -115,6 +115,8 @@ void RunClipboardReader(int argc, char** argv) {
   const bool spare = argc > 2 && std::strcmp(argv[2], kSpareReaderFlag) == 0;
   QGuiApplication app(argc, argv);
   if (spare) {
+    // The image plug-ins are looked up ahead too; which formats Qt reads does not change.
+    QImageReader::supportedMimeTypes();
     // Set up and waiting: one byte on standard input says go, its end says the program has
     // gone and nothing will be read.
     char go = 0;
