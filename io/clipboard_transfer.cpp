@@ -18,9 +18,9 @@ void Paste::click() {
   // whatever reason, leaves the picture, its size, Undo and the buttons as they were.
   const std::optional<EncodedImage> offered = p_.services.clipboardImageBytes();
   if (!offered) return;
-  Picture pasted = std::move(reusable_);
+  Picture pasted = reusableRaster();
   const DecodedImage decoded = DecodeImageIntoPicture(offered->bytes, pasted);
-  if (decoded.result != DecodedImage::Result::Complete) reusable_ = std::move(pasted);
+  if (decoded.result != DecodedImage::Result::Complete) giveBack(std::move(pasted));
   if (decoded.result == DecodedImage::Result::TooLarge) {
     p_.services.showMessage(
         p_.mainWindow,

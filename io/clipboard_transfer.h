@@ -3,6 +3,7 @@
 
 #include <QSize>
 #include <QString>
+#include <utility>
 
 #include "engine/working_state.h"
 #include "platform/picture_control.h"
@@ -33,10 +34,14 @@ class Paste {
   // state a paste leaves. Every new picture but a capture comes in through here (the
   // clipboard, a file).
   void take(Picture loaded);
+  // The raster of the picture the last new one replaced, for the next one to be decoded
+  // into; one that did not come to take() is handed back.
+  Picture reusableRaster() { return std::move(reusable_); }
+  void giveBack(Picture raster) { reusable_ = std::move(raster); }
 
  private:
   Parts p_;
-  // The raster of the picture the last paste replaced: the next paste is decoded into its
+  // The raster of the picture the last new one replaced: the next is decoded into its
   // memory, already allocated and touched (a 4K picture is 33 MB of fresh pages otherwise).
   Picture reusable_;
 };

@@ -7,6 +7,7 @@
 #include <QImageReader>
 #include <QStandardPaths>
 #include <stdexcept>
+#include <utility>
 
 #include "platform/picture_file_io.h"
 
@@ -48,13 +49,15 @@ void PictureFiles::open(const QByteArray& path) {
   QString reason;
   // Anything but a regular file is refused before it is opened: a FIFO would block the
   // window, a device never end.
-  std::optional<Picture> picture = ReadPictureFile(path, Streams::Refuse, reason);
-  if (!picture)
+  Picture picture = p_.paste.reusableRaster();
+  if (!ReadPictureFileInto(path, Streams::Refuse, picture, reason)) {
+    p_.paste.giveBack(std::move(picture));
     throw std::runtime_error(
         QCoreApplication::translate("huesift::PictureFiles", "Cannot open %1: %2")
             .arg(name, reason)
             .toStdString());
-  p_.paste.take(std::move(*picture));
+  }
+  p_.paste.take(std::move(picture));
 }
 
 void PictureFiles::chooseAndSave() {

@@ -105,6 +105,13 @@ std::optional<Picture> ReadPictureFile(const QByteArray& path, Streams streams, 
   return DecodePictureFileBytes(*bytes, reason, path);
 }
 
+bool ReadPictureFileInto(const QByteArray& path, Streams streams, Picture& picture,
+                         QString& reason) {
+  const std::optional<QByteArray> bytes =
+      ReadFileBytes(path, streams, kMaxPictureFileBytes, reason);
+  return bytes && DecodePictureFileBytesInto(*bytes, picture, reason, path);
+}
+
 std::optional<Picture> ReadPictureFile(const QString& path, QString& reason) {
   return ReadPictureFile(QFile::encodeName(path), Streams::Refuse, reason);
 }

@@ -26,6 +26,10 @@ inline constexpr qint64 kMaxPictureFileBytes = qint64{512} * 1024 * 1024;
 std::optional<Picture> ReadPictureFile(const QByteArray& path, Streams streams, QString& reason);
 // The window's: a name from a dialog or a drop; anything but a regular file is refused.
 std::optional<Picture> ReadPictureFile(const QString& path, QString& reason);
+// As ReadPictureFile, into picture's own memory (see DecodePictureFileBytesInto); false, with
+// the reason, on failure, leaving picture unspecified.
+bool ReadPictureFileInto(const QByteArray& path, Streams streams, Picture& picture,
+                         QString& reason);
 // The bytes of a picture file (read from standard input, say) decoded as ReadPictureFile does;
 // name, when there is one, gives the format that bytes without a signature (TGA) are in.
 std::optional<Picture> DecodePictureFileBytes(const QByteArray& bytes, QString& reason,
