@@ -264,6 +264,9 @@ QProcess* ClipboardReaders::newReader(bool spare) {
   reader->setStandardErrorFile(QProcess::nullDevice());
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert("QT_QPA_PLATFORM", QGuiApplication::platformName());
+  // Not a client of the desktop's session manager: a spare lives as long as the program and
+  // would be listed, and saved, as a program of its own.
+  environment.remove("SESSION_MANAGER");
   reader->setProcessEnvironment(environment);
   reader->start();
   return reader;
