@@ -64,7 +64,7 @@ int RunWindow(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   if (argc > 1 && std::strcmp(argv[1], huesift::kClipboardReaderFlag) == 0)
-    return huesift::RunClipboardReader(argc, argv);
+    huesift::RunClipboardReader(argc, argv);
   using huesift::CommandLine;
   const std::vector<std::string> args(argv + 1, argv + argc);
   if (huesift::ParseCommandLine(args).mode == CommandLine::Mode::Window)

@@ -136,6 +136,9 @@ bool MainWindow::event(QEvent* event) {
   if (frameFitPending_ && frameGeometry() != geometry()) {
     fitFrameTo(*std::exchange(frameFitPending_, std::nullopt));
   }
+  // Not before: a start-up that prepared a paste would keep the user waiting for the window.
+  if (event->type() == QEvent::Paint && !std::exchange(painted_, true))
+    services.prepareClipboardRead();
   return QWidget::event(event);
 }
 

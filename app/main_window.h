@@ -215,6 +215,7 @@ class MainWindow : public QWidget, private WindowStates {
   int windowsOpen_ = 0;
 
   bool activated_ = false;
+  bool painted_ = false;  // the first paint has come, and with it the clipboard's preparation
   // The work area of the first fit, kept until the window manager has framed the window.
   std::optional<QRect> frameFitPending_;
   // Each toolbar key and the button it clicks.

@@ -8,16 +8,25 @@
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QImageReader>
+#include <QLoggingCategory>
 #include <QProcess>
 #include <QTimer>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "platform/picture_file_io.h"
 
 namespace huesift {
 namespace {
+
+// Off unless switched on (QT_LOGGING_RULES="huesift.clipboard.debug=true"): tells the
+// end-to-end tests when a paste has read the clipboard and through which reader, which they
+// cannot see from the processes alone, a spare being always there.
+Q_LOGGING_CATEGORY(lcClipboard, "huesift.clipboard", QtInfoMsg)
 
 // The reader's exit status when the clipboard cannot be reached at all, and when its
 // picture is larger than a picture file may be.
@@ -77,8 +86,11 @@ std::optional<EncodedImage> TakeImageBytes(const QMimeData& mime) {
   return EncodedImage{best, std::move(bytes)};
 }
 
-int RunClipboardReader(int argc, char** argv) {
-  QGuiApplication app(argc, argv);
+namespace {
+
+// What the reader does once it may read: the clipboard's best image format and its bytes
+// to standard output. Returns the exit status.
+int ReadClipboardToOutput() {
   QClipboard* clipboard = QGuiApplication::clipboard();
   const QMimeData* mime = clipboard ? clipboard->mimeData(QClipboard::Clipboard) : nullptr;
   if (!mime) return kCannotOpen;
@@ -97,29 +109,70 @@ int RunClipboardReader(int argc, char** argv) {
   return 0;
 }
 
-std::optional<EncodedImage> ReadClipboardInReaderProcess(int timeoutMs) {
-  QProcess reader;
-  reader.setProgram(QCoreApplication::applicationFilePath());
-  reader.setArguments({QString::fromLatin1(kClipboardReaderFlag)});
-  reader.setStandardErrorFile(QProcess::nullDevice());
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert("QT_QPA_PLATFORM", QGuiApplication::platformName());
-  reader.setProcessEnvironment(environment);
+}  // namespace
 
+void RunClipboardReader(int argc, char** argv) {
+  const bool spare = argc > 2 && std::strcmp(argv[2], kSpareReaderFlag) == 0;
+  QGuiApplication app(argc, argv);
+  if (spare) {
+    // The image plug-ins are looked up ahead too; which formats Qt reads does not change.
+    QImageReader::supportedMimeTypes();
+    // Set up and waiting: one byte on standard input says go, its end says the program has
+    // gone and nothing will be read.
+    char go = 0;
+    ssize_t n;
+    while ((n = ::read(STDIN_FILENO, &go, 1)) < 0 && errno == EINTR) {
+    }
+    if (n != 1) ::_exit(0);
+    // What changed on the display while it waited, the clipboard's owner among it, is taken
+    // in first: the clipboard is read as it is now, not as it was when the spare started.
+    QCoreApplication::processEvents();
+  }
+  // Everything the waiting program needs is written by now; Qt's teardown would only keep
+  // it waiting for the end of this process.
+  ::_exit(ReadClipboardToOutput());
+}
+
+namespace {
+
+// A reader ended without an answer of its own making: it did not start, crashed, could not
+// reach the clipboard or wrote what cannot be read. Said to the user as "Cannot open
+// clipboard"; a spare that fails so is replaced by a fresh reader first.
+class ReaderFailed : public std::runtime_error {
+ public:
+  ReaderFailed() : std::runtime_error(CannotOpen()) {}
+};
+
+// Waits for reader's answer while the event loop goes on (without user input); go: tell a
+// spare to read first. The owner must answer within timeoutMs, its picture then come within
+// kTransferTimeoutMs in all and hold at most kMaxPictureFileBytes. A reader still running
+// afterwards has been killed unless its whole answer came.
+std::optional<EncodedImage> Await(QProcess& reader, int timeoutMs, bool go) {
   // The bytes come into one array of their announced size, never more than a picture file
   // may hold.
   QByteArray output;
   qsizetype headEnd = -1;  // the end of the format's line and, once known, of the size's
   qsizetype sizeEnd = -1;
+  qsizetype answerEnd = -1;  // known once the size is: where the last announced byte ends
   bool tooLarge = false;
   QEventLoop loop;
-  QObject::connect(&reader, &QProcess::readyReadStandardOutput, &loop, [&] {
+  auto take = [&] {
     output += reader.readAllStandardOutput();
     if (headEnd < 0) headEnd = output.indexOf('\n');
-    if (headEnd >= 0 && sizeEnd < 0 && (sizeEnd = output.indexOf('\n', headEnd + 1)) >= 0) {
+    if (headEnd == 0) answerEnd = 1;  // no image: the empty format is the whole answer
+    if (headEnd > 0 && sizeEnd < 0 && (sizeEnd = output.indexOf('\n', headEnd + 1)) >= 0) {
       const qint64 size = output.mid(headEnd + 1, sizeEnd - headEnd - 1).toLongLong();
-      if (size >= 0 && size <= kMaxPictureFileBytes) output.reserve(sizeEnd + 1 + size);
+      if (size >= 0 && size <= kMaxPictureFileBytes) {
+        output.reserve(sizeEnd + 1 + size);
+        answerEnd = sizeEnd + 1 + size;
+      }
     }
+  };
+  const auto complete = [&] { return answerEnd >= 0 && output.size() >= answerEnd; };
+  QObject::connect(&reader, &QProcess::readyReadStandardOutput, &loop, [&] {
+    take();
+    // The reader ends on its own once it has written; nothing more is waited for.
+    if (complete()) loop.quit();
     if (output.size() > kMaxPictureFileBytes + 256) {
       tooLarge = true;
       loop.quit();
@@ -142,15 +195,13 @@ std::optional<EncodedImage> ReadClipboardInReaderProcess(int timeoutMs) {
     loop.quit();
   });
 
-  QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-  reader.start();
+  if (go) reader.write("\n", 1);
   deadline.start(timeoutMs);
   // Painting and the clipboard's own traffic go on meanwhile; clicks wait until it is over.
   if (reader.state() != QProcess::NotRunning || reader.bytesAvailable() > 0)
     loop.exec(QEventLoop::ExcludeUserInputEvents);
-  QGuiApplication::restoreOverrideCursor();
 
-  if (reader.state() != QProcess::NotRunning) {
+  if (!complete() && reader.state() != QProcess::NotRunning) {
     reader.kill();
     reader.waitForFinished(1000);
     if (tooLarge) throw std::runtime_error(TooLargeMessage());
@@ -166,22 +217,122 @@ std::optional<EncodedImage> ReadClipboardInReaderProcess(int timeoutMs) {
             .arg(kTransferTimeoutMs / 1000)
             .toStdString());
   }
-  output += reader.readAllStandardOutput();
-  if (reader.exitStatus() == QProcess::NormalExit && reader.exitCode() == kTooLarge)
-    throw std::runtime_error(TooLargeMessage());
-  if (reader.error() == QProcess::FailedToStart || reader.exitStatus() != QProcess::NormalExit ||
-      reader.exitCode() != 0)
-    throw std::runtime_error(CannotOpen());
-  headEnd = output.indexOf('\n');
-  if (headEnd < 0) throw std::runtime_error(CannotOpen());
+  if (!complete()) {
+    // It ended before its answer was whole: the rest, if any, and why it ended.
+    take();
+    if (reader.exitStatus() == QProcess::NormalExit && reader.exitCode() == kTooLarge)
+      throw std::runtime_error(TooLargeMessage());
+    if (reader.error() == QProcess::FailedToStart || reader.exitStatus() != QProcess::NormalExit ||
+        reader.exitCode() != 0)
+      throw ReaderFailed();
+  }
+  if (headEnd < 0) throw ReaderFailed();
   if (headEnd == 0) return std::nullopt;
-  sizeEnd = output.indexOf('\n', headEnd + 1);
   if (sizeEnd < 0 ||
       output.mid(headEnd + 1, sizeEnd - headEnd - 1).toLongLong() != output.size() - sizeEnd - 1)
-    throw std::runtime_error(CannotOpen());
+    throw ReaderFailed();
   const QString format = QString::fromLatin1(output.left(headEnd));
   output.remove(0, sizeEnd + 1);  // in place: a large picture is not held twice
   return EncodedImage{format, std::move(output)};
+}
+
+}  // namespace
+
+ClipboardReaders::ClipboardReaders() {
+  spareTimer_.setSingleShot(true);
+  QObject::connect(&spareTimer_, &QTimer::timeout, this, [this] { startSpare(); });
+}
+
+ClipboardReaders::~ClipboardReaders() {
+  // A spare ends as soon as its input closes; a reader that has answered is ending anyway.
+  // Killed only if one of them does not (Qt would also warn on the terminal).
+  for (QProcess* reader : findChildren<QProcess*>()) {
+    reader->closeWriteChannel();
+    if (!reader->waitForFinished(1000)) {
+      reader->kill();
+      reader->waitForFinished(1000);
+    }
+  }
+}
+
+QProcess* ClipboardReaders::newReader(bool spare) {
+  auto* reader = new QProcess(this);
+  reader->setProgram(QCoreApplication::applicationFilePath());
+  QStringList arguments{QString::fromLatin1(kClipboardReaderFlag)};
+  if (spare) arguments << QString::fromLatin1(kSpareReaderFlag);
+  reader->setArguments(arguments);
+  reader->setStandardErrorFile(QProcess::nullDevice());
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("QT_QPA_PLATFORM", QGuiApplication::platformName());
+  // Not a client of the desktop's session manager: a spare lives as long as the program and
+  // would be listed, and saved, as a program of its own.
+  environment.remove("SESSION_MANAGER");
+  reader->setProcessEnvironment(environment);
+  reader->start();
+  return reader;
+}
+
+void ClipboardReaders::retire(QProcess* reader) {
+  if (!reader) return;
+  if (reader->state() == QProcess::NotRunning) {
+    delete reader;
+    return;
+  }
+  // Ending by itself, its answer whole: reaped when it has, without waiting for it here.
+  reader->closeWriteChannel();
+  QObject::connect(reader, &QProcess::finished, reader, &QObject::deleteLater);
+}
+
+void ClipboardReaders::startSpareLater(int delayMs) {
+  spareTimer_.start(delayMs);
+}
+
+void ClipboardReaders::startSpare() {
+  if (spare_ && spare_->state() != QProcess::NotRunning) return;
+  delete std::exchange(spare_, nullptr);
+  spare_ = newReader(true);
+}
+
+std::optional<EncodedImage> ClipboardReaders::read(int timeoutMs) {
+  QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+  // The cursor back, and in the log (when switched on) which reader answered, however the
+  // reading ended.
+  struct Finish {
+    const char* by = "a new reader";
+    ~Finish() {
+      QGuiApplication::restoreOverrideCursor();
+      qCDebug(lcClipboard).nospace() << "read by " << by;
+    }
+  } finish;
+  // A spare is used once; the next one starts when the window is idle again.
+  spareTimer_.stop();
+  if (QProcess* spare = std::exchange(spare_, nullptr);
+      spare && spare->state() != QProcess::NotRunning) {
+    try {
+      finish.by = "the spare";
+      std::optional<EncodedImage> answer = Await(*spare, timeoutMs, true);
+      retire(spare);
+      return answer;
+    } catch (const ReaderFailed&) {
+      // A spare that died or could not reach the display; a fresh reader may still.
+      retire(spare);
+      finish.by = "a new reader after the spare failed";
+    } catch (...) {
+      retire(spare);
+      throw;
+    }
+  } else {
+    delete spare;
+  }
+  QProcess* reader = newReader(false);
+  try {
+    std::optional<EncodedImage> answer = Await(*reader, timeoutMs, false);
+    retire(reader);
+    return answer;
+  } catch (...) {
+    retire(reader);
+    throw;
+  }
 }
 
 }  // namespace huesift

@@ -2,6 +2,9 @@
 #pragma once
 
 #include <QMimeData>
+#include <QObject>
+#include <QProcess>
+#include <QTimer>
 #include <optional>
 
 #include "platform/services.h"
@@ -13,19 +16,45 @@ namespace huesift {
 // in a short-lived copy of itself, started with this flag, which writes what it read to its
 // standard output and is killed when it takes too long.
 inline constexpr char kClipboardReaderFlag[] = "--internal-clipboard-reader";
+// After kClipboardReaderFlag: a spare reader, started ahead of need, which sets itself up and
+// then waits on its standard input for the word to read.
+inline constexpr char kSpareReaderFlag[] = "--when-asked";
 
-// main() hands over to this when started with the flag; returns the exit status.
-int RunClipboardReader(int argc, char** argv);
+// main() hands over to this when started with the flag. The process ends as soon as its
+// answer is written.
+[[noreturn]] void RunClipboardReader(int argc, char** argv);
 
 // The image format of mime most likely to come back exact (PNG, then BMP, then any other
 // that Qt reads) with its bytes; nothing when no image format is offered. Throws
 // std::runtime_error when the bytes are more than a picture file may hold.
 std::optional<EncodedImage> TakeImageBytes(const QMimeData& mime);
 
-// Reads the clipboard through the reader process while the event loop goes on (without user
-// input): the owner must answer within timeoutMs, and its picture then come within 30 s in
-// all and hold at most kMaxPictureFileBytes. Throws std::runtime_error on failure or
-// time-out, saying which.
-std::optional<EncodedImage> ReadClipboardInReaderProcess(int timeoutMs);
+// Reads the clipboard through reader processes while the event loop goes on (without user
+// input). A spare reader, started ahead of need and already set up, answers faster than a
+// fresh one: the X libraries and Qt's set-up cost more than the transfer of a large picture.
+class ClipboardReaders : public QObject {
+ public:
+  ClipboardReaders();
+  ~ClipboardReaders() override;
+
+  // Starts a spare reader after delayMs unless one is waiting; called when the window has
+  // nothing else to do, so that its start costs the user nothing.
+  void startSpareLater(int delayMs);
+
+  // The clipboard's picture, through the spare when one is waiting (the owner's time starts
+  // when it is told to read), else through a fresh reader, as also when the spare fails. The
+  // owner must answer within timeoutMs, and its picture then come within 30 s in all and hold
+  // at most kMaxPictureFileBytes. Throws std::runtime_error on failure or time-out, saying
+  // which.
+  std::optional<EncodedImage> read(int timeoutMs);
+
+ private:
+  QProcess* newReader(bool spare);
+  void retire(QProcess* reader);
+  void startSpare();
+
+  QTimer spareTimer_;
+  QProcess* spare_ = nullptr;
+};
 
 }  // namespace huesift

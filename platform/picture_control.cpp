@@ -57,16 +57,15 @@ void PictureControl::setPicture(Picture&& picture) {
 }
 
 void PictureControl::clear() {
-  raster_ = Picture();
-  outlines_.clear();
-  update();
-  emit extentChanged();
+  release();
 }
 
 Picture PictureControl::release() {
-  Picture held = std::exchange(raster_, Picture());
-  clear();
-  return held;
+  Picture had = std::exchange(raster_, Picture());
+  outlines_.clear();
+  update();
+  emit extentChanged();
+  return had;
 }
 
 void PictureControl::changed() {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <memory>
 #include <utility>
 
 class QScreen;
@@ -9,13 +10,15 @@ class QScreen;
 
 namespace huesift {
 
+class ClipboardReaders;
+
 // The real desktop behind Services.
 class QtServices : public Services {
  public:
   // programDirectory is where the program's own files are looked for after the working
   // directory; empty means the folder of the running executable.
-  explicit QtServices(QString programDirectory = {})
-      : programDirectory_(std::move(programDirectory)) {}
+  explicit QtServices(QString programDirectory = {});
+  ~QtServices() override;
 
   QRect workArea(const QWidget* window) override;
   void pumpEvents() override;
@@ -31,6 +34,7 @@ class QtServices : public Services {
   bool placesWindowsItself() override;
   QImage grabScreen(const QWidget* window, const QRect& area) override;
   std::optional<EncodedImage> clipboardImageBytes() override;
+  void prepareClipboardRead() override;
   void setClipboardImage(const QImage& image) override;
   void printImage(const QImage& image, double scale) override;
   void raisePriority() override;
@@ -40,7 +44,11 @@ class QtServices : public Services {
  private:
   QImage portalStill(QScreen* screen, const QRect& area);
 
+  // On X, where the clipboard is read in reader processes: created when first needed.
+  ClipboardReaders& clipboardReaders();
+
   QString programDirectory_;
+  std::unique_ptr<ClipboardReaders> clipboardReaders_;
   bool resampleNoticeGiven_ = false;
 };
 

@@ -19,6 +19,7 @@
 #include <optional>
 #include <stdexcept>
 #include <type_traits>
+#include <utility>
 
 #include "platform/clipboard_reader.h"
 #include "platform/print_geometry.h"
@@ -85,14 +86,38 @@ int DefaultResolution(const QString& printerName) {
   return dpi;
 }
 
+// How long the window is left alone, after it was first painted and after each paste, before
+// a spare clipboard reader starts: long enough for the picture to be on the screen first.
+constexpr int kSpareDelayMs = 250;
+
 // Scheduling priority saved while a capture rectangle is dragged.
 bool g_priorityRaised = false;
 int g_savedNice = 0;
 
 }  // namespace
 
+QtServices::QtServices(QString programDirectory) : programDirectory_(std::move(programDirectory)) {}
+
+QtServices::~QtServices() = default;
+
+ClipboardReaders& QtServices::clipboardReaders() {
+  if (!clipboardReaders_) clipboardReaders_ = std::make_unique<ClipboardReaders>();
+  return *clipboardReaders_;
+}
+
+void QtServices::prepareClipboardRead() {
+  if (QGuiApplication::platformName() == "xcb") clipboardReaders().startSpareLater(kSpareDelayMs);
+}
+
 std::optional<EncodedImage> QtServices::clipboardImageBytes() {
-  if (QGuiApplication::platformName() == "xcb") return ReadClipboardInReaderProcess(4500);
+  if (QGuiApplication::platformName() == "xcb") {
+    // Whatever came of this read, the next one gets its spare once the window is idle again.
+    struct AfterRead {
+      ClipboardReaders& readers;
+      ~AfterRead() { readers.startSpareLater(kSpareDelayMs); }
+    } next{clipboardReaders()};
+    return next.readers.read(4500);
+  }
   // Elsewhere the clipboard is the program's own (offscreen) or delivered by the compositor
   // through a pipe that Qt gives up on by itself (Wayland).
   QClipboard* clipboard = QGuiApplication::clipboard();

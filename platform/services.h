@@ -64,6 +64,9 @@ class Services {
   // likely to be exact), or nothing when it offers none. Throws std::runtime_error with a
   // one-line text when the clipboard cannot be reached or its owner does not answer in time.
   virtual std::optional<EncodedImage> clipboardImageBytes() = 0;
+  // Called once the main window has been painted: whatever makes the next clipboard read
+  // quicker may now be got ready, while the window is idle.
+  virtual void prepareClipboardRead() {}
   virtual void setClipboardImage(const QImage& image) = 0;
 
   // Prints image on the default printer, each picture pixel scale printer pixels wide.

@@ -4,8 +4,10 @@
 //
 //   huesift_window_bench --in-window PICTURE.png REPEATS
 //     the real main window: Paste of PICTURE (held on the clipboard by another program) until
-//     painted, Open of the same file until painted, Process with 64 retained colours until
-//     the result is painted, without the fixed 500 ms pause. Medians and targets printed.
+//     painted, after an idle pause as a user would leave (so the spare clipboard reader is
+//     waiting, as it would be), Open of the same file until painted, Process with 64 retained
+//     colours until the result is painted, without the fixed 500 ms pause. Medians and targets
+//     printed.
 //   huesift_window_bench --cold-start REPEATS PROGRAM MINIMAL
 //     from starting each program until its window is painted, polling screen pixels; the
 //     two alternate, and the ratio of their medians is printed.
@@ -100,6 +102,9 @@ int InWindow(int argc, char** argv, const QString& file, int repeats) {
   services.fileToOpen = file;
   huesift::MainWindow window(services);
   window.show();
+  // The idle pause a user leaves before the first paste: in it the window, once painted, gets
+  // its spare clipboard reader ready, as it does again after each paste (the pauses between
+  // the runs below are longer than that).
   Settle(1500);
 
   // 64 retained colours: black, which the list starts with, and the 63 most frequent others
@@ -159,7 +164,7 @@ int InWindow(int argc, char** argv, const QString& file, int repeats) {
 int main(int argc, char** argv) {
   // Paste reads the clipboard through a reader process started from this program.
   if (argc > 1 && std::strcmp(argv[1], huesift::kClipboardReaderFlag) == 0)
-    return huesift::RunClipboardReader(argc, argv);
+    huesift::RunClipboardReader(argc, argv);
   if (argc == 4 && std::strcmp(argv[1], "--in-window") == 0)
     return InWindow(argc, argv, QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]));
   if (argc == 5 && std::strcmp(argv[1], "--cold-start") == 0)

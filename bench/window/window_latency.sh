@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # How long the window keeps its user waiting, on a private Xvfb screen of 3840x2160 with a
-# screenshot-like 3840x2160 PNG: Paste (the file held on the clipboard by xclip) and Open
-# until the picture is painted, Process with 64 retained colours until the result is painted
+# screenshot-like 3840x2160 PNG: Paste (the file held on the clipboard by xclip, pasted after
+# an idle pause in which the window readies its spare clipboard reader) and Open until the
+# picture is painted, Process with 64 retained colours until the result is painted
 # (without the fixed 500 ms pause), and the cold start against a minimal Qt Widgets window.
 # Prints medians of REPEATS runs and each figure's target. Needs Xvfb and xclip.
 #   bench/window/window_latency.sh [BUILD] [REPEATS]

@@ -41,7 +41,7 @@ class Session:
         if self.pattern:
             pattern = self._spawn([self.pattern])
             wait_for("the pattern window", lambda: self._visible(pattern.pid))
-        extra = {"QT_LOGGING_RULES": "huesift.messages.debug=true"}
+        extra = {"QT_LOGGING_RULES": "huesift.messages.debug=true;huesift.clipboard.debug=true"}
         if self.scale:
             extra["QT_SCALE_FACTOR"] = str(self.scale)
         if self.cups_server:
@@ -241,25 +241,39 @@ class Session:
 
     # ---- clipboard ----
 
-    def _children(self):
+    def children(self):
+        """The program's child processes: its clipboard readers, a spare one among them."""
         path = "/proc/%d/task/%d/children" % (self.app.pid, self.app.pid)
         try:
             with open(path) as f:
-                return f.read().split()
+                return [int(pid) for pid in f.read().split()]
         except OSError:
             return []
 
+    def clipboard_readers(self):
+        """Which reader answered each clipboard read so far, from the program's log: "the
+        spare", "a new reader", ..."""
+        with open(self.log, encoding="utf-8", errors="replace") as log:
+            return [line.rstrip("\n").split(": read by ", 1)[1] for line in log
+                    if line.startswith("huesift.clipboard: read by ")]
+
+    def clipboard_reads(self):
+        """How often the program has read the clipboard so far."""
+        return len(self.clipboard_readers())
+
     def paste(self):
         """Chooses "Paste" on the Capture button's menu and waits until the program has read
-        the clipboard (through a reader process of its own, its only child), so that what a
-        test puts on the clipboard next is not what gets pasted."""
+        the clipboard, so that what a test puts on the clipboard next is not what gets
+        pasted."""
+        before = self.clipboard_reads()
         self.choose_from_menu(self.client_point(CAPTURE_BUTTON), "Capture")
-        self.wait_for_paste()
+        self.wait_for_paste(before)
 
-    def wait_for_paste(self):
-        """Waits until a paste just asked for (menu or Ctrl+V) has read the clipboard."""
-        wait_for("the clipboard reader", self._children, timeout=1.0, interval=0.005, quiet=True)
-        wait_for("the clipboard reader to finish", lambda: not self._children(), timeout=15)
+    def wait_for_paste(self, before):
+        """Waits until a paste just asked for (menu or Ctrl+V) has read the clipboard; before:
+        clipboard_reads() from before it was asked for."""
+        wait_for("the paste to read the clipboard", lambda: self.clipboard_reads() > before,
+                 timeout=15, interval=0.01)
 
     def offer_clipboard(self, data, mime):
         """Another program owns the clipboard and offers data as mime."""

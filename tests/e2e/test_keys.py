@@ -69,8 +69,9 @@ def main():
     with Session(args.huesift) as session:
         session.take_focus(session.main)
         session.offer_clipboard(encode_png(rows), "image/png")
+        before = session.clipboard_reads()
         session.key("ctrl+v")
-        session.wait_for_paste()
+        session.wait_for_paste(before)
         expect(session, rows, "pasted with Ctrl+V, copied with Ctrl+C")
 
         inside = session.picture_point(REGION[0] + 5, REGION[1] + 5)

@@ -2,11 +2,14 @@
 """Paste pictures that another program offers on the clipboard (PNG, then BMP), check that
 Copy gives them back unchanged, run Process with black retained and check the result against
 the rule computed here: black stays, every other colour turns white. Text alone on the
-clipboard is no picture: Paste does nothing and says nothing."""
+clipboard is no picture: Paste does nothing and says nothing. The spare reader that the idle
+program keeps ready pastes what is on the clipboard when Paste is chosen, not what was there
+when it started, and goes when the program is quit."""
 
 import time
 
-from harness import (PROCESS_BUTTON, arguments, check, encode_bmp, encode_png, first_difference)
+from harness import (PROCESS_BUTTON, QUIT_BUTTON, arguments, check, encode_bmp, encode_png,
+                     first_difference, wait_for)
 from session import Session
 
 WHITE, BLACK = (255, 255, 255), (0, 0, 0)
@@ -55,6 +58,56 @@ def text_alone_is_pasted_as_nothing(session):
           % session.messages())
 
 
+def waiting_spare(session):
+    """The spare reader, once set up and waiting on its standard input: its pid."""
+    def waiting():
+        for pid in session.children():
+            try:
+                with open("/proc/%d/cmdline" % pid, "rb") as f:
+                    if b"--when-asked" not in f.read().split(b"\0"):
+                        continue
+                # Its main thread blocked in read(2) on descriptor 0.
+                with open("/proc/%d/syscall" % pid) as f:
+                    if f.read().split()[:2] == ["0", "0x0"]:
+                        return pid
+            except OSError:
+                pass
+        return None
+    return wait_for("a spare clipboard reader waiting", waiting, timeout=10)
+
+
+def gone(pid):
+    try:
+        with open("/proc/%d/stat" % pid) as f:
+            return f.read().rsplit(")", 1)[1].split()[0] == "Z"
+    except OSError:
+        return True
+
+
+def spare_pastes_the_clipboard_of_now(session, rows):
+    """A picture put on the clipboard after the spare has started is the one pasted, and by
+    that spare, not a reader started for the occasion."""
+    # The spare that follows this paste starts with the older picture on the clipboard.
+    session.offer_clipboard(encode_png(source_picture(31, 17, seed=3)), "image/png")
+    session.paste()
+    spare = waiting_spare(session)
+    session.offer_clipboard(encode_png(rows), "image/png")
+    session.paste()
+    by = session.clipboard_readers()[-1]
+    check(by == "the spare", "the paste was read by %s, not the waiting spare" % by)
+    check(gone(spare), "the spare reader is still there after it was used")
+    problem = first_difference(copy(session), rows)
+    check(problem is None, "pasted through the spare reader: %s" % problem)
+
+
+def quit_leaves_no_reader(session):
+    spare = waiting_spare(session)
+    session.click(session.client_point(QUIT_BUTTON))
+    wait_for("huesift to quit", lambda: not session.alive(), timeout=10)
+    check(session.app.returncode == 0, "huesift quit with %s" % session.app.returncode)
+    wait_for("the spare reader to end", lambda: gone(spare), timeout=5)
+
+
 def main():
     args = arguments()
     png_rows = source_picture(123, 77, seed=7)
@@ -64,8 +117,11 @@ def main():
         paste_process_copy(session, png_rows, encode_png(png_rows), "image/png")
         paste_process_copy(session, bmp_rows, encode_bmp(bmp_rows), "image/bmp")
         check(session.alive(), "huesift ended")
+        spare_pastes_the_clipboard_of_now(session, source_picture(45, 28, seed=5))
+        quit_leaves_no_reader(session)
     print("PASS: text alone pasted as nothing, silently; PNG and BMP pasted, processed and "
-          "copied exactly")
+          "copied exactly; the spare reader pasted the clipboard of the moment and ended "
+          "with the program")
 
 
 if __name__ == "__main__":
