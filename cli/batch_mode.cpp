@@ -124,17 +124,17 @@ QString CommandMistake(const std::vector<Job>& jobs) {
     }
   }
   // Files compared as the system knows them, so hard links and symbolic links are found too.
+  auto identity = [](const std::string& name, int standardStream) {
+    return name == kStandardStream ? IdentityOfDescriptor(standardStream)
+                                   : IdentityOf(QByteArray::fromStdString(name));
+  };
   std::vector<std::pair<FileIdentity, const std::string*>> inputs;
   for (const Job& job : jobs) {
-    const std::optional<FileIdentity> id = job.input == kStandardStream
-                                               ? IdentityOfDescriptor(STDIN_FILENO)
-                                               : IdentityOf(QByteArray::fromStdString(job.input));
-    if (id) inputs.emplace_back(*id, &job.input);
+    if (const std::optional<FileIdentity> id = identity(job.input, STDIN_FILENO))
+      inputs.emplace_back(*id, &job.input);
   }
   for (const Job& job : jobs) {
-    const std::optional<FileIdentity> id = job.output == kStandardStream
-                                               ? IdentityOfDescriptor(STDOUT_FILENO)
-                                               : IdentityOf(QByteArray::fromStdString(job.output));
+    const std::optional<FileIdentity> id = identity(job.output, STDOUT_FILENO);
     if (!id) continue;
     for (const auto& [input, name] : inputs) {
       if (input == *id) {

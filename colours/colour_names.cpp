@@ -4,6 +4,8 @@
 #include <QCoreApplication>
 #include <algorithm>
 
+#include "colours/swatch.h"
+
 namespace huesift {
 namespace {
 
@@ -63,12 +65,7 @@ constexpr int kLightAbove = 190;
 }  // namespace
 
 QString HexText(Colour c) {
-  const auto v = static_cast<unsigned>(c);
-  return QStringLiteral("#%1%2%3")
-      .arg(v & 0xFFu, 2, 16, QLatin1Char('0'))
-      .arg((v >> 8) & 0xFFu, 2, 16, QLatin1Char('0'))
-      .arg((v >> 16) & 0xFFu, 2, 16, QLatin1Char('0'))
-      .toUpper();
+  return ToQColor(c).name().toUpper();
 }
 
 QString ColourWord(Colour c) {

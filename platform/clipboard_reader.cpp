@@ -18,6 +18,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/file_access.h"
 #include "platform/picture_file_io.h"
 
 namespace huesift {
@@ -54,16 +55,6 @@ QString BestImageFormat(const QMimeData& mime) {
   return best;
 }
 
-bool WriteAll(int fd, const char* data, qint64 size) {
-  while (size > 0) {
-    const ssize_t n = ::write(fd, data, static_cast<size_t>(size));
-    if (n <= 0) return false;
-    data += n;
-    size -= n;
-  }
-  return true;
-}
-
 std::string TooLargeMessage() {
   return QCoreApplication::translate("huesift::Clipboard",
                                      "The clipboard's picture is larger than %1 MiB, too large to "
@@ -98,15 +89,13 @@ int ReadClipboardToOutput() {
   // so the waiting program knows it answered; then, once they have all come, a line with
   // the number of bytes and the bytes as they came.
   const QString best = BestImageFormat(*mime);
-  const QByteArray head = best.toLatin1() + '\n';
-  if (!WriteAll(STDOUT_FILENO, head.constData(), head.size())) return 1;
+  if (!WriteDescriptorBytes(STDOUT_FILENO, best.toLatin1() + '\n').isEmpty()) return 1;
   if (best.isEmpty()) return 0;
   const QByteArray bytes = mime->data(best);
   if (bytes.size() > kMaxPictureFileBytes) return kTooLarge;
   const QByteArray size = QByteArray::number(bytes.size()) + '\n';
-  if (!WriteAll(STDOUT_FILENO, size.constData(), size.size())) return 1;
-  if (!WriteAll(STDOUT_FILENO, bytes.constData(), bytes.size())) return 1;
-  return 0;
+  if (!WriteDescriptorBytes(STDOUT_FILENO, size).isEmpty()) return 1;
+  return WriteDescriptorBytes(STDOUT_FILENO, bytes).isEmpty() ? 0 : 1;
 }
 
 }  // namespace
@@ -228,9 +217,8 @@ std::optional<EncodedImage> Await(QProcess& reader, int timeoutMs, bool go) {
   }
   if (headEnd < 0) throw ReaderFailed();
   if (headEnd == 0) return std::nullopt;
-  if (sizeEnd < 0 ||
-      output.mid(headEnd + 1, sizeEnd - headEnd - 1).toLongLong() != output.size() - sizeEnd - 1)
-    throw ReaderFailed();
+  // Exactly the announced bytes, no fewer and no more.
+  if (output.size() != answerEnd) throw ReaderFailed();
   const QString format = QString::fromLatin1(output.left(headEnd));
   output.remove(0, sizeEnd + 1);  // in place: a large picture is not held twice
   return EncodedImage{format, std::move(output)};

@@ -24,6 +24,17 @@ QString NotRegular() {
   return QCoreApplication::translate("huesift::PictureFiles", "not a regular file");
 }
 
+QString IsAFolder() {
+  return QCoreApplication::translate("huesift::PictureFiles", "it is a folder");
+}
+
+// "the file is larger than 512 MiB, too large for a picture"
+QString TooLargeFileReason(qint64 limit) {
+  return QCoreApplication::translate("huesift::PictureFiles",
+                                     "the file is larger than %1 MiB, too large for a picture")
+      .arg(limit >> 20);
+}
+
 // Closes a descriptor when it goes out of scope.
 struct Descriptor {
   int fd = -1;
@@ -34,8 +45,7 @@ struct Descriptor {
 
 // Why a file of this kind is not read; empty when it is.
 QString RefusalOf(const struct stat& st, Streams streams, qint64 limit) {
-  if (S_ISDIR(st.st_mode))
-    return QCoreApplication::translate("huesift::PictureFiles", "it is a folder");
+  if (S_ISDIR(st.st_mode)) return IsAFolder();
   if (S_ISFIFO(st.st_mode)) return streams == Streams::Read ? QString() : NotRegular();
   if (!S_ISREG(st.st_mode)) return NotRegular();
   if (st.st_size > limit) return TooLargeFileReason(limit);
@@ -93,10 +103,9 @@ QByteArray TemporaryName(const QByteArray& folder) {
 
 }  // namespace
 
-QString TooLargeFileReason(qint64 limit) {
-  return QCoreApplication::translate("huesift::PictureFiles",
-                                     "the file is larger than %1 MiB, too large for a picture")
-      .arg(limit >> 20);
+QString WriteDescriptorBytes(int fd, const QByteArray& bytes) {
+  int error = 0;
+  return WriteAll(fd, bytes.constData(), bytes.size(), error) ? QString() : SystemError(error);
 }
 
 std::optional<QByteArray> ReadDescriptorBytes(int fd, qint64 limit, QString& reason) {
@@ -179,15 +188,12 @@ QString ReplaceFileBytes(const QByteArray& bytes, const QByteArray& path, Links 
   const bool exists = ::lstat(target.constData(), &st) == 0;
   if (!exists && errno != ENOENT) return SystemError(errno);
   if (exists) {
-    if (S_ISDIR(st.st_mode))
-      return QCoreApplication::translate("huesift::PictureFiles", "it is a folder");
+    if (S_ISDIR(st.st_mode)) return IsAFolder();
     // A link left here (--out-dir) is replaced by the picture, never written through.
-    if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode))
-      return QCoreApplication::translate("huesift::PictureFiles", "not a regular file");
+    if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) return NotRegular();
     if (S_ISREG(st.st_mode) && ::access(target.constData(), W_OK) != 0) return SystemError(errno);
   }
-  if (target.endsWith('/'))
-    return QCoreApplication::translate("huesift::PictureFiles", "it is a folder");
+  if (target.endsWith('/')) return IsAFolder();
 
   const QByteArray folder = FolderOf(target);
   QByteArray temporary;
@@ -227,9 +233,7 @@ QString WriteStandardOutput(const QByteArray& bytes) {
   // As gzip: a picture's bytes on a terminal help no one.
   if (::isatty(STDOUT_FILENO))
     return QCoreApplication::translate("huesift::PictureFiles", "standard output is a terminal");
-  int error = 0;
-  if (!WriteAll(STDOUT_FILENO, bytes.constData(), bytes.size(), error)) return SystemError(error);
-  return {};
+  return WriteDescriptorBytes(STDOUT_FILENO, bytes);
 }
 
 std::optional<FileIdentity> IdentityOf(const QByteArray& path) {

@@ -35,6 +35,8 @@ enum class Links {
 // a regular file (a folder, a device, a FIFO). The reason on failure, else empty.
 QString ReplaceFileBytes(const QByteArray& bytes, const QByteArray& path, Links links);
 
+// Writes all of bytes to a descriptor that is open. The reason on failure, else empty.
+QString WriteDescriptorBytes(int fd, const QByteArray& bytes);
 // Writes bytes to standard output (a pipe or a file; refused on a terminal).
 QString WriteStandardOutput(const QByteArray& bytes);
 
@@ -53,8 +55,5 @@ qint64 SizeOfFile(const QByteArray& path);
 
 // Creates a folder and its parents as needed, like mkdir -p. The reason on failure.
 QString MakeFolders(const QByteArray& path);
-
-// "the file is larger than 512 MiB, too large for a picture"
-QString TooLargeFileReason(qint64 limit);
 
 }  // namespace huesift

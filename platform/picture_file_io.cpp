@@ -47,12 +47,8 @@ bool ReadsBackIdentical(const QByteArray& format) {
     QString reason;
     const QByteArray bytes = EncodePicture(CompactImage(picture), format, reason);
     const DecodedImage back = DecodeImageCompletely(bytes);
-    if (back.result != DecodedImage::Result::Complete || back.image.size() != QSize(w, h))
+    if (back.result != DecodedImage::Result::Complete || PictureFromImage(back.image) != picture)
       return false;
-    const Picture read = PictureFromImage(back.image);
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x)
-        if (read.pixel(x, y) != picture.pixel(x, y)) return false;
   }
   return true;
 }
@@ -182,15 +178,7 @@ QImage CompactImage(const Picture& picture) {
     }
   }
 
-  if (palette.size() > 256) {
-    QImage image(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y) {
-      const std::uint32_t* from = picture.row(y);
-      auto* to = reinterpret_cast<std::uint32_t*>(image.scanLine(y));
-      for (int x = 0; x < w; ++x) to[x] = from[x] | 0xFF000000u;
-    }
-    return image;
-  }
+  if (palette.size() > 256) return ImageFromPicture(picture);
 
   const bool mono = palette.size() <= 2;
   QImage image(w, h, mono ? QImage::Format_Mono : QImage::Format_Indexed8);
