@@ -34,7 +34,8 @@ void PictureFromImage(const QImage& image, Picture& picture) {
 DecodedImage DecodeImageIntoPicture(const QByteArray& bytes, Picture& picture,
                                     const QByteArray& formatHint) {
   // The picture's raster as an RGB32 image of the announced size: what Qt's PNG and JPEG
-  // readers produce for opaque colour pictures, which they then decode into it directly.
+  // readers produce for opaque colour pictures, which they then decode into it directly (our
+  // own PNG reader an RGBA one too, as ARGB32).
   QImage into;
   const QSize announced = AnnouncedImageSize(bytes);
   if (announced.isValid() && !announced.isEmpty() && !TooLargeForPicture(announced)) {
@@ -47,7 +48,7 @@ DecodedImage DecodeImageIntoPicture(const QByteArray& bytes, Picture& picture,
   if (decoded.result != DecodedImage::Result::Complete) return decoded;
   const QImage& image = decoded.image;
   if (!picture.empty() && image.constBits() == reinterpret_cast<const uchar*>(picture.data()) &&
-      image.format() == QImage::Format_RGB32 &&
+      (image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32) &&
       image.size() == QSize(picture.width(), picture.height())) {
     // Decoded in place; the top byte made what our stored form says, as the copy would.
     const std::size_t n = static_cast<std::size_t>(picture.width()) * picture.height();
