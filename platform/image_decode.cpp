@@ -206,6 +206,7 @@ bool TooLargeForPicture(QSize size) {
 }
 
 QSize AnnouncedImageSize(const QByteArray& bytes) {
+  if (PngChunkRunsPastEnd(bytes)) return {};  // libpng would make room for what is not there
   WatchedBytes device(bytes);
   QImageReader reader(&device);
   return reader.size();
@@ -270,6 +271,7 @@ DecodedImage DecodeImageCompletely(const QByteArray& bytes, const QByteArray& fo
   // it), and what it finds there can change what it gives back: garbage after a picture whose
   // data falls short makes it give nothing. So a GIF is read as its first picture alone,
   // closed by the trailer, and still proven by continuations after that trailer.
+  if (PngChunkRunsPastEnd(bytes)) return {};
   // Our own reader takes the common PNG, a whole one, faster than Qt's and to the same
   // pixels; whatever it declines goes the long way.
   if (DecodeCommonPng(bytes, into)) {

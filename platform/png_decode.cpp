@@ -266,6 +266,21 @@ bool UnfilterRow(const std::uint8_t* filtered, std::uint8_t* row, const std::uin
 
 }  // namespace
 
+bool PngChunkRunsPastEnd(const QByteArray& bytes) {
+  const auto* file = reinterpret_cast<const std::uint8_t*>(bytes.constData());
+  const auto size = static_cast<std::size_t>(bytes.size());
+  if (size < 8 || std::memcmp(file, kSignature, 8) != 0) return false;
+  for (std::size_t at = 8; size - at >= 8;) {
+    const std::uint32_t length = BigEndian(file + at);
+    const std::uint32_t type = BigEndian(file + at + 4);
+    // Compressed pixels are read as they come, a piece at a time: a cut IDAT costs nothing.
+    if (length > size - at - 8 || size - at - 8 - length < 4) return type != ChunkType("IDAT");
+    if (type == ChunkType("IEND")) return false;
+    at += 12 + std::size_t{length};
+  }
+  return false;
+}
+
 bool DecodeCommonPng(const QByteArray& bytes, QImage& image) {
   Header header;
   std::vector<std::span<const std::uint8_t>> idats;

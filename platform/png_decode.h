@@ -17,4 +17,10 @@ namespace huesift {
 // reader to decide.
 bool DecodeCommonPng(const QByteArray& bytes, QImage& image);
 
+// Whether bytes are a PNG one of whose chunks before IEND, other than IDAT, says it is longer
+// than what is left of them. libpng takes such a length on trust and makes room for it (a tEXt
+// chunk of a 1 KB file claiming 1.9 GB cost that much memory) before finding the bytes are not
+// there; such a file is missing bytes it needs and gives no picture either way.
+bool PngChunkRunsPastEnd(const QByteArray& bytes);
+
 }  // namespace huesift
