@@ -6,6 +6,10 @@
 #include <bit>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace huesift {
 namespace {
 
@@ -185,37 +189,59 @@ struct FixedTables {
   }
 };
 
-std::uint32_t Adler32(const std::uint8_t* p, std::size_t n) {
-  // 5552 is the most bytes (a multiple of 16) after which the sums must be reduced before
-  // they could overflow 32 bits. Sixteen bytes at a time as independent sums, which the
-  // compiler spreads over vector lanes: the same a and b as one byte at a time.
-  constexpr std::uint32_t kModulus = 65521;
-  std::uint32_t a = 1;
-  std::uint32_t b = 0;
-  while (n > 0) {
-    std::size_t block = std::min<std::size_t>(n, 5552);
-    n -= block;
-    for (; block >= 16; block -= 16, p += 16) {
-      std::uint32_t sum = 0;
-      std::uint32_t weighted = 0;
-      for (int i = 0; i < 16; ++i) {
-        sum += p[i];
-        weighted += static_cast<std::uint32_t>(16 - i) * p[i];
-      }
-      b += 16 * a + weighted;
-      a += sum;
+constexpr std::uint32_t kAdlerModulus = 65521;
+// The most bytes after which the sums must be reduced before they could overflow 32 bits.
+constexpr std::size_t kAdlerRun = 5552;
+
+// Adds n bytes to the running sums a and b of an Adler-32 check.
+void AddToAdler32(std::uint32_t& a, std::uint32_t& b, const std::uint8_t* p, std::size_t n) {
+#if defined(__SSE2__)
+  // Sixteen bytes a step in vector lanes. Byte i of a step adds 16 - i times itself to b, and
+  // every step adds 16 times the a it started with: the sum of the bytes before it, kept in
+  // prefix.
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i firstWeights = _mm_setr_epi16(16, 15, 14, 13, 12, 11, 10, 9);
+  const __m128i lastWeights = _mm_setr_epi16(8, 7, 6, 5, 4, 3, 2, 1);
+  const auto total = [](__m128i v) {
+    v = _mm_add_epi32(v, _mm_srli_si128(v, 8));
+    v = _mm_add_epi32(v, _mm_srli_si128(v, 4));
+    return static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_cvtsi128_si32(v)));
+  };
+  while (n >= 16) {
+    const std::size_t steps = std::min(n, kAdlerRun) / 16;
+    n -= steps * 16;
+    __m128i sums = zero;
+    __m128i prefix = zero;
+    __m128i weighted = zero;
+    for (std::size_t i = 0; i < steps; ++i, p += 16) {
+      const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+      prefix = _mm_add_epi32(prefix, sums);
+      sums = _mm_add_epi32(sums, _mm_sad_epu8(bytes, zero));
+      weighted =
+          _mm_add_epi32(weighted, _mm_madd_epi16(_mm_unpacklo_epi8(bytes, zero), firstWeights));
+      weighted =
+          _mm_add_epi32(weighted, _mm_madd_epi16(_mm_unpackhi_epi8(bytes, zero), lastWeights));
     }
-    for (; block > 0; --block) {
+    const std::uint64_t newB = b + 16 * (steps * a + total(prefix)) + total(weighted);
+    a = static_cast<std::uint32_t>((a + total(sums)) % kAdlerModulus);
+    b = static_cast<std::uint32_t>(newB % kAdlerModulus);
+  }
+#endif
+  while (n > 0) {
+    std::size_t run = std::min(n, kAdlerRun);
+    n -= run;
+    for (; run > 0; --run) {
       a += *p++;
       b += a;
     }
-    a %= kModulus;
-    b %= kModulus;
+    a %= kAdlerModulus;
+    b %= kAdlerModulus;
   }
-  return b << 16 | a;
 }
 
-class Inflater {
+}  // namespace
+
+class ZlibInflater::Inflater {
  public:
   Inflater(std::span<const std::uint8_t> in, std::span<std::uint8_t> out)
       : in_(in.data()),
@@ -223,40 +249,55 @@ class Inflater {
         inEnd_(in.data() + in.size()),
         outStart_(out.data()),
         out_(out.data()),
-        outEnd_(out.data() + out.size()) {}
-
-  bool run() {
-    if (inEnd_ - in_ < 6) return false;
+        outEnd_(out.data() + out.size()),
+        checked_(out.data()) {
+    if (inEnd_ - in_ < 6) {
+      sound_ = false;
+      return;
+    }
     const unsigned method = in_[0];
     const unsigned flags = in_[1];
-    if ((method & 15) != 8 || (method >> 4) > 7 || (method << 8 | flags) % 31 != 0 ||
-        (flags & 0x20) != 0)
-      return false;
+    sound_ = (method & 15) == 8 && (method >> 4) <= 7 && (method << 8 | flags) % 31 == 0 &&
+             (flags & 0x20) == 0;
     window_ = std::size_t{1} << ((method >> 4) + 8);
     inNext_ = in_ + 2;
-    bool last = false;
-    while (!last) {
-      refill();
-      last = (bits_ & 1) != 0;
-      const unsigned type = (bits_ >> 1) & 3;
-      drop(3);
-      bool sound = false;
-      if (type == 0) {
-        sound = stored();
-      } else if (type == 1) {
-        static const FixedTables fixed;
-        sound = codes(fixed.litLen.data(), fixed.distance.data());
-      } else if (type == 2) {
-        sound = dynamic();
+  }
+
+  std::size_t produced() const { return static_cast<std::size_t>(out_ - outStart_); }
+  std::size_t window() const { return window_; }
+  bool finished() const { return finished_; }
+
+  bool inflateAtLeast(std::size_t bytes) {
+    const auto size = static_cast<std::size_t>(outEnd_ - outStart_);
+    // A pause is only ever between two codes; asked for everything, the stream is read on to
+    // its end-of-block code and its check.
+    const std::uint8_t* pauseAt = bytes >= size ? nullptr : outStart_ + bytes;
+    while (sound_ && !finished_ && (!pauseAt || out_ < pauseAt)) {
+      if (inBlock_) {
+        sound_ = codes(pauseAt);
+      } else if (last_) {
+        sound_ = finished_ = finish();
+      } else {
+        refill();
+        last_ = (bits_ & 1) != 0;
+        const unsigned type = (bits_ >> 1) & 3;
+        drop(3);
+        if (type == 0) {
+          sound_ = stored();
+        } else if (type == 1) {
+          static const FixedTables fixed;
+          litLen_ = fixed.litLen.data();
+          distance_ = fixed.distance.data();
+          inBlock_ = true;
+        } else {
+          sound_ = type == 2 && dynamicTables();
+          inBlock_ = true;
+        }
       }
-      if (!sound || padded_ > 8) return false;
+      if (padded_ > 8) sound_ = false;
     }
-    drop(count_ & 7);
-    const std::size_t at = static_cast<std::size_t>(inNext_ - in_) + padded_ - count_ / 8;
-    if (at + 4 != static_cast<std::size_t>(inEnd_ - in_) || out_ != outEnd_) return false;
-    const std::uint32_t check = std::uint32_t{in_[at]} << 24 | std::uint32_t{in_[at + 1]} << 16 |
-                                std::uint32_t{in_[at + 2]} << 8 | in_[at + 3];
-    return check == Adler32(outStart_, static_cast<std::size_t>(outEnd_ - outStart_));
+    checkProduced();
+    return sound_;
   }
 
  private:
@@ -311,7 +352,7 @@ class Inflater {
     return true;
   }
 
-  bool dynamic() {
+  bool dynamicTables() {
     refill();
     const unsigned litLens = take(5) + 257;
     const unsigned distances = take(5) + 1;
@@ -361,7 +402,27 @@ class Inflater {
         !BuildTable(lengths.data() + litLens, static_cast<int>(distances), kDistanceEntries.data(),
                     kDistanceRootBits, distanceTable_.data(), kDistanceTableSize, true))
       return false;
-    return codes(litLenTable_.data(), distanceTable_.data());
+    litLen_ = litLenTable_.data();
+    distance_ = distanceTable_.data();
+    return true;
+  }
+
+  // After the last block: the Adler-32 check, byte-aligned, and then nothing; every byte of
+  // the output written.
+  bool finish() {
+    drop(count_ & 7);
+    const std::size_t at = static_cast<std::size_t>(inNext_ - in_) + padded_ - count_ / 8;
+    if (at + 4 != static_cast<std::size_t>(inEnd_ - in_) || out_ != outEnd_) return false;
+    checkProduced();
+    const std::uint32_t check = std::uint32_t{in_[at]} << 24 | std::uint32_t{in_[at + 1]} << 16 |
+                                std::uint32_t{in_[at + 2]} << 8 | in_[at + 3];
+    return check == (adlerB_ << 16 | adlerA_);
+  }
+
+  // The check runs over what was produced since the last step, while it is still cached.
+  void checkProduced() {
+    AddToAdler32(adlerA_, adlerB_, checked_, static_cast<std::size_t>(out_ - checked_));
+    checked_ = out_;
   }
 
   static std::uint32_t Lookup(const std::uint32_t* table, int rootBits, std::uint64_t bits) {
@@ -371,10 +432,12 @@ class Inflater {
     return entry;
   }
 
-  // One block's literals and matches. A refill gives enough bits for a whole length and
-  // distance pair: at most 15 + 5 + 15 + 13 bits.
-  bool codes(const std::uint32_t* litLen, const std::uint32_t* distance) {
-    for (;;) {
+  // The current block's literals and matches, up to its end or until pauseAt is reached. A
+  // refill gives enough bits for a whole length and distance pair: at most 15 + 5 + 15 + 13.
+  bool codes(const std::uint8_t* pauseAt) {
+    const std::uint32_t* litLen = litLen_;
+    const std::uint32_t* distance = distance_;
+    while (!pauseAt || out_ < pauseAt) {
       refill();
       const std::uint32_t entry = Lookup(litLen, kLitLenRootBits, bits_);
       drop(BitsOf(entry));
@@ -384,7 +447,10 @@ class Inflater {
         *out_++ = static_cast<std::uint8_t>(ValueOf(entry));
         continue;
       }
-      if (kind == kEndOfBlock) return true;
+      if (kind == kEndOfBlock) {
+        inBlock_ = false;
+        return true;
+      }
       if (kind != kBase) return false;
       const std::size_t length = ValueOf(entry) + take(ExtraOf(entry));
       const std::uint32_t far = Lookup(distance, kDistanceRootBits, bits_);
@@ -396,6 +462,7 @@ class Inflater {
         return false;
       copyMatch(length, back);
     }
+    return true;
   }
 
   // Whole words where there is room for one past the match's end, since most matches are
@@ -437,18 +504,37 @@ class Inflater {
   std::uint8_t* outStart_;
   std::uint8_t* out_;
   std::uint8_t* outEnd_;
+  const std::uint8_t* checked_;  // where the Adler-32 sums have got to
   std::size_t window_ = 0;
   std::uint64_t bits_ = 0;
   unsigned count_ = 0;
   unsigned padded_ = 0;
+  bool sound_ = true;
+  bool finished_ = false;
+  bool last_ = false;     // the block begun last is the stream's last
+  bool inBlock_ = false;  // within a block of codes, whose tables these are:
+  const std::uint32_t* litLen_ = nullptr;
+  const std::uint32_t* distance_ = nullptr;
+  std::uint32_t adlerA_ = 1;
+  std::uint32_t adlerB_ = 0;
   std::array<std::uint32_t, kLitLenTableSize> litLenTable_{};
   std::array<std::uint32_t, kDistanceTableSize> distanceTable_{};
 };
 
-}  // namespace
-
-bool InflateWholeZlibStream(std::span<const std::uint8_t> in, std::span<std::uint8_t> out) {
-  return Inflater(in, out).run();
+ZlibInflater::ZlibInflater(std::span<const std::uint8_t> in, std::span<std::uint8_t> out)
+    : inflater_(std::make_unique<Inflater>(in, out)) {}
+ZlibInflater::~ZlibInflater() = default;
+bool ZlibInflater::inflateAtLeast(std::size_t bytes) {
+  return inflater_->inflateAtLeast(bytes);
+}
+std::size_t ZlibInflater::produced() const {
+  return inflater_->produced();
+}
+std::size_t ZlibInflater::window() const {
+  return inflater_->window();
+}
+bool ZlibInflater::finished() const {
+  return inflater_->finished();
 }
 
 }  // namespace huesift

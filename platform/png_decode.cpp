@@ -196,6 +196,34 @@ inline std::uint32_t PaethPixel(__m128i& left, __m128i& corner, std::uint32_t ab
   corner = up;
   return static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(left, left)));
 }
+
+// Two rows of Paeth filtering at once, the lower one pixel behind: its pixel x - 1 needs the
+// upper row up to x - 1 only, so the two chains of left neighbours run side by side, which
+// takes little longer than one. filtered0 and filtered1 point at the rows' filter bytes.
+template <int kChannels>
+void UnfilterPaethPair(const std::uint8_t* filtered0, std::uint8_t* row0, const std::uint8_t* above,
+                       const std::uint8_t* filtered1, std::uint8_t* row1, std::uint32_t width) {
+  constexpr std::uint32_t kOpaque = kChannels == 3 ? 0xFF000000u : 0;
+  const std::uint8_t* in0 = filtered0 + 1;
+  const std::uint8_t* in1 = filtered1 + 1;
+  __m128i left0 = _mm_setzero_si128();
+  __m128i corner0 = _mm_setzero_si128();
+  __m128i left1 = _mm_setzero_si128();
+  __m128i corner1 = _mm_setzero_si128();
+  StoreWord(row0, PaethPixel(left0, corner0, LoadWord(above), FilePixel<kChannels>(in0)) | kOpaque);
+  for (std::uint32_t x = 1; x < width; ++x) {
+    const std::uint32_t upper = PaethPixel(left0, corner0, LoadWord(above + 4 * x),
+                                           FilePixel<kChannels>(in0 + kChannels * x));
+    const std::uint32_t lower = PaethPixel(left1, corner1, LoadWord(row0 + 4 * (x - 1)),
+                                           FilePixel<kChannels>(in1 + kChannels * (x - 1)));
+    StoreWord(row0 + 4 * x, upper | kOpaque);
+    StoreWord(row1 + 4 * (x - 1), lower | kOpaque);
+  }
+  const std::uint32_t last = width - 1;
+  StoreWord(row1 + 4 * last, PaethPixel(left1, corner1, LoadWord(row0 + 4 * last),
+                                        FilePixel<kChannels>(in1 + kChannels * last)) |
+                                 kOpaque);
+}
 #endif
 
 // One row from its filtered bytes (the filter type, then the file's pixels) into 32-bit
@@ -335,16 +363,53 @@ bool DecodeCommonPng(const QByteArray& bytes, QImage& image) {
     separate = std::make_unique_for_overwrite<std::uint8_t[]>(filteredBytes);
     filtered = separate.get();
   }
-  if (!InflateWholeZlibStream(stream, {filtered, filteredBytes})) return decline();
+  // Rows are unfiltered as soon as they are inflated, while their bytes are still cached. In
+  // the image's own memory a row's pixels must also keep clear of the bytes the stream may
+  // still copy from: its window behind what it has produced.
+  ZlibInflater inflater(stream, {filtered, filteredBytes});
+  const std::size_t pixelRowBytes = std::size_t{header.width} * 4;
+  const auto filteredAt = static_cast<std::size_t>(filtered - pixels);
   const std::uint8_t* above = nullptr;
-  for (int y = 0; y < height; ++y) {
-    std::uint8_t* row = pixels + std::size_t{header.width} * 4 * static_cast<std::size_t>(y);
-    const std::uint8_t* in = filtered + rowBytes * static_cast<std::size_t>(y);
-    const bool known = channels == 3 ? UnfilterRow<3>(in, row, above, header.width)
-                                     : UnfilterRow<4>(in, row, above, header.width);
-    if (!known) return decline();
-    above = row;
-  }
+  int y = 0;
+  auto ready = [&](int row) {
+    const auto next = static_cast<std::size_t>(row) + 1;
+    return inflater.finished() || (rowBytes * next <= inflater.produced() &&
+                                   (separate || pixelRowBytes * next + inflater.window() <=
+                                                    filteredAt + inflater.produced()));
+  };
+  auto filteredRow = [&](int row) { return filtered + rowBytes * static_cast<std::size_t>(row); };
+  auto pixelRow = [&](int row) { return pixels + pixelRowBytes * static_cast<std::size_t>(row); };
+  auto unfilterRows = [&] {
+    while (y < height && ready(y)) {
+#if defined(__SSE2__)
+      // In place, the lower row's pixels keep clear of the upper row's unread bytes only
+      // while at least five rows are left.
+      if (y > 0 && y + 1 < height && ready(y + 1) && filteredRow(y)[0] == 4 &&
+          filteredRow(y + 1)[0] == 4 && (separate || y + 5 <= height)) {
+        if (channels == 3)
+          UnfilterPaethPair<3>(filteredRow(y), pixelRow(y), above, filteredRow(y + 1),
+                               pixelRow(y + 1), header.width);
+        else
+          UnfilterPaethPair<4>(filteredRow(y), pixelRow(y), above, filteredRow(y + 1),
+                               pixelRow(y + 1), header.width);
+        above = pixelRow(y + 1);
+        y += 2;
+        continue;
+      }
+#endif
+      const bool known = channels == 3
+                             ? UnfilterRow<3>(filteredRow(y), pixelRow(y), above, header.width)
+                             : UnfilterRow<4>(filteredRow(y), pixelRow(y), above, header.width);
+      if (!known) return false;
+      above = pixelRow(y);
+      ++y;
+    }
+    return true;
+  };
+  constexpr std::size_t kStep = 256 * 1024;
+  while (!inflater.finished())
+    if (!inflater.inflateAtLeast(inflater.produced() + kStep) || !unfilterRows()) return decline();
+  if (!unfilterRows()) return decline();
   image = std::move(target);
   return true;
 }
