@@ -489,9 +489,11 @@ class ZlibInflater::Inflater {
     // A period shorter than a word (a run of one colour is 3 or 4 bytes): the pattern as a
     // word, stored a whole number of periods apart.
     std::uint8_t pattern[8];
-    for (std::size_t i = 0; i < 8; ++i) pattern[i] = from[i % back];
+    for (std::size_t i = 0; i < 8; ++i) pattern[i] = i < back ? from[i] : pattern[i - back];
     std::memcpy(&word, pattern, 8);
-    const std::size_t step = 8 - 8 % back;
+    // The most whole periods in a word (no division: these matches are a good share of all).
+    constexpr std::uint8_t kWholePeriods[8] = {0, 8, 8, 6, 8, 5, 6, 7};
+    const std::size_t step = kWholePeriods[back];
     do {
       std::memcpy(to, &word, 8);
       to += step;
