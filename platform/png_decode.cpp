@@ -71,7 +71,8 @@ struct Header {
 
 // The chunks, checked as libpng checks them where that decides whether Qt gets a picture:
 // the header first, critical chunks' checksums, consecutive IDATs, IEND. Ancillary chunks
-// other than tRNS (which makes a colour transparent) change no pixel and are skipped.
+// change no pixel and are skipped, but for tRNS (which makes a colour transparent) and eXIf
+// (whose orientation a reader may apply), which are left to Qt.
 bool ReadChunks(std::span<const std::uint8_t> file, Header& header,
                 std::vector<std::span<const std::uint8_t>>& idats) {
   constexpr std::uint32_t kIhdr = ChunkType("IHDR");
@@ -117,8 +118,8 @@ bool ReadChunks(std::span<const std::uint8_t> file, Header& header,
       continue;
     } else if (type == kIend) {
       return length == 0 && !idats.empty();
-    } else if (critical || type == ChunkType("tRNS") || length > kLongestAncillary ||
-               ++ancillary > kMostAncillary) {
+    } else if (critical || type == ChunkType("tRNS") || type == ChunkType("eXIf") ||
+               length > kLongestAncillary || ++ancillary > kMostAncillary) {
       return false;
     }
     if (!idats.empty()) idatsEnded = true;
