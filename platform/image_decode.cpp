@@ -170,11 +170,16 @@ bool IsBmp(const QByteArray& format) {
   return format == "bmp" || format == "dib";
 }
 
+// The bytes of a row that hold pixels, without the padding after them.
+qsizetype PixelBytesOfRow(const QImage& image) {
+  return (qsizetype{image.width()} * image.depth() + 7) / 8;
+}
+
 // Whether a and b hold the same bytes in every pixel, their colour tables included.
 bool SameBits(const QImage& a, const QImage& b) {
   if (a.format() != b.format() || a.size() != b.size() || a.colorTable() != b.colorTable())
     return false;
-  const auto rowBytes = static_cast<std::size_t>((qsizetype{a.width()} * a.depth() + 7) / 8);
+  const auto rowBytes = static_cast<std::size_t>(PixelBytesOfRow(a));
   for (int y = 0; y < a.height(); ++y)
     if (std::memcmp(a.constScanLine(y), b.constScanLine(y), rowBytes) != 0) return false;
   return true;
@@ -186,8 +191,7 @@ bool SameBits(const QImage& a, const QImage& b) {
 // reader fills in place: a pixel it left alone would now differ.
 bool EveryPixelWritten(const QByteArray& bytes, const QByteArray& format, const QImage& decoded) {
   QImage turned = decoded.copy();
-  const auto rowBytes =
-      static_cast<qsizetype>((qsizetype{turned.width()} * turned.depth() + 7) / 8);
+  const qsizetype rowBytes = PixelBytesOfRow(turned);
   for (int y = 0; y < turned.height(); ++y) {
     uchar* row = turned.scanLine(y);
     for (qsizetype i = 0; i < rowBytes; ++i) row[i] = static_cast<uchar>(~row[i]);

@@ -105,6 +105,10 @@ bool ReadChunks(std::span<const std::uint8_t> file, Header& header,
       if (length != 13) return false;
       header.width = BigEndian(data);
       header.height = BigEndian(data + 4);
+      constexpr std::uint32_t kLongestSide = 0x7FFFFFFFu;
+      if (header.width == 0 || header.height == 0 || header.width > kLongestSide ||
+          header.height > kLongestSide)
+        return false;
       const std::uint8_t depth = data[8];
       const std::uint8_t colour = data[9];
       // Compression and filter method 0, not interlaced.
@@ -235,7 +239,10 @@ template <int kChannels>
 bool UnfilterRow(const std::uint8_t* filtered, std::uint8_t* row, const std::uint8_t* above,
                  std::uint32_t width) {
   constexpr std::uint32_t kOpaque = kChannels == 3 ? 0xFF000000u : 0;
-  const std::uint8_t filter = filtered[0];
+  std::uint8_t filter = filtered[0];
+  // With no row above, Up adds nothing and Paeth always predicts the left pixel, as Sub does.
+  if (!above && filter == 2) filter = 0;
+  if (!above && filter == 4) filter = 1;
   const std::uint8_t* in = filtered + 1;
   std::uint32_t left = 0;
   switch (filter) {
@@ -250,10 +257,9 @@ bool UnfilterRow(const std::uint8_t* filtered, std::uint8_t* row, const std::uin
       }
       return true;
     case 2:
-      for (std::uint32_t x = 0; x < width; ++x, in += kChannels) {
-        const std::uint32_t up = above ? LoadWord(above + 4 * x) : 0;
-        StoreWord(row + 4 * x, AddBytes(FilePixel<kChannels>(in), up) | kOpaque);
-      }
+      for (std::uint32_t x = 0; x < width; ++x, in += kChannels)
+        StoreWord(row + 4 * x,
+                  AddBytes(FilePixel<kChannels>(in), LoadWord(above + 4 * x)) | kOpaque);
       return true;
     case 3:
       for (std::uint32_t x = 0; x < width; ++x, in += kChannels) {
@@ -263,13 +269,6 @@ bool UnfilterRow(const std::uint8_t* filtered, std::uint8_t* row, const std::uin
       }
       return true;
     case 4: {
-      if (!above) {  // nothing above: the left pixel is always the prediction
-        for (std::uint32_t x = 0; x < width; ++x, in += kChannels) {
-          left = AddBytes(FilePixel<kChannels>(in), left) | kOpaque;
-          StoreWord(row + 4 * x, left);
-        }
-        return true;
-      }
 #if defined(__SSE2__)
       __m128i leftLanes = _mm_setzero_si128();
       __m128i cornerLanes = _mm_setzero_si128();
@@ -317,13 +316,9 @@ bool DecodeCommonPng(const QByteArray& bytes, QImage& image) {
                    static_cast<std::size_t>(bytes.size())},
                   header, idats))
     return false;
-  if (header.width == 0 || header.height == 0 || header.width > 0x7FFFFFFFu ||
-      header.height > 0x7FFFFFFFu ||
-      TooLargeForPicture(QSize(static_cast<int>(std::min<std::uint32_t>(header.width, 1u << 30)),
-                               static_cast<int>(std::min<std::uint32_t>(header.height, 1u << 30)))))
-    return false;
   const int width = static_cast<int>(header.width);
   const int height = static_cast<int>(header.height);
+  if (TooLargeForPicture(QSize(width, height))) return false;
   const int channels = header.channels;
 
   std::span<const std::uint8_t> stream = idats.front();

@@ -23,6 +23,17 @@ inline QByteArray Encoded(const QImage& image, const char* format) {
   return bytes;
 }
 
+// CRC-32 a bit at a time, the check each PNG chunk carries: what a test that changes a chunk
+// writes for it, so that readers look past the checksum at the change itself.
+inline quint32 Crc32(const char* data, int size) {
+  quint32 crc = 0xFFFFFFFFu;
+  for (int i = 0; i < size; ++i) {
+    crc ^= static_cast<quint8>(data[i]);
+    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  return ~crc;
+}
+
 // Services for the UI tests: real event pumping, everything that would block or reach the
 // desktop recorded instead, faults injectable.
 class FakeServices : public Services {

@@ -23,17 +23,6 @@ void PutBe32(QByteArray& bytes, int at, quint32 value) {
   for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (24 - 8 * i));
 }
 
-quint32 Crc32(const char* data, int size) {
-  quint32 crc = 0xFFFFFFFFu;
-  for (int i = 0; i < size; ++i) {
-    crc ^= static_cast<quint8>(data[i]);
-    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-  }
-  return ~crc;
-}
-
-// A PNG whose (well-formed) header announces width x height and that holds no pixels:
-// the header and the start of the data chunk.
 QByteArray PngHeaderOnly(quint32 width, quint32 height) {
   QByteArray png = Encoded(Stripes(3, 3), "PNG").left(33);
   PutBe32(png, 16, width);

@@ -13,6 +13,8 @@
 #include <cstring>
 #include <random>
 
+#include "tests/ui/fake_services.h"
+
 namespace huesift::test {
 namespace {
 
@@ -71,16 +73,6 @@ QByteArray Png(const QImage& image, int quality) {
   writer.setQuality(quality);
   writer.write(image);
   return bytes;
-}
-
-// CRC-32 a bit at a time, as the PNG specification writes it out.
-quint32 Crc32(const char* data, qsizetype n) {
-  quint32 c = 0xFFFFFFFFu;
-  for (qsizetype i = 0; i < n; ++i) {
-    c ^= static_cast<quint8>(data[i]);
-    for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-  }
-  return ~c;
 }
 
 // What Qt's own reader makes of the bytes: the reference.
@@ -155,7 +147,8 @@ TEST_P(CommonPng, DamagedFileIsDeclinedOrReadAsQtReadsIt) {
     for (qsizetype at = 8; at + 12 <= bytes.size();) {
       const quint32 length = qFromBigEndian<quint32>(bytes.constData() + at);
       if (length > quint32(bytes.size() - at - 12)) break;
-      qToBigEndian(Crc32(bytes.constData() + at + 4, length + 4), bytes.data() + at + 8 + length);
+      qToBigEndian(Crc32(bytes.constData() + at + 4, static_cast<int>(length + 4)),
+                   bytes.data() + at + 8 + length);
       at += 12 + length;
     }
     QImage image(5, 5, QImage::Format_RGB32);
