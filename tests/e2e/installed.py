@@ -80,8 +80,8 @@ def check_running(session, prefix):
         check(window_icon(session) == decode_png(f.read()),
               "the window icon is not the installed 32 x 32 icon")
     messages, windows = load_every_cursor(session)
-    check(messages == [] and not windows,
-          "loading the tool cursors showed %s (%d new windows)" % (messages, len(windows)))
+    check(messages == [] and not windows, "loading the tool cursors showed %s, new windows %s"
+          % (messages, session.describe(windows)))
 
 
 def load_every_cursor(session):

@@ -2,6 +2,7 @@
 """A private X display with the real huesift on it, and the input and clipboard tools."""
 
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -32,6 +33,7 @@ class Session:
         self.scale = scale
         self.extra_env = dict(env or {})
         self.processes = []
+        self.tooltips = {}  # window: whether it is a tooltip, as read when first seen
         self.home = tempfile.mkdtemp(prefix="huesift-e2e-home.")
 
     # ---- lifetime ----
@@ -83,9 +85,8 @@ class Session:
                 lines = log.readlines()[-20:]
             print("huesift's last output:\n" + "".join("  " + line for line in lines),
                   file=sys.stderr)
-            names = [self.tool("xdotool", "getwindowname", str(w), check_rc=False)
-                     .stdout.decode(errors="replace").strip() for w in self.visible_windows()]
-            print("its visible windows: %s; running: %s" % (names, self.alive()), file=sys.stderr)
+            print("its visible windows: %s; running: %s" % (
+                self.describe(self.visible_windows()), self.alive()), file=sys.stderr)
         except (OSError, subprocess.SubprocessError) as error:
             print("no report: %s" % error, file=sys.stderr)
 
@@ -136,7 +137,31 @@ class Session:
         if name:
             argv += ["--name", name]
         result = self.tool(*argv, check_rc=False)
-        return [int(w) for w in result.stdout.split()]
+        return [w for w in map(int, result.stdout.split()) if not self._tooltip(w)]
+
+    def _tooltip(self, window):
+        """Whether window is a tooltip. A tooltip opens whenever the pointer rests on a button
+        a little longer, which on a busy machine can happen between any two steps of a test;
+        it must never pass for a window the program opened."""
+        if window not in self.tooltips:
+            kind = self.window_type(window)
+            if not kind:
+                return False
+            self.tooltips[window] = kind.endswith("_TOOLTIP")
+        return self.tooltips[window]
+
+    def describe(self, windows):
+        """Each window's name and type, for a failure's message."""
+        return ["%s (%s)" % (self.tool("xdotool", "getwindowname", str(w), check_rc=False)
+                             .stdout.decode(errors="replace").strip(), self.window_type(w))
+                for w in sorted(windows)]
+
+    def window_type(self, window):
+        """The first _NET_WM_WINDOW_TYPE of window, "" if it has none or is gone."""
+        out = self.tool("xprop", "-id", str(window), "_NET_WM_WINDOW_TYPE",
+                        check_rc=False).stdout.decode(errors="replace")
+        found = re.search(r"= (\w+)", out)
+        return found.group(1) if found else ""
 
     def visible_windows(self):
         return set(self._visible(self.app.pid))
