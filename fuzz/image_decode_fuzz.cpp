@@ -12,6 +12,7 @@
 #include <limits>
 
 #include "platform/image_decode.h"
+#include "platform/png_decode.h"
 
 namespace {
 
@@ -61,12 +62,7 @@ void MakePngChecksumsRight(QByteArray& bytes) {
     const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.constData() + at);
     const std::uint32_t length = std::uint32_t{p[0]} << 24 | p[1] << 16 | p[2] << 8 | p[3];
     if (length > static_cast<std::uint32_t>(bytes.size() - at - 12)) return;
-    std::uint32_t crc = 0xFFFFFFFFu;
-    for (std::uint32_t i = 4; i < 8 + length; ++i) {
-      crc ^= p[i];
-      for (int k = 0; k < 8; ++k) crc = (crc & 1) ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
-    }
-    crc = ~crc;
+    const std::uint32_t crc = huesift::PngChunkCrc(p + 4, length + 4);
     for (int i = 0; i < 4; ++i) bytes[at + 8 + length + i] = static_cast<char>(crc >> (24 - 8 * i));
     at += 12 + length;
   }

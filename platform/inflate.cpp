@@ -333,9 +333,15 @@ class ZlibInflater::Inflater {
     return value;
   }
 
-  bool stored() {
+  // Skips to the next byte boundary and returns where in the input that byte is: what the bit
+  // buffer holds ahead (zeros past the end included) is given back.
+  std::size_t alignToByte() {
     drop(count_ & 7);
-    const std::size_t at = static_cast<std::size_t>(inNext_ - in_) + padded_ - count_ / 8;
+    return static_cast<std::size_t>(inNext_ - in_) + padded_ - count_ / 8;
+  }
+
+  bool stored() {
+    const std::size_t at = alignToByte();
     const auto size = static_cast<std::size_t>(inEnd_ - in_);
     if (at + 4 > size) return false;
     const std::size_t length = in_[at] | std::size_t{in_[at + 1]} << 8;
@@ -410,8 +416,7 @@ class ZlibInflater::Inflater {
   // After the last block: the Adler-32 check, byte-aligned, and then nothing; every byte of
   // the output written.
   bool finish() {
-    drop(count_ & 7);
-    const std::size_t at = static_cast<std::size_t>(inNext_ - in_) + padded_ - count_ / 8;
+    const std::size_t at = alignToByte();
     if (at + 4 != static_cast<std::size_t>(inEnd_ - in_) || out_ != outEnd_) return false;
     checkProduced();
     const std::uint32_t check = std::uint32_t{in_[at]} << 24 | std::uint32_t{in_[at + 1]} << 16 |

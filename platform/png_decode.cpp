@@ -33,7 +33,7 @@ std::uint32_t BigEndian(const std::uint8_t* p) {
   return std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | p[3];
 }
 
-// CRC-32 of the PNG chunks, eight bytes a step (slicing-by-8).
+// CRC-32 as PNG chunks carry it, eight bytes a step (slicing-by-8).
 class Crc32 {
  public:
   Crc32() {
@@ -82,7 +82,6 @@ bool ReadChunks(std::span<const std::uint8_t> file, Header& header,
   // thousand ancillary ones; both are far from anything a screenshot carries.
   constexpr std::uint32_t kLongestAncillary = 8000000;
   constexpr int kMostAncillary = 64;
-  static const Crc32 crc;
   if (file.size() < 8 || std::memcmp(file.data(), kSignature, 8) != 0) return false;
   std::size_t at = 8;
   int ancillary = 0;
@@ -98,7 +97,7 @@ bool ReadChunks(std::span<const std::uint8_t> file, Header& header,
     const std::uint32_t type = BigEndian(chunk + 4);
     const std::uint8_t* data = chunk + 8;
     const bool critical = (chunk[4] & 0x20) == 0;
-    if (critical && crc.of(chunk + 4, length + 4) != BigEndian(data + length)) return false;
+    if (critical && PngChunkCrc(chunk + 4, length + 4) != BigEndian(data + length)) return false;
     at += 12 + std::size_t{length};
     if (first != (type == kIhdr)) return false;
     if (type == kIhdr) {
@@ -293,6 +292,11 @@ bool UnfilterRow(const std::uint8_t* filtered, std::uint8_t* row, const std::uin
 }
 
 }  // namespace
+
+std::uint32_t PngChunkCrc(const std::uint8_t* typeAndData, std::size_t size) {
+  static const Crc32 crc;
+  return crc.of(typeAndData, size);
+}
 
 bool PngChunkRunsPastEnd(const QByteArray& bytes) {
   const auto* file = reinterpret_cast<const std::uint8_t*>(bytes.constData());

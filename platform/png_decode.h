@@ -3,6 +3,8 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <cstddef>
+#include <cstdint>
 
 namespace huesift {
 
@@ -22,5 +24,8 @@ bool DecodeCommonPng(const QByteArray& bytes, QImage& image);
 // chunk of a 1 KB file claiming 1.9 GB cost that much memory) before finding the bytes are not
 // there; such a file is missing bytes it needs and gives no picture either way.
 bool PngChunkRunsPastEnd(const QByteArray& bytes);
+
+// The CRC-32 a PNG chunk ends with, of its type and data.
+std::uint32_t PngChunkCrc(const std::uint8_t* typeAndData, std::size_t size);
 
 }  // namespace huesift

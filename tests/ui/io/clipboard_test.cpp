@@ -23,6 +23,8 @@ void PutBe32(QByteArray& bytes, int at, quint32 value) {
   for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (24 - 8 * i));
 }
 
+// A PNG whose (well-formed) header announces width x height and that holds no pixels:
+// the header and the start of the data chunk.
 QByteArray PngHeaderOnly(quint32 width, quint32 height) {
   QByteArray png = Encoded(Stripes(3, 3), "PNG").left(33);
   PutBe32(png, 16, width);
