@@ -98,8 +98,12 @@ std::uint32_t Reversed(std::uint32_t code, int length) {
 // table any use of which is an error.
 bool BuildTable(const std::uint8_t* lengths, int symbols, const std::uint32_t* symbolEntries,
                 int rootBits, std::uint32_t* table, int tableSize, bool mayBeEmpty) {
+  if (symbols > kLitLenSymbols) return false;
   std::array<int, 16> count{};
-  for (int s = 0; s < symbols; ++s) ++count[lengths[s]];
+  for (int s = 0; s < symbols; ++s) {
+    if (lengths[s] > 15) return false;
+    ++count[lengths[s]];
+  }
   count[0] = 0;
   int longest = 15;
   while (longest > 0 && count[longest] == 0) --longest;
@@ -115,11 +119,19 @@ bool BuildTable(const std::uint8_t* lengths, int symbols, const std::uint32_t* s
   }
   if (left != 0) return false;
 
+  // The symbols that have a code, ordered by code length and then by symbol: their canonical
+  // codes count up in that order.
+  int coded = 0;
+  for (int length = 1; length <= 15; ++length) coded += count[length];
   std::array<int, 16> offset{};
   for (int length = 1; length < 15; ++length) offset[length + 1] = offset[length] + count[length];
   std::array<std::uint16_t, kLitLenSymbols> sorted{};
-  for (int s = 0; s < symbols; ++s)
-    if (lengths[s] != 0) sorted[offset[lengths[s]]++] = static_cast<std::uint16_t>(s);
+  for (int s = 0; s < symbols; ++s) {
+    if (lengths[s] == 0) continue;
+    const int at = offset[lengths[s]]++;
+    if (at >= coded) return false;
+    sorted[static_cast<std::size_t>(at)] = static_cast<std::uint16_t>(s);
+  }
   std::array<std::uint32_t, 16> nextCode{};
   for (std::uint32_t code = 0, length = 1; length <= 15; ++length) {
     code = (code + count[length - 1]) << 1;
@@ -131,8 +143,7 @@ bool BuildTable(const std::uint8_t* lengths, int symbols, const std::uint32_t* s
   std::uint32_t subPrefix = ~0u;
   int subStart = 0;
   int subBits = 0;
-  const int total = offset[15] + count[15];
-  for (int i = 0; i < total; ++i) {
+  for (int i = 0; i < coded; ++i) {
     const int symbol = sorted[i];
     const int length = lengths[symbol];
     const std::uint32_t reversed = Reversed(nextCode[length]++, length);

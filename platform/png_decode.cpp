@@ -305,9 +305,11 @@ bool PngChunkRunsPastEnd(const QByteArray& bytes) {
   for (std::size_t at = 8; size - at >= 8;) {
     const std::uint32_t length = BigEndian(file + at);
     const std::uint32_t type = BigEndian(file + at + 4);
+    // Nothing is read into memory from IEND on, and libpng has the picture by then: a file
+    // whose last checksum is cut is still read.
+    if (type == ChunkType("IEND")) return false;
     // Compressed pixels are read as they come, a piece at a time: a cut IDAT costs nothing.
     if (length > size - at - 8 || size - at - 8 - length < 4) return type != ChunkType("IDAT");
-    if (type == ChunkType("IEND")) return false;
     at += 12 + std::size_t{length};
   }
   return false;

@@ -4,14 +4,22 @@
 #include "platform/png_decode.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <QBuffer>
+#include <QFile>
 #include <QImageReader>
 #include <QImageWriter>
 #include <QPainter>
 #include <QtEndian>
+#include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstring>
 #include <random>
+#include <stdexcept>
+#include <string>
+#include <vector>
 
 #include "tests/ui/fake_services.h"
 
@@ -171,6 +179,230 @@ INSTANTIATE_TEST_SUITE_P(Encodings, CommonPng,
                                            Case{"RgbaStored", true, 100},
                                            Case{"RgbaSmallest", true, 0}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A screenshot with a photograph in a window, as a browser or viewer shows one: shading with
+// sensor noise, whose filtered bytes are mostly small with a long tail of rare values. That
+// tail is what makes zlib give some literals codes of the full 15 bits.
+QImage PhotoLike(std::mt19937& random, int width, int height, bool alpha) {
+  QImage image(width, height, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+  image.fill(QColor(246, 245, 244));
+  // Grain as a camera's: small steps common, each larger one rarer by a constant factor.
+  std::exponential_distribution<double> size(0.5);
+  auto grain = [&](std::mt19937& r) { return (r() & 1 ? 1 : -1) * size(r); };
+  const double fx = 0.004 + (random() % 100) * 0.0001;
+  const double fy = 0.006 + (random() % 100) * 0.0001;
+  const QRect photo(width / 10, 0, width * 8 / 10, height);
+  for (int y = photo.top(); y <= photo.bottom(); ++y) {
+    auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (int x = photo.left(); x <= photo.right(); ++x) {
+      auto channel = [&](double phase) {
+        const double shade = 128 + 90 * std::sin(x * fx + phase) * std::cos(y * fy - phase);
+        return std::clamp(static_cast<int>(shade + grain(random)), 0, 255);
+      };
+      const int a = alpha ? std::clamp(200 + static_cast<int>(4 * grain(random)), 0, 255) : 255;
+      row[x] = qRgba(channel(0.0), channel(1.3), channel(2.1), a);
+    }
+  }
+  QPainter painter(&image);
+  painter.setPen(Qt::black);
+  painter.drawText(QRect(4, 2, photo.left() - 4, height), Qt::TextWordWrap,
+                   "holiday.jpg 100% 4032 x 3024 Exposure 1/250 f/4.0 ISO 200");
+  return image;
+}
+
+// The length of the longest literal/length code in any block of the PNG's compressed stream,
+// read as RFC 1951 lays the stream out, a bit at a time as zlib's reference decoder puff does:
+// an independent reading that says whether a picture really makes codes of 15 bits.
+int LongestLiteralCode(const QByteArray& png) {
+  QByteArray stream;
+  for (qsizetype at = 8; at + 12 <= png.size();) {
+    const auto length = static_cast<qsizetype>(qFromBigEndian<quint32>(png.constData() + at));
+    if (png.mid(at + 4, 4) == "IDAT") stream += png.mid(at + 8, length);
+    at += 12 + length;
+  }
+  qsizetype bit = 16;  // past the zlib header
+  auto bits = [&](int n) {
+    int value = 0;
+    for (int i = 0; i < n; ++i, ++bit) {
+      if (bit / 8 >= stream.size()) throw std::out_of_range("the stream ends early");
+      value |= ((static_cast<quint8>(stream[bit / 8]) >> (bit % 8)) & 1) << i;
+    }
+    return value;
+  };
+  // A canonical code as its count of codes of each length and its symbols in code order.
+  struct Code {
+    std::array<int, 16> count{};
+    std::vector<int> symbols;
+  };
+  auto codeOf = [](const std::vector<int>& lengths) {
+    Code code;
+    for (int length = 1; length < 16; ++length)
+      for (std::size_t s = 0; s < lengths.size(); ++s)
+        if (lengths[s] == length) {
+          ++code.count[static_cast<std::size_t>(length)];
+          code.symbols.push_back(static_cast<int>(s));
+        }
+    return code;
+  };
+  auto decode = [&](const Code& c) {
+    for (int code = 0, first = 0, index = 0, length = 1; length < 16; ++length) {
+      const int count = c.count[static_cast<std::size_t>(length)];
+      code |= bits(1);
+      if (code - count < first) return c.symbols[static_cast<std::size_t>(index + code - first)];
+      index += count;
+      first = (first + count) << 1;
+      code <<= 1;
+    }
+    throw std::runtime_error("a bit pattern that is no code");
+  };
+  constexpr int kLengthExtraBits[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
+                                        2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
+  int longest = 0;
+  for (bool last = false; !last;) {
+    last = bits(1) == 1;
+    const int type = bits(2);
+    if (type == 0) {  // stored: its length, the length's complement, the bytes
+      bit = (bit + 7) / 8 * 8;
+      const int length = bits(16);
+      bit += 16 + 8 * qsizetype{length};
+      continue;
+    }
+    std::vector<int> lengths(288, 8);
+    std::fill(lengths.begin() + 144, lengths.begin() + 256, 9);
+    std::fill(lengths.begin() + 256, lengths.begin() + 280, 7);
+    std::vector<int> distanceLengths(30, 5);
+    if (type == 2) {
+      const int litLens = bits(5) + 257;
+      const int distances = bits(5) + 1;
+      const int codeLengthCodes = bits(4) + 4;
+      constexpr int kOrder[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
+      std::vector<int> codeLengthLengths(19, 0);
+      for (int i = 0; i < codeLengthCodes; ++i) codeLengthLengths[kOrder[i]] = bits(3);
+      const Code codeLengthCode = codeOf(codeLengthLengths);
+      lengths.clear();
+      while (lengths.size() < static_cast<std::size_t>(litLens + distances)) {
+        const int symbol = decode(codeLengthCode);
+        if (symbol < 16) {
+          lengths.push_back(symbol);
+        } else {
+          const int repeated = symbol == 16 ? lengths.back() : 0;
+          const int times = symbol == 16 ? 3 + bits(2) : symbol == 17 ? 3 + bits(3) : 11 + bits(7);
+          lengths.insert(lengths.end(), static_cast<std::size_t>(times), repeated);
+        }
+      }
+      distanceLengths.assign(lengths.begin() + litLens, lengths.end());
+      lengths.resize(static_cast<std::size_t>(litLens));
+      longest = std::max(longest, *std::max_element(lengths.begin(), lengths.end()));
+    }
+    const Code litLen = codeOf(lengths);
+    const Code distance = codeOf(distanceLengths);
+    for (int symbol = decode(litLen); symbol != 256; symbol = decode(litLen)) {
+      if (symbol < 256) continue;
+      bits(kLengthExtraBits[symbol - 257]);
+      const int d = decode(distance);
+      bits(d < 4 ? 0 : d / 2 - 1);
+    }
+  }
+  return longest;
+}
+
+// The picture as a PNG written as image libraries write one with zlib (Pillow, for one, with
+// its larger blocks of memLevel 9): row y filtered with filter y % 5, so that every filter
+// is met, and the rows compressed at the given level.
+QByteArray ZlibPng(const QImage& image, int level) {
+  const bool alpha = image.hasAlphaChannel();
+  const int channels = alpha ? 4 : 3;
+  const qsizetype rowBytes = qsizetype{image.width()} * channels;
+  QByteArray rows;
+  QByteArray above(rowBytes, '\0');
+  for (int y = 0; y < image.height(); ++y) {
+    QByteArray row;
+    for (int x = 0; x < image.width(); ++x) {
+      const QRgb pixel = image.pixel(x, y);
+      const char bytes[4] = {char(qRed(pixel)), char(qGreen(pixel)), char(qBlue(pixel)),
+                             char(qAlpha(pixel))};
+      row.append(bytes, channels);
+    }
+    const int filter = y % 5;
+    rows += char(filter);
+    for (qsizetype i = 0; i < rowBytes; ++i) {
+      const int left = i >= channels ? quint8(row[i - channels]) : 0;
+      const int up = quint8(above[i]);
+      const int corner = i >= channels ? quint8(above[i - channels]) : 0;
+      const int guess = left + up - corner;
+      const int paeth = std::abs(guess - left) <= std::abs(guess - up) &&
+                                std::abs(guess - left) <= std::abs(guess - corner)
+                            ? left
+                        : std::abs(guess - up) <= std::abs(guess - corner) ? up
+                                                                           : corner;
+      const int predicted[5] = {0, left, up, (left + up) / 2, paeth};
+      rows += char(quint8(row[i]) - predicted[filter]);
+    }
+    above = row;
+  }
+  z_stream zlib{};
+  EXPECT_EQ(deflateInit2(&zlib, level, Z_DEFLATED, 15, 9, Z_DEFAULT_STRATEGY), Z_OK);
+  QByteArray compressed(static_cast<qsizetype>(deflateBound(&zlib, uLong(rows.size()))), '\0');
+  zlib.next_in = reinterpret_cast<Bytef*>(rows.data());
+  zlib.avail_in = uInt(rows.size());
+  zlib.next_out = reinterpret_cast<Bytef*>(compressed.data());
+  zlib.avail_out = uInt(compressed.size());
+  EXPECT_EQ(deflate(&zlib, Z_FINISH), Z_STREAM_END);
+  compressed.resize(qsizetype(zlib.total_out));
+  deflateEnd(&zlib);
+
+  auto chunk = [](const char* type, const QByteArray& data) {
+    QByteArray out(4, '\0');
+    qToBigEndian(quint32(data.size()), out.data());
+    out += type + data;
+    QByteArray crc(4, '\0');
+    qToBigEndian(Crc32(out.constData() + 4, int(data.size() + 4)), crc.data());
+    return out + crc;
+  };
+  QByteArray header(13, '\0');
+  qToBigEndian(quint32(image.width()), header.data());
+  qToBigEndian(quint32(image.height()), header.data() + 4);
+  header[8] = 8;
+  header[9] = alpha ? 6 : 2;
+  return QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header) + chunk("IDAT", compressed) +
+         chunk("IEND", {});
+}
+
+// Codes of the full 15 bits, which small flat pictures never make, at every zlib level.
+class LongCodes : public ::testing::TestWithParam<int> {};
+
+TEST_P(LongCodes, PhotoInAScreenshotIsReadAsQtReadsIt) {
+  const int level = GetParam();
+  std::mt19937 random(static_cast<unsigned>(40 + level));
+  for (const bool alpha : {false, true}) {
+    SCOPED_TRACE(alpha ? "RGBA" : "RGB");
+    const QByteArray bytes = ZlibPng(PhotoLike(random, 800, 600, alpha), level);
+    ASSERT_EQ(LongestLiteralCode(bytes), 15);
+    QImage image;
+    ASSERT_TRUE(DecodeCommonPng(bytes, image));
+    ExpectSameImage(image, QtReads(bytes));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(ZlibLevels, LongCodes, ::testing::Range(1, 10),
+                         [](const auto& info) { return "Level" + std::to_string(info.param); });
+
+// Hand-made 2x2 pictures of one block whose literal/length code has eight codes of 15 bits:
+// one gives every one of the 286 symbols a code, the most a block can have; the other gives
+// literal 0 none, so that no short code fills the first entries of a decoding table.
+TEST(LongCodes, HandMadeBlocksWithEightCodesOf15Bits) {
+  for (const char* name :
+       {"png-286-codes-eight-of-15-bits.png", "png-literal-0-uncoded-eight-of-15-bits.png"}) {
+    SCOPED_TRACE(name);
+    QFile file(QStringLiteral(HUESIFT_FUZZ_CORPUS_DIR "/image_decode/") + name);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    ASSERT_EQ(LongestLiteralCode(bytes), 15);
+    QImage image;
+    ASSERT_TRUE(DecodeCommonPng(bytes, image));
+    ExpectSameImage(image, QtReads(bytes));
+  }
+}
 
 }  // namespace
 }  // namespace huesift::test
