@@ -13,17 +13,16 @@ huesift_install() {
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
 }
 
+# libpng-dev: the PNG tests write pictures with libpng, as other programs write them.
 HUESIFT_BUILD_PACKAGES=(build-essential cmake pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev
   libwayland-dev libwayland-bin libgtest-dev libbenchmark-dev libcups2-dev qt6-tools-dev
-  qt6-l10n-tools)
+  qt6-l10n-tools libpng-dev)
 # python3-gi: the capture test's stand-in screenshot portal is a D-Bus service in Python.
-# zlib1g-dev: the PNG tests write files with zlib, as other programs write them.
 HUESIFT_TEST_PACKAGES=(xvfb xauth xdotool xclip x11-utils x11-apps cups cups-client cups-bsd
   printer-driver-cups-pdf poppler-utils python3 imagemagick libmagick++-dev libopencv-imgproc-dev
   fonts-dejavu-core desktop-file-utils appstream binutils dpkg-dev file clang libclang-rt-14-dev
   sway swaybg pipewire xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk grim
   wl-clipboard xwayland qt6-wayland dbus-daemon dbus-bin passwd procps
-  clang-format python3-gi qt6-translations-l10n locales qt6-image-formats-plugins lintian
-  zlib1g-dev)
+  clang-format python3-gi qt6-translations-l10n locales qt6-image-formats-plugins lintian)
 # For the engine's tests on aarch64: a cross compiler, GoogleTest's sources and qemu to run them.
 HUESIFT_CROSS_PACKAGES=(g++-aarch64-linux-gnu googletest qemu-user)

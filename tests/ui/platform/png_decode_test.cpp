@@ -4,7 +4,7 @@
 #include "platform/png_decode.h"
 
 #include <gtest/gtest.h>
-#include <zlib.h>
+#include <png.h>
 
 #include <QBuffer>
 #include <QFile>
@@ -306,66 +306,40 @@ int LongestLiteralCode(const QByteArray& png) {
   return longest;
 }
 
-// The picture as a PNG written as image libraries write one with zlib (Pillow, for one, with
-// its larger blocks of memLevel 9): row y filtered with filter y % 5, so that every filter
-// is met, and the rows compressed at the given level.
-QByteArray ZlibPng(const QImage& image, int level) {
+// The picture as libpng writes it for image programs: each row with the filter its heuristic
+// picks, at the given zlib level, in the larger blocks of zlib's memLevel 9 that some of them
+// choose (Pillow, for one).
+QByteArray LibpngPng(const QImage& image, int level) {
   const bool alpha = image.hasAlphaChannel();
-  const int channels = alpha ? 4 : 3;
-  const qsizetype rowBytes = qsizetype{image.width()} * channels;
-  QByteArray rows;
-  QByteArray above(rowBytes, '\0');
-  for (int y = 0; y < image.height(); ++y) {
-    QByteArray row;
-    for (int x = 0; x < image.width(); ++x) {
-      const QRgb pixel = image.pixel(x, y);
-      const char bytes[4] = {char(qRed(pixel)), char(qGreen(pixel)), char(qBlue(pixel)),
-                             char(qAlpha(pixel))};
-      row.append(bytes, channels);
-    }
-    const int filter = y % 5;
-    rows += char(filter);
-    for (qsizetype i = 0; i < rowBytes; ++i) {
-      const int left = i >= channels ? quint8(row[i - channels]) : 0;
-      const int up = quint8(above[i]);
-      const int corner = i >= channels ? quint8(above[i - channels]) : 0;
-      const int guess = left + up - corner;
-      const int paeth = std::abs(guess - left) <= std::abs(guess - up) &&
-                                std::abs(guess - left) <= std::abs(guess - corner)
-                            ? left
-                        : std::abs(guess - up) <= std::abs(guess - corner) ? up
-                                                                           : corner;
-      const int predicted[5] = {0, left, up, (left + up) / 2, paeth};
-      rows += char(quint8(row[i]) - predicted[filter]);
-    }
-    above = row;
+  const QImage rows =
+      image.convertToFormat(alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
+  QByteArray out;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    ADD_FAILURE() << "libpng could not write the picture";
+    return {};
   }
-  z_stream zlib{};
-  EXPECT_EQ(deflateInit2(&zlib, level, Z_DEFLATED, 15, 9, Z_DEFAULT_STRATEGY), Z_OK);
-  QByteArray compressed(static_cast<qsizetype>(deflateBound(&zlib, uLong(rows.size()))), '\0');
-  zlib.next_in = reinterpret_cast<Bytef*>(rows.data());
-  zlib.avail_in = uInt(rows.size());
-  zlib.next_out = reinterpret_cast<Bytef*>(compressed.data());
-  zlib.avail_out = uInt(compressed.size());
-  EXPECT_EQ(deflate(&zlib, Z_FINISH), Z_STREAM_END);
-  compressed.resize(qsizetype(zlib.total_out));
-  deflateEnd(&zlib);
-
-  auto chunk = [](const char* type, const QByteArray& data) {
-    QByteArray out(4, '\0');
-    qToBigEndian(quint32(data.size()), out.data());
-    out += type + data;
-    QByteArray crc(4, '\0');
-    qToBigEndian(Crc32(out.constData() + 4, int(data.size() + 4)), crc.data());
-    return out + crc;
-  };
-  QByteArray header(13, '\0');
-  qToBigEndian(quint32(image.width()), header.data());
-  qToBigEndian(quint32(image.height()), header.data() + 4);
-  header[8] = 8;
-  header[9] = alpha ? 6 : 2;
-  return QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header) + chunk("IDAT", compressed) +
-         chunk("IEND", {});
+  png_set_write_fn(
+      png, &out,
+      [](png_structp p, png_bytep data, png_size_t size) {
+        static_cast<QByteArray*>(png_get_io_ptr(p))
+            ->append(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+      },
+      nullptr);
+  png_set_IHDR(png, info, static_cast<png_uint_32>(rows.width()),
+               static_cast<png_uint_32>(rows.height()), 8,
+               alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_ALL_FILTERS);
+  png_set_compression_level(png, level);
+  png_set_compression_mem_level(png, 9);
+  png_write_info(png, info);
+  for (int y = 0; y < rows.height(); ++y) png_write_row(png, rows.constScanLine(y));
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  return out;
 }
 
 // Codes of the full 15 bits, which small flat pictures never make, at every zlib level.
@@ -376,7 +350,7 @@ TEST_P(LongCodes, PhotoInAScreenshotIsReadAsQtReadsIt) {
   std::mt19937 random(static_cast<unsigned>(40 + level));
   for (const bool alpha : {false, true}) {
     SCOPED_TRACE(alpha ? "RGBA" : "RGB");
-    const QByteArray bytes = ZlibPng(PhotoLike(random, 800, 600, alpha), level);
+    const QByteArray bytes = LibpngPng(PhotoLike(random, 800, 600, alpha), level);
     ASSERT_EQ(LongestLiteralCode(bytes), 15);
     QImage image;
     ASSERT_TRUE(DecodeCommonPng(bytes, image));
