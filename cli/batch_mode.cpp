@@ -15,8 +15,8 @@
 #include "cli/memory_budget.h"
 #include "engine/process.h"
 #include "engine/working_state.h"
-#include "platform/image_decode.h"
-#include "platform/picture_file_io.h"
+#include "files/decode_picture.h"
+#include "files/picture_file_io.h"
 
 namespace huesift {
 
@@ -178,12 +178,13 @@ QString ProcessOne(const Job& job, const CommandLine& line, MemoryBudget::Share&
   if (!bytes) return reason;
   // The picture's size as its header gives it (one too large is refused without decoding);
   // where it gives none, the largest taken.
-  const QSize announced = AnnouncedImageSize(*bytes);
+  const PictureProbe probe = ProbePicture(*bytes);
+  const QSize announced = probe.announced;
   share.take(!announced.isValid()            ? DecodeShare(kLargestRasterBytes / 4, 1)
              : TooLargeForPicture(announced) ? 0
                                              : DecodeShare(announced.width(), announced.height()));
-  const bool decoded =
-      DecodePictureFileBytesInto(*bytes, raster, reason, QByteArray::fromStdString(job.input));
+  const bool decoded = DecodePictureFileBytesInto(*bytes, probe, raster, reason,
+                                                  QByteArray::fromStdString(job.input));
   bytes.reset();
   if (!decoded) return reason;
   ProcessLikeTheWindow(raster, line);

@@ -11,8 +11,9 @@
 #include <cstring>
 #include <limits>
 
-#include "platform/image_decode.h"
-#include "platform/png_decode.h"
+#include "codec/png_chunks.h"
+#include "files/decode_picture.h"
+#include "files/picture_image.h"
 
 namespace {
 
@@ -42,15 +43,15 @@ class SmallReads : public QIODevice {
 
 // Qt's own reading of bytes in the format Qt tells from the accepted bytes alone (some
 // readers without a signature, WBMP's, no longer claim bytes that go on), with nothing of
-// ours in between; a JPEG read in small pieces (above).
-QImage Plain(const QByteArray& bytes, const QByteArray& format) {
+// ours in between; a JPEG read in small pieces (above). As a picture: opaque.
+huesift::Picture Plain(const QByteArray& bytes, const QByteArray& format) {
   SmallReads device(bytes);
   QImageReader reader(&device, format);
   reader.setAutoDetectImageFormat(false);
   if (format != "jpeg") device.handOutAll();
   QImage image;
   reader.read(&image);
-  return image.convertToFormat(QImage::Format_ARGB32);
+  return huesift::PictureFromImage(image);
 }
 
 // A mutated PNG nearly always fails a chunk's checksum, where every reader stops. With the
@@ -62,7 +63,7 @@ void MakePngChecksumsRight(QByteArray& bytes) {
     const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.constData() + at);
     const std::uint32_t length = std::uint32_t{p[0]} << 24 | p[1] << 16 | p[2] << 8 | p[3];
     if (length > static_cast<std::uint32_t>(bytes.size() - at - 12)) return;
-    const std::uint32_t crc = huesift::PngChunkCrc(p + 4, length + 4);
+    const std::uint32_t crc = huesift::PngChunkCrc(p + 4, std::size_t{length} + 4);
     for (int i = 0; i < 4; ++i) bytes[at + 8 + length + i] = static_cast<char>(crc >> (24 - 8 * i));
     at += 12 + length;
   }
@@ -79,14 +80,15 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
   MakePngChecksumsRight(bytes);
-  const huesift::DecodedImage decoded = huesift::DecodeImageCompletely(bytes);
-  if (decoded.result == huesift::DecodedImage::Result::TooLarge) {
+  huesift::Picture accepted;
+  const huesift::DecodedPicture decoded = huesift::DecodePicture(bytes, QByteArray(), accepted);
+  if (decoded.result == huesift::DecodedPicture::Result::TooLarge) {
     if (!huesift::TooLargeForPicture(decoded.size)) std::abort();
     return 0;
   }
-  if (decoded.result != huesift::DecodedImage::Result::Complete) return 0;
-  if (decoded.image.isNull() || huesift::TooLargeForPicture(decoded.image.size())) std::abort();
-  const QImage accepted = decoded.image.convertToFormat(QImage::Format_ARGB32);
+  if (decoded.result != huesift::DecodedPicture::Result::Complete) return 0;
+  if (accepted.empty() || huesift::TooLargeForPicture(QSize(accepted.width(), accepted.height())))
+    std::abort();
   // Of a GIF only its first picture is read, closed by the trailer: whatever follows that
   // must leave the picture as it is.
   const QByteArray gif = huesift::GifFirstFrameAlone(bytes);

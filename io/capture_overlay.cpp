@@ -9,8 +9,8 @@
 #include <stdexcept>
 #include <utility>
 
+#include "files/picture_image.h"
 #include "platform/guarded_handler.h"
-#include "platform/image_convert.h"
 
 namespace huesift {
 

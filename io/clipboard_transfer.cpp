@@ -4,8 +4,8 @@
 #include <QCoreApplication>
 #include <stdexcept>
 
-#include "platform/image_convert.h"
-#include "platform/image_decode.h"
+#include "files/decode_picture.h"
+#include "files/picture_image.h"
 
 namespace huesift {
 
@@ -18,8 +18,8 @@ void Paste::click() {
   const std::optional<EncodedImage> offered = p_.services.clipboardImageBytes();
   if (!offered) return;
   takeDecoded([&](Picture& pasted) {
-    const DecodedImage decoded = DecodeImageIntoPicture(offered->bytes, pasted);
-    if (decoded.result == DecodedImage::Result::TooLarge) {
+    const DecodedPicture decoded = DecodePicture(offered->bytes, QByteArray(), pasted);
+    if (decoded.result == DecodedPicture::Result::TooLarge) {
       p_.services.showMessage(
           p_.mainWindow,
           QCoreApplication::translate(
@@ -28,7 +28,7 @@ void Paste::click() {
               .arg(decoded.size.height()));
       return false;
     }
-    if (decoded.result != DecodedImage::Result::Complete)
+    if (decoded.result != DecodedPicture::Result::Complete)
       throw std::runtime_error(
           QCoreApplication::translate("huesift::Clipboard", "Unsupported clipboard format")
               .toStdString());

@@ -8,7 +8,7 @@
 #include <QStandardPaths>
 #include <stdexcept>
 
-#include "platform/picture_file_io.h"
+#include "files/picture_file_io.h"
 
 namespace huesift {
 

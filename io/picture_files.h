@@ -14,7 +14,7 @@ namespace huesift {
 
 // Picture files in the main window: "Open Picture...", a file dropped or named on the command
 // line, and "Save Picture As...". Reading and writing the files themselves is
-// platform/picture_file_io's, which the batch mode shares.
+// files/picture_file_io's, which the batch mode shares.
 class PictureFiles {
  public:
   struct Parts {

@@ -3,8 +3,8 @@
 
 #include <QAbstractButton>
 
+#include "files/picture_image.h"
 #include "io/buttons.h"
-#include "platform/image_convert.h"
 #include "platform/print_geometry.h"
 
 namespace huesift {

@@ -18,8 +18,8 @@
 #include <string>
 #include <utility>
 
-#include "platform/file_access.h"
-#include "platform/picture_file_io.h"
+#include "files/file_access.h"
+#include "files/picture_file_io.h"
 
 namespace huesift {
 namespace {

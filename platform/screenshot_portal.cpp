@@ -24,8 +24,8 @@
 #include <optional>
 #include <stdexcept>
 
-#include "platform/file_access.h"
-#include "platform/png_decode.h"
+#include "codec/png_read.h"
+#include "files/file_access.h"
 
 namespace huesift {
 namespace {
@@ -97,9 +97,18 @@ QImage ReadPortalFile(const QString& path) {
             .arg(path, reason)
             .toStdString());
   }
-  // The portals write PNG: our reader takes a whole desktop's in half Qt's time.
+  // The portals write PNG: our reader takes a whole desktop's in a fraction of Qt's time.
   QImage image;
-  if (!DecodeCommonPng(*bytes, image)) {
+  if (ReadCommonPng({reinterpret_cast<const std::uint8_t*>(bytes->constData()),
+                     static_cast<std::size_t>(bytes->size())},
+                    [&](std::uint32_t width, std::uint32_t height) -> std::uint32_t* {
+                      if (width > 32767 || height > 32767) return nullptr;
+                      image = QImage(static_cast<int>(width), static_cast<int>(height),
+                                     QImage::Format_RGB32);
+                      return image.isNull() || image.bytesPerLine() != image.width() * 4
+                                 ? nullptr
+                                 : reinterpret_cast<std::uint32_t*>(image.bits());
+                    }) != PngRead::Read) {
     QBuffer buffer;
     buffer.setData(*bytes);
     buffer.open(QIODevice::ReadOnly);

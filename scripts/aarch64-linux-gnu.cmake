@@ -13,3 +13,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_CROSSCOMPILING_EMULATOR qemu-aarch64 -L /usr/aarch64-linux-gnu)
+# Libraries of other Debian architectures (libdeflate-dev:arm64) live in the host's multiarch
+# folders: the host's root is searched too, in aarch64-linux-gnu's folders.
+set(CMAKE_LIBRARY_ARCHITECTURE aarch64-linux-gnu)
+list(APPEND CMAKE_FIND_ROOT_PATH /)

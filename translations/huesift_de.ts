@@ -513,6 +513,10 @@ Aufruffehler.
 <context>
     <name>huesift::PictureFiles</name>
     <message>
+        <source>out of memory</source>
+        <translation>nicht genug Speicher</translation>
+    </message>
+    <message>
         <source>Pictures (%1)</source>
         <translation>Bilder (%1)</translation>
     </message>

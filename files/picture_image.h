@@ -4,7 +4,6 @@
 #include <QImage>
 
 #include "engine/picture.h"
-#include "platform/image_decode.h"
 
 namespace huesift {
 
@@ -13,13 +12,6 @@ namespace huesift {
 Picture PictureFromImage(const QImage& image);
 // The same into picture, whose memory is reused when large enough.
 void PictureFromImage(const QImage& image, Picture& picture);
-
-// Bytes decoded by DecodeImageCompletely's rules straight into picture's memory (reused when
-// large enough) where the reader can write there, converted into it otherwise. Complete:
-// picture holds the pixels (the result's image is left null). Otherwise picture is left
-// unspecified. formatHint as for DecodeImageCompletely.
-DecodedImage DecodeImageIntoPicture(const QByteArray& bytes, Picture& picture,
-                                    const QByteArray& formatHint = {});
 
 // The raster as an opaque 32-bit image of the same size (a null image for an empty raster).
 QImage ImageFromPicture(const Picture& picture);

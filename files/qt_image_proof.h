@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QSize>
+#include <cstdint>
 
 namespace huesift {
 
@@ -25,18 +26,30 @@ inline constexpr int kDecodeProbePadding = 64 * 1024;
 // address) and kLargestRasterBytes (256 MiB) as a 32-bit raster.
 bool TooLargeForPicture(QSize size);
 
-// The size the bytes' header announces (invalid when it says none), without decoding.
-QSize AnnouncedImageSize(const QByteArray& bytes);
+// Why bytes gave no picture.
+enum class Refusal : std::uint8_t {
+  Empty,             // no bytes at all
+  UnknownFormat,     // no reader knows them
+  Unreadable,        // a reader knows the format but makes no picture of them
+  Incomplete,        // the picture would depend on bytes that are not there
+  PixelsUnwritten,   // a BMP that leaves some pixels to whatever memory held
+  ChunkRunsPastEnd,  // a PNG chunk longer than the file, which libpng would make room for
+  DataPastPicture,   // a PNG whose image data inflates far past its picture
+};
+// A name for logs and test failures ("Incomplete").
+const char* RefusalName(Refusal refusal);
 
-struct DecodedImage {
+// What Qt's readers make of bytes, proven complete.
+struct QtDecoded {
   enum class Result { Complete, Refused, TooLarge };
   Result result = Result::Refused;
-  QImage image;  // Complete: every pixel came from the bytes
-  QSize size;    // TooLarge: the size the bytes announce (or decoded to)
+  Refusal refusal = Refusal::UnknownFormat;  // Refused: why
+  QImage image;                              // Complete: every pixel came from the bytes
+  QSize size;                                // TooLarge: the size the bytes announce
 };
 
-// A GIF's first picture alone, closed by the GIF trailer: what DecodeImageCompletely reads of
-// a GIF. Empty when the bytes are no GIF or its first picture does not end within them.
+// A GIF's first picture alone, closed by the GIF trailer: what is read of a GIF. Empty when
+// the bytes are no GIF or its first picture does not end within them.
 QByteArray GifFirstFrameAlone(const QByteArray& bytes);
 
 // Bytes of an image file in any format Qt reads, in; a picture whose every pixel came from
@@ -46,9 +59,7 @@ QByteArray GifFirstFrameAlone(const QByteArray& bytes);
 // formatHint (Qt's name, from a file's extension) is tried when the content names no format
 // that reads the bytes. into, when given, is where the decoding goes if its size and format
 // are what the reader produces: Qt's readers then write into its memory (a picture's own
-// raster wrapped as an RGB32 image takes a PNG or JPEG without a copy). Otherwise the image
-// is a new one.
-DecodedImage DecodeImageCompletely(const QByteArray& bytes, const QByteArray& formatHint = {},
-                                   QImage into = {});
+// raster wrapped as an RGB32 image takes a PNG or JPEG without a copy).
+QtDecoded DecodeWithQt(const QByteArray& bytes, const QByteArray& formatHint, QImage into);
 
 }  // namespace huesift

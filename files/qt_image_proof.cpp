@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/image_decode.h"
+#include "files/qt_image_proof.h"
 
 #include <QIODevice>
 #include <QImageReader>
@@ -8,8 +8,6 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
-
-#include "platform/png_decode.h"
 
 namespace huesift {
 namespace {
@@ -78,7 +76,7 @@ struct Attempt {
 };
 
 // format: empty to let Qt tell it by the content, else this format alone. into: see
-// DecodeImageCompletely.
+// DecodeWithQt.
 Attempt Decode(const QByteArray& bytes, bool stopIfTooLarge, const QByteArray& format,
                QImage into = {}) {
   WatchedBytes device(bytes);
@@ -209,30 +207,46 @@ bool TooLargeForPicture(QSize size) {
   return w > kMaxSide || h > kMaxSide || w * h * 4 > kLargestRasterBytes;
 }
 
-QSize AnnouncedImageSize(const QByteArray& bytes) {
-  if (PngChunkRunsPastEnd(bytes)) return {};  // libpng would make room for what is not there
-  WatchedBytes device(bytes);
-  QImageReader reader(&device);
-  return reader.size();
+const char* RefusalName(Refusal refusal) {
+  switch (refusal) {
+    case Refusal::Empty:
+      return "Empty";
+    case Refusal::UnknownFormat:
+      return "UnknownFormat";
+    case Refusal::Unreadable:
+      return "Unreadable";
+    case Refusal::Incomplete:
+      return "Incomplete";
+    case Refusal::PixelsUnwritten:
+      return "PixelsUnwritten";
+    case Refusal::ChunkRunsPastEnd:
+      return "ChunkRunsPastEnd";
+    case Refusal::DataPastPicture:
+      return "DataPastPicture";
+  }
+  return "?";
 }
 
 namespace {
 
 // closedGif: bytes are a GIF's first picture closed by the trailer (GifFirstFrameAlone), whose
 // reader asks past the end in its chunks whatever follows.
-DecodedImage DecodeCompletelyAs(const QByteArray& bytes, const QByteArray& format,
-                                QByteArray& formatFound, QImage into, bool closedGif) {
-  DecodedImage out;
+QtDecoded DecodeCompletelyAs(const QByteArray& bytes, const QByteArray& format,
+                             QByteArray& formatFound, QImage into, bool closedGif) {
+  QtDecoded out;
   Attempt first = Decode(bytes, true, format, std::move(into));
   formatFound = first.format;
   if (first.announced.isValid() && TooLargeForPicture(first.announced)) {
-    out.result = DecodedImage::Result::TooLarge;
+    out.result = QtDecoded::Result::TooLarge;
     out.size = first.announced;
     return out;
   }
-  if (first.image.isNull()) return out;
+  if (first.image.isNull()) {
+    out.refusal = first.format.isEmpty() ? Refusal::UnknownFormat : Refusal::Unreadable;
+    return out;
+  }
   if (TooLargeForPicture(first.image.size())) {
-    out.result = DecodedImage::Result::TooLarge;
+    out.result = QtDecoded::Result::TooLarge;
     out.size = first.image.size();
     return out;
   }
@@ -252,12 +266,17 @@ DecodedImage DecodeCompletelyAs(const QByteArray& bytes, const QByteArray& forma
     for (const QByteArray& padding : Continuations()) {
       const Attempt padded = Decode(bytes + padding, false, format);
       if (padded.image.isNull() || (padded.lookedPastEnd && !askingExcused) ||
-          !SamePixels(padded.image, first.image))
+          !SamePixels(padded.image, first.image)) {
+        out.refusal = Refusal::Incomplete;
         return out;
+      }
     }
   }
-  if (IsBmp(first.format) && !EveryPixelWritten(bytes, format, first.image)) return out;
-  out.result = DecodedImage::Result::Complete;
+  if (IsBmp(first.format) && !EveryPixelWritten(bytes, format, first.image)) {
+    out.refusal = Refusal::PixelsUnwritten;
+    return out;
+  }
+  out.result = QtDecoded::Result::Complete;
   out.image = std::move(first.image);
   return out;
 }
@@ -269,31 +288,25 @@ QByteArray GifFirstFrameAlone(const QByteArray& bytes) {
   return end < 0 ? QByteArray() : bytes.left(end) + ';';
 }
 
-DecodedImage DecodeImageCompletely(const QByteArray& bytes, const QByteArray& formatHint,
-                                   QImage into) {
+QtDecoded DecodeWithQt(const QByteArray& bytes, const QByteArray& formatHint, QImage into) {
   // Qt's GIF reader reads on past the first picture (in chunks, and into whatever follows
   // it), and what it finds there can change what it gives back: garbage after a picture whose
   // data falls short makes it give nothing. So a GIF is read as its first picture alone,
   // closed by the trailer, and still proven by continuations after that trailer.
-  if (PngChunkRunsPastEnd(bytes)) return {};
-  // Our own reader takes the common PNG, a whole one, faster than Qt's and to the same
-  // pixels; whatever it declines goes the long way.
-  if (DecodeCommonPng(bytes, into)) {
-    DecodedImage out;
-    out.result = DecodedImage::Result::Complete;
-    out.image = std::move(into);
-    return out;
-  }
   QByteArray found;
   const QByteArray gifFirstFrame = GifFirstFrameAlone(bytes);
   const bool closedGif = !gifFirstFrame.isEmpty();
-  DecodedImage out = DecodeCompletelyAs(closedGif ? gifFirstFrame : bytes, QByteArray(), found,
-                                        std::move(into), closedGif);
+  QtDecoded out = DecodeCompletelyAs(closedGif ? gifFirstFrame : bytes, QByteArray(), found,
+                                     std::move(into), closedGif);
   // A format without a signature of its own (TGA, which Qt takes for an icon) is known only
   // by the file's name: read as that format alone, by the same proof.
-  if (out.result == DecodedImage::Result::Refused && !formatHint.isEmpty() && found != formatHint &&
-      QImageReader::supportedImageFormats().contains(formatHint))
-    out = DecodeCompletelyAs(bytes, formatHint, found, QImage(), false);
+  if (out.result == QtDecoded::Result::Refused && !formatHint.isEmpty() && found != formatHint &&
+      QImageReader::supportedImageFormats().contains(formatHint)) {
+    QtDecoded asHinted = DecodeCompletelyAs(bytes, formatHint, found, QImage(), false);
+    // Refused either way, the reason the content gave says more than the name's.
+    if (asHinted.result != QtDecoded::Result::Refused || out.refusal == Refusal::UnknownFormat)
+      out = std::move(asHinted);
+  }
   return out;
 }
 

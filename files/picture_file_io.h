@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "engine/picture.h"
-#include "platform/file_access.h"
+#include "files/decode_picture.h"
+#include "files/file_access.h"
 
 // Picture files read and written without a window: the main window's Open and Save and the
 // batch mode go through these.
@@ -30,6 +31,9 @@ bool ReadPictureFile(const QByteArray& path, Streams streams, Picture& picture, 
 // bytes without a signature (TGA) are in.
 bool DecodePictureFileBytesInto(const QByteArray& bytes, Picture& picture, QString& reason,
                                 const QByteArray& name = {});
+// The same with the bytes' probe already made (the batch mode budgets its memory by it).
+bool DecodePictureFileBytesInto(const QByteArray& bytes, const PictureProbe& probe,
+                                Picture& picture, QString& reason, const QByteArray& name);
 
 // A format Save writes: Qt's name for it and the dialog's filter ("PNG picture (*.png)").
 struct SaveFormat {
@@ -54,6 +58,10 @@ QByteArray FormatOfSuffix(const QString& suffix);
 // The smallest exact form of a picture for a file: one bit per pixel for two colours, a
 // palette for up to 256, 32-bit colour beyond.
 QImage CompactImage(const Picture& picture);
+
+// A PNG of image (32-bit, palette or two-colour), exactly, by our own fast writer; empty
+// when there is no memory for it.
+QByteArray PngOfImage(const QImage& image);
 
 // The bytes of image in format's file, in a form that reads back pixel for pixel; empty, with
 // the reason, when the format cannot be written.

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/file_access.h"
+#include "files/file_access.h"
 
 #include <fcntl.h>
 #include <limits.h>
