@@ -12,7 +12,7 @@
 #include <sstream>
 
 #include "app/gauge.h"
-#include "platform/image_convert.h"
+#include "files/picture_image.h"
 #include "tests/engine/naive_fill.h"
 #include "tests/ui/tools/tools_fixture.h"
 

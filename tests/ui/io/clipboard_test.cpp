@@ -5,8 +5,8 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include "files/decode_picture.h"
 #include "io/clipboard_transfer.h"
-#include "platform/image_decode.h"
 #include "tests/ui/io/clipboard_fixture.h"
 
 namespace huesift::test {

@@ -16,8 +16,8 @@
 #include <functional>
 #include <random>
 
+#include "files/picture_file_io.h"
 #include "io/picture_files.h"
-#include "platform/picture_file_io.h"
 #include "tests/ui/io/clipboard_fixture.h"
 
 namespace huesift::test {

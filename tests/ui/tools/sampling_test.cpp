@@ -6,7 +6,7 @@
 #include <QScrollBar>
 #include <QToolTip>
 
-#include "platform/image_convert.h"
+#include "files/picture_image.h"
 #include "tests/ui/tools/tools_fixture.h"
 
 namespace huesift::test {

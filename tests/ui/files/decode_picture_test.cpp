@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Decoding image bytes for Paste: a picture only when every one of its pixels came from the
 // bytes, checked on files cut at random points against the picture of the whole file.
-#include "platform/image_decode.h"
+#include "files/decode_picture.h"
 
 #include <gtest/gtest.h>
 
@@ -9,10 +9,25 @@
 #include <random>
 #include <vector>
 
+#include "files/picture_image.h"
 #include "tests/ui/fake_services.h"
 
 namespace huesift::test {
 namespace {
+
+// The door's answer with the picture as an image, to compare with Qt's reading.
+struct Decoded {
+  DecodedPicture::Result result;
+  Refusal refusal;
+  QImage image;
+};
+Decoded DecodeImageCompletely(const QByteArray& bytes) {
+  Picture picture;
+  const DecodedPicture decoded = DecodePicture(bytes, QByteArray(), picture);
+  return {
+      decoded.result, decoded.refusal,
+      decoded.result == DecodedPicture::Result::Complete ? ImageFromPicture(picture) : QImage()};
+}
 
 QImage RandomPicture(std::mt19937& random, int width, int height) {
   QImage image(width, height, QImage::Format_RGB32);
@@ -54,34 +69,34 @@ TEST_P(DecodeCut, CutFileIsRefusedOrGivesExactlyTheWholeFilesPicture) {
     const QImage source = RandomPicture(random, 5 + random() % 40, 3 + random() % 30);
     const QByteArray whole = Encoded(source, GetParam().name);
     ASSERT_FALSE(whole.isEmpty());
-    const DecodedImage full = DecodeImageCompletely(whole);
-    ASSERT_EQ(full.result, DecodedImage::Result::Complete);
+    const Decoded full = DecodeImageCompletely(whole);
+    ASSERT_EQ(full.result, DecodedPicture::Result::Complete);
     // The reference is Qt's own reading of the whole file (lossy formats differ from source).
     const QImage reference = Rgb(QImage::fromData(whole));
     EXPECT_EQ(Rgb(full.image), reference);
 
     // Bytes after the end of a file change nothing.
-    const DecodedImage trailing = DecodeImageCompletely(whole + QByteArray(100, '\x5A'));
-    ASSERT_EQ(trailing.result, DecodedImage::Result::Complete);
+    const Decoded trailing = DecodeImageCompletely(whole + QByteArray(100, '\x5A'));
+    ASSERT_EQ(trailing.result, DecodedPicture::Result::Complete);
     EXPECT_EQ(Rgb(trailing.image), reference);
 
     for (int cut = 1; cut <= GetParam().forgiven; ++cut) {
-      const DecodedImage part = DecodeImageCompletely(whole.chopped(cut));
-      ASSERT_EQ(part.result, DecodedImage::Result::Complete) << cut << " bytes cut";
+      const Decoded part = DecodeImageCompletely(whole.chopped(cut));
+      ASSERT_EQ(part.result, DecodedPicture::Result::Complete) << cut << " bytes cut";
       EXPECT_EQ(Rgb(part.image), reference);
     }
 
     for (int i = 0; i < 60; ++i) {
       const int cut = 1 + static_cast<int>(random() % (whole.size() - 1));
-      const DecodedImage part = DecodeImageCompletely(whole.chopped(cut));
+      const Decoded part = DecodeImageCompletely(whole.chopped(cut));
       SCOPED_TRACE(testing::Message()
                    << GetParam().name << " " << source.width() << "x" << source.height() << " cut "
                    << cut << " of " << whole.size());
-      if (part.result == DecodedImage::Result::Complete) {
+      if (part.result == DecodedPicture::Result::Complete) {
         EXPECT_EQ(Rgb(part.image), reference);
       }
       if (GetParam().slack >= 0 && cut > GetParam().slack) {
-        EXPECT_NE(part.result, DecodedImage::Result::Complete);
+        EXPECT_NE(part.result, DecodedPicture::Result::Complete);
       }
     }
   }
@@ -157,18 +172,18 @@ TEST(DecodeImageCompletely, GifGivesItsFirstFrameAndRefusesItCut) {
     const qsizetype firstEnd = Gif({first}).size() - 1;  // all but the trailer
     const QByteArray whole = Gif({first, second});
     for (const QByteArray& bytes : {Gif({first}), whole}) {
-      const DecodedImage full = DecodeImageCompletely(bytes);
-      ASSERT_EQ(full.result, DecodedImage::Result::Complete);
+      const Decoded full = DecodeImageCompletely(bytes);
+      ASSERT_EQ(full.result, DecodedPicture::Result::Complete);
       EXPECT_EQ(Rgb(full.image), first);
     }
     for (int i = 0; i < 60; ++i) {
       const qsizetype kept = 1 + static_cast<qsizetype>(random() % (whole.size() - 1));
       SCOPED_TRACE(testing::Message() << "GIF kept " << kept << " of " << whole.size());
-      const DecodedImage part = DecodeImageCompletely(whole.left(kept));
+      const Decoded part = DecodeImageCompletely(whole.left(kept));
       if (kept < firstEnd) {
-        EXPECT_NE(part.result, DecodedImage::Result::Complete);
+        EXPECT_NE(part.result, DecodedPicture::Result::Complete);
       } else {
-        ASSERT_EQ(part.result, DecodedImage::Result::Complete);
+        ASSERT_EQ(part.result, DecodedPicture::Result::Complete);
         EXPECT_EQ(Rgb(part.image), first);
       }
     }
@@ -176,8 +191,8 @@ TEST(DecodeImageCompletely, GifGivesItsFirstFrameAndRefusesItCut) {
 }
 
 TEST(DecodeImageCompletely, RefusesWhatIsNoPicture) {
-  EXPECT_EQ(DecodeImageCompletely(QByteArray()).result, DecodedImage::Result::Refused);
-  EXPECT_EQ(DecodeImageCompletely("GIF89a").result, DecodedImage::Result::Refused);
+  EXPECT_EQ(DecodeImageCompletely(QByteArray()).result, DecodedPicture::Result::Refused);
+  EXPECT_EQ(DecodeImageCompletely("GIF89a").result, DecodedPicture::Result::Refused);
 }
 
 // A BMP's header: 8 x 8 pixels of the given depth and compression, which begin at pixelsAt.
@@ -204,20 +219,23 @@ TEST(DecodeImageCompletely, RefusesABmpWhosePixelsAreNotAllInIt) {
   const int pixelsAt = 54 + 4000;
   const QByteArray cut =
       BmpHeader(24, 0, 0, pixelsAt, pixelsAt + 24 * 8) + QByteArray(1000, '\x80');
-  EXPECT_EQ(DecodeImageCompletely(cut).result, DecodedImage::Result::Refused);
+  EXPECT_EQ(DecodeImageCompletely(cut).result, DecodedPicture::Result::Refused);
 
   const int rleAt = 54 + 4 * 4;
   QByteArray endsEarly = QByteArray::fromHex("04020001");  // 4 pixels of colour 2, then "end"
   endsEarly.prepend(BmpHeader(8, 1, 4, rleAt, rleAt + endsEarly.size()));
-  EXPECT_EQ(DecodeImageCompletely(endsEarly).result, DecodedImage::Result::Refused);
+  EXPECT_EQ(DecodeImageCompletely(endsEarly).result, DecodedPicture::Result::Refused);
 
   QByteArray rows;
   for (int row = 0; row < 8; ++row) rows += QByteArray::fromHex("0401040300000000").left(6);
   rows += QByteArray::fromHex("0001");
   rows.prepend(BmpHeader(8, 1, 4, rleAt, rleAt + rows.size()));
-  const DecodedImage whole = DecodeImageCompletely(rows);
-  ASSERT_EQ(whole.result, DecodedImage::Result::Complete);
-  EXPECT_EQ(whole.image.pixel(7, 7), whole.image.color(3));
+  const Decoded whole = DecodeImageCompletely(rows);
+  ASSERT_EQ(whole.result, DecodedPicture::Result::Complete);
+  // The last pixel is the one the rows set last, in the file's colour 3.
+  const QImage palette = QImage::fromData(rows, "bmp");
+  ASSERT_EQ(palette.format(), QImage::Format_Indexed8);
+  EXPECT_EQ(whole.image.pixel(7, 7), palette.color(3));
 }
 
 }  // namespace

@@ -1,0 +1,129 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// PNG read and written as Paste, Open, Copy, Save and the batch mode do, on a 4K synthetic
+// screenshot and on one with a photo-like window (shading with camera grain, whose rare
+// literals get the longest codes): ours against Qt's reader and writer.
+#include <benchmark/benchmark.h>
+
+#include <QBuffer>
+#include <QImageReader>
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <random>
+#include <string>
+
+#include "bench/ratios.h"
+#include "bench/synthetic.h"
+#include "files/decode_picture.h"
+#include "files/picture_file_io.h"
+#include "files/picture_image.h"
+
+namespace huesift::bench {
+namespace {
+
+Picture PhotoScreenshot() {
+  Picture picture = MakeScreenshot();
+  std::mt19937 random(7);
+  std::exponential_distribution<double> grain(0.5);
+  for (int y = 200; y < 1900; ++y) {
+    std::uint32_t* row = picture.row(y);
+    for (int x = 600; x < 3200; ++x) {
+      std::uint32_t word = 0xFF000000u;
+      for (int c = 0; c < 3; ++c) {
+        const double shade = 128 + 90 * std::sin(x * 0.0042 + c) * std::cos(y * 0.0061 - c);
+        const double noise = (random() & 1 ? 1 : -1) * grain(random);
+        word |= static_cast<std::uint32_t>(std::clamp(static_cast<int>(shade + noise), 0, 255))
+                << (8 * c);
+      }
+      row[x] = word;
+    }
+  }
+  return picture;
+}
+
+struct Sample {
+  QImage image;      // as Copy hands it over
+  QImage compact;    // as Save and the batch mode hand it over
+  QByteArray qtPng;  // as Qt writes it by default: what another program hands us
+};
+
+const Sample& SampleOf(int which) {
+  static const std::array<Sample, 2> samples = [] {
+    auto make = [](const Picture& picture) {
+      Sample s;
+      s.image = ImageFromPicture(picture);
+      s.compact = CompactImage(picture);
+      QBuffer buffer(&s.qtPng);
+      buffer.open(QIODevice::WriteOnly);
+      s.image.save(&buffer, "PNG");
+      return s;
+    };
+    return std::array<Sample, 2>{make(MakeScreenshot()), make(PhotoScreenshot())};
+  }();
+  return samples[static_cast<std::size_t>(which)];
+}
+
+void OurRead(benchmark::State& state, int which) {
+  const QByteArray& png = SampleOf(which).qtPng;
+  Picture raster;
+  for (auto _ : state) {
+    if (DecodePicture(png, QByteArray(), raster).png != PngRead::Read)
+      state.SkipWithError("our reader declined the PNG");
+    benchmark::DoNotOptimize(raster.data());
+  }
+}
+
+void QtRead(benchmark::State& state, int which) {
+  const QByteArray& png = SampleOf(which).qtPng;
+  QImage raster(kScreenWidth, kScreenHeight, QImage::Format_RGB32);
+  for (auto _ : state) {
+    QBuffer buffer;
+    buffer.setData(png);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "png");
+    if (!reader.read(&raster)) state.SkipWithError("Qt could not read the PNG");
+    benchmark::DoNotOptimize(raster.constBits());
+  }
+}
+
+// sizeRatio: our file's size over Qt's, reported beside the time.
+void OurWrite(benchmark::State& state, int which) {
+  const Sample& sample = SampleOf(which);
+  QByteArray png;
+  for (auto _ : state) {
+    QString reason;
+    png = EncodePicture(sample.compact, "png", reason);
+    if (png.isEmpty()) state.SkipWithError("our writer failed");
+  }
+  QBuffer qt;
+  qt.open(QIODevice::WriteOnly);
+  sample.compact.save(&qt, "PNG");
+  state.counters["sizeRatio"] = double(png.size()) / double(qt.data().size());
+}
+
+void QtWrite(benchmark::State& state, int which) {
+  const Sample& sample = SampleOf(which);
+  for (auto _ : state) {
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!sample.compact.save(&buffer, "PNG")) state.SkipWithError("Qt could not write the PNG");
+    benchmark::DoNotOptimize(png.data());
+  }
+}
+
+const bool registered = [] {
+  for (const auto& [which, name] : {std::pair{0, "screenshot"}, std::pair{1, "photo"}}) {
+    const std::string n = name;
+    Timed(benchmark::RegisterBenchmark(("png_read/" + n).c_str(), OurRead, which));
+    Timed(benchmark::RegisterBenchmark(("png_read_qt/" + n).c_str(), QtRead, which));
+    Timed(benchmark::RegisterBenchmark(("png_write/" + n).c_str(), OurWrite, which));
+    Timed(benchmark::RegisterBenchmark(("png_write_qt/" + n).c_str(), QtWrite, which));
+    AddRatioCheck("png_read_qt/" + n, "png_read/" + n, 3.0, true);
+    AddRatioCheck("png_write_qt/" + n, "png_write/" + n, 3.0, true);
+  }
+  return true;
+}();
+
+}  // namespace
+}  // namespace huesift::bench
