@@ -4,7 +4,6 @@
 #include <cups/cups.h>
 #include <sys/resource.h>
 
-#include <QBuffer>
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -21,6 +20,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "files/picture_file_io.h"
 #include "platform/clipboard_reader.h"
 #include "platform/print_geometry.h"
 #include "platform/qt_services.h"
@@ -138,13 +138,10 @@ void QtServices::setClipboardImage(const QImage& image) {
     return;
   }
   auto* mime = new QMimeData;
-  // PNG, written by us so the pixels other programs get are exactly ours; the image itself
-  // too, from which Qt offers the other image formats it knows.
-  QByteArray png;
-  QBuffer buffer(&png);
-  buffer.open(QIODevice::WriteOnly);
-  image.save(&buffer, "PNG");
-  mime->setData("image/png", png);
+  // PNG, written by our own writer (several times as fast as Qt's) so the pixels other
+  // programs get are exactly ours; the image itself too, from which Qt offers the other image
+  // formats it knows.
+  mime->setData("image/png", PngOfImage(image));
   mime->setImageData(image);
   clipboard->setMimeData(mime, QClipboard::Clipboard);
 }
