@@ -50,9 +50,9 @@ struct PngChunk {
 
 // Walks the chunks after the signature, calling visit(chunk) for each whose length and type
 // are there, until visit returns false, a chunk is not whole (it is still visited), or the
-// file ends. Returns where the walk stopped: the offset after the last whole chunk visited.
+// file ends.
 template <typename Visit>
-std::size_t WalkPngChunks(std::span<const std::uint8_t> file, Visit&& visit) {
+void WalkPngChunks(std::span<const std::uint8_t> file, Visit&& visit) {
   std::size_t at = sizeof kPngSignature;
   while (file.size() - at >= 8) {
     PngChunk chunk;
@@ -64,7 +64,6 @@ std::size_t WalkPngChunks(std::span<const std::uint8_t> file, Visit&& visit) {
     if (!visit(static_cast<const PngChunk&>(chunk)) || !chunk.whole) break;
     at += 12 + std::size_t{chunk.length};
   }
-  return at;
 }
 
 // Whether a PNG's chunk before IEND, other than IDAT, says it is longer than what is left of

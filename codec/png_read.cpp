@@ -16,6 +16,17 @@
 namespace huesift {
 namespace {
 
+// The fields of an IHDR chunk's 13 bytes that say what the rows hold.
+PngHeader HeaderOf(const std::uint8_t* ihdr) {
+  PngHeader header;
+  header.width = LoadBigEndian(ihdr);
+  header.height = LoadBigEndian(ihdr + 4);
+  header.depth = ihdr[8];
+  header.colourType = ihdr[9];
+  header.interlace = ihdr[12];
+  return header;
+}
+
 struct Chunks {
   PngHeader header;
   bool common = true;  // nothing in it that only a full reader reads exactly
@@ -54,12 +65,8 @@ PngRead ReadChunks(std::span<const std::uint8_t> file, Chunks& chunks) {
     const std::uint8_t* data = chunk.data();
     if (isHeader) {
       if (chunk.length != 13) return false;
-      PngHeader& h = chunks.header;
-      h.width = LoadBigEndian(data);
-      h.height = LoadBigEndian(data + 4);
-      h.depth = data[8];
-      h.colourType = data[9];
-      h.interlace = data[12];
+      chunks.header = HeaderOf(data);
+      const PngHeader& h = chunks.header;
       if (h.width == 0 || h.height == 0 || h.width > 0x7FFFFFFFu || h.height > 0x7FFFFFFFu ||
           data[10] != 0 || data[11] != 0 ||
           PngFilteredSize(h.width, h.height, h.depth, h.colourType, h.interlace) == 0)
@@ -177,13 +184,7 @@ std::optional<PngHeader> ReadPngHeader(std::span<const std::uint8_t> file) {
   if (LoadBigEndian(chunk) != 13 || LoadBigEndian(chunk + 4) != PngChunkType("IHDR") ||
       PngChunkCrc(chunk + 4, 17) != LoadBigEndian(chunk + 21))
     return std::nullopt;
-  PngHeader header;
-  header.width = LoadBigEndian(chunk + 8);
-  header.height = LoadBigEndian(chunk + 12);
-  header.depth = chunk[16];
-  header.colourType = chunk[17];
-  header.interlace = chunk[20];
-  return header;
+  return HeaderOf(chunk + 8);
 }
 
 PngRead ReadCommonPng(std::span<const std::uint8_t> file, const RasterFor& rasterFor) {
@@ -191,11 +192,11 @@ PngRead ReadCommonPng(std::span<const std::uint8_t> file, const RasterFor& raste
   const PngRead walked = ReadChunks(file, chunks);
   if (walked != PngRead::Read && walked != PngRead::LeftToFullReader) return walked;
   const PngHeader& header = chunks.header;
-  std::unique_ptr<std::uint8_t[]> joined;
-  const std::span<const std::uint8_t> stream = JoinedData(chunks, joined);
   // Asked for first: a picture too large to hold is not worth inflating, even for the check.
   std::uint32_t* raster = rasterFor(header.width, header.height);
   if (!raster) return PngRead::NoRaster;
+  std::unique_ptr<std::uint8_t[]> joined;
+  const std::span<const std::uint8_t> stream = JoinedData(chunks, joined);
   if (walked == PngRead::LeftToFullReader) return CheckDataSize(stream, header);
 
   const int channels = header.colourType == 2 ? 3 : 4;

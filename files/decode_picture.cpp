@@ -22,13 +22,11 @@ std::span<const std::uint8_t> Bytes(const QByteArray& bytes) {
           static_cast<std::size_t>(bytes.size())};
 }
 
-QSize AnnouncedByQt(const QByteArray& bytes, QByteArray& format) {
-  QByteArray copy = bytes;  // shares the data
-  QBuffer buffer(&copy);
+QSize AnnouncedByQt(const QByteArray& bytes) {
+  QByteArray shared = bytes;  // QBuffer wants an array it may write
+  QBuffer buffer(&shared);
   buffer.open(QIODevice::ReadOnly);
-  QImageReader reader(&buffer);
-  format = reader.format();
-  return reader.size();
+  return QImageReader(&buffer).size();
 }
 
 DecodedPicture Log(DecodedPicture decoded) {
@@ -46,7 +44,6 @@ PictureProbe ProbePicture(const QByteArray& bytes) {
   PictureProbe probe;
   const auto file = Bytes(bytes);
   if (HasPngSignature(file)) {
-    probe.format = "png";
     // libpng would make room for a chunk that runs past the end before any picture, even to
     // tell its size: such bytes are not shown to it at all.
     probe.pngChunkRunsPastEnd = PngChunkRunsPastEnd(file);
@@ -55,7 +52,7 @@ PictureProbe ProbePicture(const QByteArray& bytes) {
       probe.announced = QSize(static_cast<int>(header->width), static_cast<int>(header->height));
     return probe;
   }
-  probe.announced = AnnouncedByQt(bytes, probe.format);
+  probe.announced = AnnouncedByQt(bytes);
   return probe;
 }
 

@@ -17,8 +17,7 @@ namespace huesift {
 // What the bytes say of themselves before they are decoded: read once, by the batch mode to
 // budget its memory and then by the decoding.
 struct PictureProbe {
-  QByteArray format;  // Qt's name, when a reader knows the bytes by their content
-  QSize announced;    // invalid when the header says none
+  QSize announced;  // invalid when the header says none
   bool pngChunkRunsPastEnd = false;
 };
 PictureProbe ProbePicture(const QByteArray& bytes);

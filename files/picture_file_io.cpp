@@ -231,7 +231,6 @@ QByteArray PngOfImage(const QImage& image) {
     source = image.convertToFormat(QImage::Format_ARGB32);
   std::vector<std::uint32_t> palette;
   if (source.format() == QImage::Format_Indexed8) {
-    // Indices past the colour table would make a PNG readers refuse.
     const QList<QRgb> table = source.colorTable();
     palette.assign(table.begin(), table.end());
   }
@@ -243,7 +242,7 @@ QByteArray PngOfImage(const QImage& image) {
 }
 
 QByteArray EncodePicture(const QImage& image, const QByteArray& format, QString& reason) {
-  if (format == "png") {
+  if (format == "png" && !image.isNull()) {
     // Ours writes a screenshot several times as fast as Qt's, no larger (bench/codec_bench).
     QByteArray png = PngOfImage(image);
     if (png.isEmpty())
