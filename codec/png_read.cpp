@@ -6,10 +6,12 @@
 #include <libdeflate.h>
 
 #include <algorithm>
+#include <array>
 #include <memory>
 #include <new>
 #include <vector>
 
+#include "codec/paeth.h"
 #include "codec/png_chunks.h"
 #include "codec/unfilter.h"
 
@@ -29,14 +31,28 @@ PngHeader HeaderOf(const std::uint8_t* ihdr) {
 
 struct Chunks {
   PngHeader header;
-  bool common = true;  // nothing in it that only a full reader reads exactly
+  bool common = true;                     // nothing in it that only a full reader reads exactly
+  std::span<const std::uint8_t> palette;  // PLTE's entries, three bytes each
   std::vector<std::span<const std::uint8_t>> idats;
 };
 
+bool IsPalette(const PngHeader& header) {
+  return header.colourType == 3;
+}
+
 bool IsCommon(const PngHeader& header) {
-  // 8-bit RGB or RGBA, compression and filter method 0 (checked by the caller), not interlaced.
-  return header.depth == 8 && (header.colourType == 2 || header.colourType == 6) &&
-         header.interlace == 0;
+  // 8-bit RGB or RGBA, or a palette of 1, 2, 4 or 8 bits (what our own Save and the batch
+  // mode write); compression and filter method 0 (checked by the caller), not interlaced.
+  if (header.interlace != 0) return false;
+  if (IsPalette(header)) return header.depth <= 8;
+  return header.depth == 8 && (header.colourType == 2 || header.colourType == 6);
+}
+
+// A palette libpng takes as it stands: whole entries, at least one, no more than the depth
+// can index.
+bool SoundPalette(std::span<const std::uint8_t> palette, const PngHeader& header) {
+  const std::size_t entries = palette.size() / 3;
+  return palette.size() % 3 == 0 && entries >= 1 && entries <= (std::size_t{1} << header.depth);
 }
 
 // The chunks, checked as libpng checks them where that decides whether there is a picture:
@@ -80,13 +96,22 @@ PngRead ReadChunks(std::span<const std::uint8_t> file, Chunks& chunks) {
       return true;
     }
     if (chunk.type == PngChunkType("IEND")) {
+      if (IsPalette(chunks.header) && chunks.palette.empty()) chunks.common = false;
       if (chunk.length == 0 && !chunks.idats.empty())
         result = chunks.common ? PngRead::Read : PngRead::LeftToFullReader;
       return false;
     }
-    if (chunk.type == PngChunkType("PLTE") && chunks.header.colourType != 3) {
-      chunks.common = false;  // a suggested palette: harmless, but left to libpng's rules
-    } else if (chunk.critical() && chunk.type != PngChunkType("PLTE")) {
+    if (chunk.type == PngChunkType("PLTE")) {
+      // A palette of a palette picture before its pixels, once and sound, is read here; any
+      // other (a suggested palette of an RGB picture, one after the pixels, a second one) is
+      // harmless or an error by libpng's rules, which are left to it.
+      const std::span<const std::uint8_t> palette(data, chunk.length);
+      if (IsPalette(chunks.header) && chunks.palette.empty() && chunks.idats.empty() &&
+          SoundPalette(palette, chunks.header))
+        chunks.palette = palette;
+      else
+        chunks.common = false;
+    } else if (chunk.critical()) {
       return false;  // a critical chunk no reader knows: libpng refuses the file
     } else if (chunk.type == PngChunkType("tRNS") || chunk.type == PngChunkType("eXIf") ||
                chunk.length > kLongestAncillary || ++ancillary > kMostAncillary) {
@@ -128,6 +153,89 @@ PngRead JudgeExcess(std::span<const std::uint8_t> stream, std::size_t filteredBy
   return InflateExactly(stream, twice.get(), 2 * filteredBytes) == Inflated::TooMuch
              ? PngRead::DataPastPicture
              : otherwise;
+}
+
+// What a stream that did not inflate exactly to the picture's filtered rows makes the file.
+PngRead NotExactly(Inflated inflated, std::span<const std::uint8_t> stream,
+                   std::size_t filteredBytes) {
+  return inflated == Inflated::TooMuch ? JudgeExcess(stream, filteredBytes, PngRead::DamagedData)
+                                       : PngRead::DamagedData;
+}
+
+// One row of bytes unfiltered in place, a pixel being one byte (a palette's packed indices);
+// prior is the row before as unfiltered, all zeros for the first.
+bool UnfilterByteRow(std::uint8_t filter, std::uint8_t* row, const std::uint8_t* prior,
+                     std::size_t n) {
+  switch (filter) {
+    case 0:
+      return true;
+    case 1:
+      for (std::size_t i = 1; i < n; ++i) row[i] = static_cast<std::uint8_t>(row[i] + row[i - 1]);
+      return true;
+    case 2:
+      for (std::size_t i = 0; i < n; ++i) row[i] = static_cast<std::uint8_t>(row[i] + prior[i]);
+      return true;
+    case 3:
+      for (std::size_t i = 0; i < n; ++i)
+        row[i] = static_cast<std::uint8_t>(row[i] + (((i ? row[i - 1] : 0) + prior[i]) >> 1));
+      return true;
+    case 4:
+      for (std::size_t i = 0; i < n; ++i)
+        row[i] = static_cast<std::uint8_t>(
+            row[i] + PaethPredictor(i ? row[i - 1] : 0, prior[i], i ? prior[i - 1] : 0));
+      return true;
+    default:
+      return false;
+  }
+}
+
+// A palette picture's rows, inflated into the raster's own tail (each row of packed indices
+// is at most a quarter of its pixels' words, plus its filter byte), unfiltered there and
+// looked up into the raster from its start. Writing a row's words never reaches bytes not
+// yet read: its own indices lie at least as far ahead as its words, and later rows further.
+PngRead ReadPaletteRows(std::span<const std::uint8_t> stream, const Chunks& chunks,
+                        std::uint32_t* raster) {
+  const PngHeader& header = chunks.header;
+  const std::size_t width = header.width;
+  const std::size_t height = header.height;
+  const int depth = header.depth;
+  const std::size_t indexBytes = (width * static_cast<unsigned>(depth) + 7) / 8;
+  const std::size_t rowBytes = indexBytes + 1;
+  const std::size_t filteredBytes = rowBytes * height;
+  auto* tail = reinterpret_cast<std::uint8_t*>(raster + width * height) - filteredBytes;
+  if (const Inflated inflated = InflateExactly(stream, tail, filteredBytes);
+      inflated != Inflated::Exactly)
+    return NotExactly(inflated, stream, filteredBytes);
+
+  // Entries past the palette stay 0, which no opaque colour is: an index there is an error
+  // libpng only warns of, and what then shows is left to it.
+  std::array<std::uint32_t, 256> colours{};
+  const std::size_t entries = chunks.palette.size() / 3;
+  for (std::size_t i = 0; i < entries; ++i) {
+    const std::uint8_t* rgb = chunks.palette.data() + 3 * i;
+    colours[i] = 0xFF000000u | std::uint32_t{rgb[0]} << 16 | std::uint32_t{rgb[1]} << 8 | rgb[2];
+  }
+  const unsigned mask = (1u << depth) - 1;
+  const std::size_t perByte = static_cast<std::size_t>(8 / depth);
+  std::vector<std::uint8_t> prior(indexBytes, 0);
+  std::uint32_t outside = 0;
+  for (std::size_t y = 0; y < height; ++y) {
+    std::uint8_t* row = tail + rowBytes * y;
+    std::uint8_t* indices = row + 1;
+    if (!UnfilterByteRow(row[0], indices, prior.data(), indexBytes)) return PngRead::DamagedData;
+    std::copy(indices, indices + indexBytes, prior.begin());
+    std::uint32_t* words = raster + width * y;
+    // Each byte's indices, high bits first, looked up before any word of the row lands on it.
+    for (std::size_t x = 0, i = 0; x < width; ++i) {
+      const unsigned byte = indices[i];
+      for (std::size_t k = 0; k < perByte && x < width; ++k, ++x) {
+        const std::uint32_t word = colours[(byte >> (8 - depth * static_cast<int>(k + 1))) & mask];
+        outside |= word == 0;
+        words[x] = word;
+      }
+    }
+  }
+  return outside ? PngRead::LeftToFullReader : PngRead::Read;
 }
 
 // The image data as one span: the only IDAT, or all of them joined in joined.
@@ -198,6 +306,7 @@ PngRead ReadCommonPng(std::span<const std::uint8_t> file, const RasterFor& raste
   std::unique_ptr<std::uint8_t[]> joined;
   const std::span<const std::uint8_t> stream = JoinedData(chunks, joined);
   if (walked == PngRead::LeftToFullReader) return CheckDataSize(stream, header);
+  if (IsPalette(header)) return ReadPaletteRows(stream, chunks, raster);
 
   const int channels = header.colourType == 2 ? 3 : 4;
   const std::size_t width = header.width;
@@ -214,14 +323,10 @@ PngRead ReadCommonPng(std::span<const std::uint8_t> file, const RasterFor& raste
     separate = std::make_unique_for_overwrite<std::uint8_t[]>(filteredBytes);
     filtered = separate.get();
   }
-  switch (InflateExactly(stream, filtered, filteredBytes)) {
-    case Inflated::Exactly:
-      break;
-    case Inflated::Unsound:
-      return PngRead::DamagedData;
-    case Inflated::TooMuch:
-      separate.reset();
-      return JudgeExcess(stream, filteredBytes, PngRead::DamagedData);
+  if (const Inflated inflated = InflateExactly(stream, filtered, filteredBytes);
+      inflated != Inflated::Exactly) {
+    separate.reset();
+    return NotExactly(inflated, stream, filteredBytes);
   }
 
   const UnfilterKernels kernels = ChosenUnfilterKernels();

@@ -7,9 +7,10 @@
 #include <span>
 
 // The PNGs that screenshots and copied pictures nearly always are (8 bits a channel, RGB or
-// RGBA, not interlaced, no transparent colour, IEND at the end), read into exactly the opaque
-// pixels a full reader (libpng, through Qt) makes of them, in a fraction of its time. Anything
-// else, or anything not beyond doubt, is declined with its reason, for a full reader to decide.
+// RGBA, or a palette of up to 8 bits; not interlaced, no transparent colour, IEND at the end), read
+// into exactly the opaque pixels a full reader (libpng, through Qt) makes of them, in a fraction of
+// its time. Anything else, or anything not beyond doubt, is declined with its reason, for a full
+// reader to decide.
 namespace huesift {
 
 enum class PngRead : std::uint8_t {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <new>
 
+#include "codec/paeth.h"
 #include "codec/png_chunks.h"
 
 namespace huesift {
@@ -75,14 +76,8 @@ HUESIFT_WIDEST void FilterRgbRow(const std::uint8_t* cur, const std::uint8_t* pr
   for (std::size_t i = first; i < n; ++i)
     average[i] = static_cast<std::uint8_t>(cur[i] - ((cur[i - kPixel] + prev[i]) >> 1));
   for (std::size_t i = first; i < n; ++i) {
-    const int a = cur[i - kPixel];
-    const int b = prev[i];
-    const int c = prev[i - kPixel];
-    const int pa = std::abs(b - c);
-    const int pb = std::abs(a - c);
-    const int pc = std::abs(a + b - 2 * c);
-    const int predicted = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
-    paeth[i] = static_cast<std::uint8_t>(cur[i] - predicted);
+    paeth[i] = static_cast<std::uint8_t>(
+        cur[i] - PaethPredictor(cur[i - kPixel], prev[i], prev[i - kPixel]));
   }
   const unsigned weights[5] = {Weight(cur, n), Weight(sub, n), Weight(up, n), Weight(average, n),
                                Weight(paeth, n)};
@@ -117,7 +112,7 @@ struct FreeCompressor {
 
 }  // namespace
 
-std::vector<std::uint8_t> WritePng(const PngPixels& pixels, int level) try {
+std::vector<std::uint8_t> WritePng(const PngPixels& pixels, std::optional<int> level) try {
   const std::uint32_t width = pixels.width;
   const std::uint32_t height = pixels.height;
   const bool indexed = !pixels.palette.empty();
@@ -130,8 +125,12 @@ std::vector<std::uint8_t> WritePng(const PngPixels& pixels, int level) try {
   const std::size_t rowBytes = dataBytes + 1;
   auto filtered = std::make_unique_for_overwrite<std::uint8_t[]>(rowBytes * height);
   if (indexed) {
-    for (std::uint32_t y = 0; y < height; ++y)
-      PackIndices(pixels.rows + pixels.stride * y, width, depth, filtered.get() + rowBytes * y);
+    for (std::uint32_t y = 0; y < height; ++y) {
+      const std::uint8_t* indices = pixels.rows + pixels.stride * y;
+      // An index past the palette would be packed into its neighbours' bits.
+      if (*std::max_element(indices, indices + width) >= colours) return {};
+      PackIndices(indices, width, depth, filtered.get() + rowBytes * y);
+    }
   } else {
     // Two rows of RGB bytes, taking turns as the current and the previous row.
     std::vector<std::uint8_t> rgb(2 * dataBytes, 0);
@@ -145,7 +144,8 @@ std::vector<std::uint8_t> WritePng(const PngPixels& pixels, int level) try {
   }
 
   const std::unique_ptr<libdeflate_compressor, FreeCompressor> compressor(
-      libdeflate_alloc_compressor(std::clamp(level, 0, 12)));
+      libdeflate_alloc_compressor(
+          std::clamp(level.value_or(indexed ? kPngPaletteWriteLevel : kPngWriteLevel), 0, 12)));
   if (!compressor) return {};
   const std::size_t filteredBytes = rowBytes * height;
   std::vector<std::uint8_t> deflated(

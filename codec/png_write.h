@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -21,12 +22,15 @@ struct PngPixels {
   std::size_t stride = 0;  // bytes from one row to the next
 };
 
-// libdeflate's level: 1 fastest, 12 smallest. This one writes a 4K screenshot several times as
-// fast as zlib's default level and no larger (bench/codec_bench).
+// libdeflate's levels (1 fastest, 12 smallest) for full colour and for a palette: a 4K
+// screenshot is written several times as fast as by zlib's default level and no more than a
+// tenth larger (bench/codec_bench). A palette's rows are a quarter as many bytes and afford a
+// higher level.
 inline constexpr int kPngWriteLevel = 2;
+inline constexpr int kPngPaletteWriteLevel = 4;
 
-// The PNG file of the pixels; empty when the pixels are no picture (no rows, a palette of
-// more than 256) or there is no memory for them.
-std::vector<std::uint8_t> WritePng(const PngPixels& pixels, int level = kPngWriteLevel);
+// The PNG file of the pixels, at level when given; empty when the pixels are no picture (no
+// rows, a palette of more than 256, an index past the palette) or there is no memory for them.
+std::vector<std::uint8_t> WritePng(const PngPixels& pixels, std::optional<int> level = {});
 
 }  // namespace huesift

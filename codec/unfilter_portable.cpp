@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The unfilter kernel every CPU runs, and the reference the wider ones are tested against.
-#include <cstdlib>
-
+#include "codec/paeth.h"
 #include "codec/unfilter.h"
 #include "codec/unfilter_kernels.h"
 #include "codec/unfilter_row.h"
@@ -12,13 +11,9 @@ namespace {
 std::uint32_t PaethBytes(std::uint32_t left, std::uint32_t above, std::uint32_t corner) {
   std::uint32_t predicted = 0;
   for (int shift = 0; shift < 32; shift += 8) {
-    const int a = static_cast<int>((left >> shift) & 0xFF);
-    const int b = static_cast<int>((above >> shift) & 0xFF);
-    const int c = static_cast<int>((corner >> shift) & 0xFF);
-    const int toLeft = std::abs(b - c);
-    const int toAbove = std::abs(a - c);
-    const int toCorner = std::abs(a + b - 2 * c);
-    const int chosen = toLeft <= toAbove && toLeft <= toCorner ? a : toAbove <= toCorner ? b : c;
+    const int chosen = PaethPredictor(static_cast<int>((left >> shift) & 0xFF),
+                                      static_cast<int>((above >> shift) & 0xFF),
+                                      static_cast<int>((corner >> shift) & 0xFF));
     predicted |= static_cast<std::uint32_t>(chosen) << shift;
   }
   return predicted;

@@ -171,7 +171,7 @@ void PrintTo(const WriteCase& c, std::ostream* os) {
 
 class PngWriter : public ::testing::TestWithParam<WriteCase> {};
 
-// Written by us, read back by our reader (full colour) and by libpng (every kind) to exactly
+// Written by us, read back by our reader and by libpng to exactly
 // the pixels given, at every size from one pixel to a 4K screen's; a file cut anywhere is
 // declined by our reader.
 TEST_P(PngWriter, ReadsBackExactlyByUsAndByLibpng) {
@@ -204,15 +204,19 @@ TEST_P(PngWriter, ReadsBackExactlyByUsAndByLibpng) {
     }
     const std::vector<std::uint8_t> png = WritePng(in);
     ASSERT_FALSE(png.empty());
+    if (colours) {  // an index past the palette is refused, not packed into its neighbours
+      std::vector<std::uint32_t> shorter(palette.begin(), palette.end() - 1);
+      if (!shorter.empty()) {
+        PngPixels wrong = in;
+        wrong.palette = shorter;
+        EXPECT_TRUE(WritePng(wrong).empty());
+      }
+    }
     ASSERT_EQ(LibpngReading(png), pixels);
     PngRead result;
     const std::vector<std::uint32_t> ours = OurReading(png, result);
-    if (colours) {
-      EXPECT_EQ(result, PngRead::LeftToFullReader) << PngReadName(result);
-    } else {
-      ASSERT_EQ(result, PngRead::Read) << PngReadName(result);
-      ASSERT_EQ(ours, pixels);
-    }
+    ASSERT_EQ(result, PngRead::Read) << PngReadName(result);
+    ASSERT_EQ(ours, pixels);
     if (width * height > 100000) continue;
     for (std::size_t keep = 0; keep < png.size(); keep += 1 + keep / 16) {
       const std::vector<std::uint8_t> cut(png.begin(), png.begin() + static_cast<long>(keep));
@@ -228,6 +232,94 @@ INSTANTIATE_TEST_SUITE_P(
                       WriteCase{"TwoColours", 2, false}, WriteCase{"FourColours", 4, false},
                       WriteCase{"SixteenColours", 16, false}, WriteCase{"Palette", 256, false}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The PNG with its palette cut to its first entries, the checksum made right again.
+std::vector<std::uint8_t> WithPaletteOf(const std::vector<std::uint8_t>& png, int entries) {
+  std::vector<std::uint8_t> out(png.begin(), png.begin() + 8);
+  WalkPngChunks(png, [&](const PngChunk& chunk) {
+    const bool palette = chunk.type == PngChunkType("PLTE");
+    const std::uint32_t length = palette ? static_cast<std::uint32_t>(3 * entries) : chunk.length;
+    const std::size_t at = out.size();
+    out.insert(out.end(), chunk.at, chunk.at + 8 + length);
+    StoreBigEndian(out.data() + at, length);
+    out.resize(out.size() + 4);
+    StoreBigEndian(out.data() + at + 8 + length, PngChunkCrc(out.data() + at + 4, length + 4));
+    return true;
+  });
+  return out;
+}
+
+// indices (one a byte) as libpng writes a palette picture with every filter tried on each row,
+// packed to depth bits; empty if libpng fails.
+std::vector<std::uint8_t> LibpngPalettePng(int width, int height, int depth,
+                                           std::vector<png_color>& palette,
+                                           const std::vector<std::uint8_t>& indices) {
+  std::vector<std::uint8_t> png;
+  png_structp writer = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(writer);
+  if (setjmp(png_jmpbuf(writer))) {
+    png_destroy_write_struct(&writer, &info);
+    return {};
+  }
+  png_set_write_fn(
+      writer, &png,
+      [](png_structp p, png_bytep data, png_size_t size) {
+        auto* out = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(p));
+        out->insert(out->end(), data, data + size);
+      },
+      nullptr);
+  png_set_IHDR(writer, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height),
+               depth, PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
+  png_set_PLTE(writer, info, palette.data(), static_cast<int>(palette.size()));
+  png_set_filter(writer, PNG_FILTER_TYPE_BASE, PNG_ALL_FILTERS);
+  png_write_info(writer, info);
+  png_set_packing(writer);  // one index a byte in, packed to the depth in the file
+  for (int y = 0; y < height; ++y)
+    png_write_row(writer, indices.data() + static_cast<std::size_t>(y) * width);
+  png_write_end(writer, nullptr);
+  png_destroy_write_struct(&writer, &info);
+  return png;
+}
+
+// A palette picture as libpng writes it with every filter tried on each row (which no
+// palette writer of ours does), packed 1, 2, 4 or 8 bits: read as libpng reads it, down to
+// the last pixel of rows that end inside a byte.
+TEST(PngReader, PaletteFilesOfEveryDepthAsLibpngWritesThem) {
+  std::mt19937 random(17);
+  for (const int depth : {1, 2, 4, 8}) {
+    for (const auto& [width, height] : {std::pair{1, 1}, {3, 7}, {13, 5}, {67, 41}, {1023, 300}}) {
+      SCOPED_TRACE(testing::Message() << depth << " bits, " << width << "x" << height);
+      const int entries = 1 << depth;
+      std::vector<png_color> palette(static_cast<std::size_t>(entries));
+      for (auto& c : palette)
+        c = {static_cast<png_byte>(random()), static_cast<png_byte>(random()),
+             static_cast<png_byte>(random())};
+      // Runs of an index, as a screenshot's flat areas make, broken by single pixels.
+      std::vector<std::uint8_t> indices(static_cast<std::size_t>(width) * height);
+      std::uint8_t run = 0;
+      for (auto& i : indices) {
+        if (random() % 7 == 0) run = static_cast<std::uint8_t>(random() % entries);
+        i = random() % 5 ? run : static_cast<std::uint8_t>(random() % entries);
+      }
+      const std::vector<std::uint8_t> png =
+          LibpngPalettePng(width, height, depth, palette, indices);
+      ASSERT_FALSE(png.empty());
+      // Every index used within the palette: a palette a few entries short of them is left to
+      // libpng, which reads such a file with a warning.
+      const int highest = *std::max_element(indices.begin(), indices.end());
+      if (highest > 0) {
+        PngRead shortResult;
+        OurReading(WithPaletteOf(png, highest), shortResult);
+        EXPECT_EQ(shortResult, PngRead::LeftToFullReader) << PngReadName(shortResult);
+      }
+      PngRead result;
+      const std::vector<std::uint32_t> ours = OurReading(png, result);
+      ASSERT_EQ(result, PngRead::Read) << PngReadName(result);
+      ASSERT_EQ(ours, LibpngReading(png));
+    }
+  }
+}
 
 // Image data that inflates far past its picture is refused before a full reader would spend
 // seconds inflating it; a little extra is left to one, which reads it.

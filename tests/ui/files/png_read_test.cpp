@@ -123,8 +123,15 @@ void ExpectSameImage(const QImage& ours, const QImage& qts) {
 struct Case {
   const char* name;
   bool alpha;
-  int quality;  // 100: stored blocks only; 80: zlib's fastest level; 0: its smallest
+  int quality;           // 100: stored blocks only; 80: zlib's fastest level; 0: its smallest
+  bool palette = false;  // the picture reduced to at most 256 colours, written as a palette
 };
+
+// The picture of a case: a palette one in the colours Qt picks for it.
+QImage CasePicture(std::mt19937& random, int width, int height, const Case& c) {
+  const QImage image = ScreenLike(random, width, height, c.alpha);
+  return c.palette ? image.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither) : image;
+}
 
 void PrintTo(const Case& c, std::ostream* os) {
   *os << c.name << ", Qt's quality " << c.quality;
@@ -138,7 +145,7 @@ TEST_P(CommonPng, ReadsEveryPictureExactlyAsQtDoesAndIntoTheGivenMemory) {
   for (const QSize size : sizes) {
     SCOPED_TRACE(testing::Message() << size.width() << "x" << size.height());
     const QByteArray bytes =
-        Png(ScreenLike(random, size.width(), size.height(), GetParam().alpha), GetParam().quality);
+        Png(CasePicture(random, size.width(), size.height(), GetParam()), GetParam().quality);
     const QImage reference = QtReads(bytes);
     ASSERT_FALSE(reference.isNull());
 
@@ -161,9 +168,8 @@ TEST_P(CommonPng, ReadsEveryPictureExactlyAsQtDoesAndIntoTheGivenMemory) {
 // what Qt reads. A cut file is always declined.
 TEST_P(CommonPng, DamagedFileIsDeclinedOrReadAsQtReadsIt) {
   std::mt19937 random(21);
-  const QByteArray whole =
-      Png(ScreenLike(random, 23 + random() % 20, 9 + random() % 10, GetParam().alpha),
-          GetParam().quality);
+  const QByteArray whole = Png(
+      CasePicture(random, 23 + random() % 20, 9 + random() % 10, GetParam()), GetParam().quality);
   for (qsizetype keep = 0; keep < whole.size(); keep += 1 + keep / 64) {
     QImage image;
     EXPECT_FALSE(DecodeCommonPng(whole.left(keep), image)) << keep << " bytes kept";
@@ -190,13 +196,13 @@ TEST_P(CommonPng, DamagedFileIsDeclinedOrReadAsQtReadsIt) {
   EXPECT_GT(read, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Encodings, CommonPng,
-                         ::testing::Values(Case{"RgbStored", false, 100},
-                                           Case{"RgbFast", false, 80},
-                                           Case{"RgbSmallest", false, 0},
-                                           Case{"RgbaStored", true, 100},
-                                           Case{"RgbaSmallest", true, 0}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Encodings, CommonPng,
+    ::testing::Values(Case{"RgbStored", false, 100}, Case{"RgbFast", false, 80},
+                      Case{"RgbSmallest", false, 0}, Case{"RgbaStored", true, 100},
+                      Case{"RgbaSmallest", true, 0}, Case{"PaletteFast", false, 80, true},
+                      Case{"PaletteSmallest", false, 0, true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // A screenshot with a photograph in a window, as a browser or viewer shows one: shading with
 // sensor noise, whose filtered bytes are mostly small with a long tail of rare values. That
