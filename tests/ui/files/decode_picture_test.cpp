@@ -6,9 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QtEndian>
 #include <random>
 #include <vector>
 
+#include "codec/png_write.h"
 #include "files/picture_image.h"
 #include "tests/ui/fake_services.h"
 
@@ -193,6 +195,55 @@ TEST(DecodeImageCompletely, GifGivesItsFirstFrameAndRefusesItCut) {
 TEST(DecodeImageCompletely, RefusesWhatIsNoPicture) {
   EXPECT_EQ(DecodeImageCompletely(QByteArray()).result, DecodedPicture::Result::Refused);
   EXPECT_EQ(DecodeImageCompletely("GIF89a").result, DecodedPicture::Result::Refused);
+  EXPECT_EQ(DecodeImageCompletely(QByteArray()).refusal, Refusal::Empty);
+  EXPECT_EQ(DecodeImageCompletely("GIF89a").refusal, Refusal::Unreadable);
+  EXPECT_EQ(DecodeImageCompletely("plain text, no picture").refusal, Refusal::UnknownFormat);
+}
+
+// The PNG bytes of a picture of width x rows written by our writer, its header then saying it
+// has height rows: with more rows than that, its data goes past the picture.
+QByteArray PngSayingFewerRows(int width, int rows, int height) {
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * rows, 0xFF336699u);
+  const std::vector<std::uint8_t> png =
+      WritePng({static_cast<std::uint32_t>(width),
+                static_cast<std::uint32_t>(rows),
+                {},
+                reinterpret_cast<const std::uint8_t*>(pixels.data()),
+                static_cast<std::size_t>(width) * 4});
+  QByteArray bytes(reinterpret_cast<const char*>(png.data()), static_cast<qsizetype>(png.size()));
+  qToBigEndian(quint32(height), bytes.data() + 20);
+  qToBigEndian(Crc32(bytes.constData() + 12, 17), bytes.data() + 29);
+  return bytes;
+}
+
+// PNGs refused before Qt's reader sees them, each with its reason: a chunk that says it is
+// longer than the file (libpng would make room for it first), and image data that inflates to
+// far more than the picture (libpng would inflate all of it). Data a little past the picture
+// is Qt's to read, and it does.
+TEST(DecodeImageCompletely, PngsRefusedBeforeQtsReaderSayWhy) {
+  QByteArray runsPast = PngSayingFewerRows(20, 10, 10);
+  QByteArray text("\x70\x00\x00\x00tEXtComment\0x", 18);
+  runsPast.insert(33, text);
+  const Decoded longChunk = DecodeImageCompletely(runsPast);
+  EXPECT_EQ(longChunk.result, DecodedPicture::Result::Refused);
+  EXPECT_EQ(longChunk.refusal, Refusal::ChunkRunsPastEnd);
+
+  const Decoded farPast = DecodeImageCompletely(PngSayingFewerRows(100, 2000, 100));
+  EXPECT_EQ(farPast.result, DecodedPicture::Result::Refused);
+  EXPECT_EQ(farPast.refusal, Refusal::DataPastPicture);
+
+  // Too large by its header: refused with its size before any memory is taken for it.
+  const QByteArray wide = PngSayingFewerRows(32768, 1, 1);
+  Picture unused;
+  const DecodedPicture tooWide = DecodePicture(wide, QByteArray(), unused);
+  EXPECT_EQ(tooWide.result, DecodedPicture::Result::TooLarge);
+  EXPECT_EQ(tooWide.size, QSize(32768, 1));
+  EXPECT_TRUE(unused.empty());
+
+  const Decoded littlePast = DecodeImageCompletely(PngSayingFewerRows(100, 120, 100));
+  ASSERT_EQ(littlePast.result, DecodedPicture::Result::Complete);
+  EXPECT_EQ(littlePast.image.size(), QSize(100, 100));
+  EXPECT_EQ(littlePast.image.pixel(99, 99), 0xFF336699u);
 }
 
 // A BMP's header: 8 x 8 pixels of the given depth and compression, which begin at pixelsAt.
@@ -225,6 +276,7 @@ TEST(DecodeImageCompletely, RefusesABmpWhosePixelsAreNotAllInIt) {
   QByteArray endsEarly = QByteArray::fromHex("04020001");  // 4 pixels of colour 2, then "end"
   endsEarly.prepend(BmpHeader(8, 1, 4, rleAt, rleAt + endsEarly.size()));
   EXPECT_EQ(DecodeImageCompletely(endsEarly).result, DecodedPicture::Result::Refused);
+  EXPECT_EQ(DecodeImageCompletely(endsEarly).refusal, Refusal::PixelsUnwritten);
 
   QByteArray rows;
   for (int row = 0; row < 8; ++row) rows += QByteArray::fromHex("0401040300000000").left(6);
