@@ -54,6 +54,30 @@ bool ReadsBackIdentical(const QByteArray& format) {
   return true;
 }
 
+// A PNG of image (32-bit, palette or two-colour), exactly, by our own writer; empty when
+// there is no memory for it.
+QByteArray PngOfImage(const QImage& image) {
+  PngPixels pixels;
+  pixels.width = static_cast<std::uint32_t>(image.width());
+  pixels.height = static_cast<std::uint32_t>(image.height());
+  QImage source = image;
+  if (image.format() == QImage::Format_Mono || image.format() == QImage::Format_MonoLSB ||
+      (image.format() == QImage::Format_Indexed8 && image.colorCount() > 0))
+    source = image.convertToFormat(QImage::Format_Indexed8);
+  else if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32)
+    source = image.convertToFormat(QImage::Format_ARGB32);
+  std::vector<std::uint32_t> palette;
+  if (source.format() == QImage::Format_Indexed8) {
+    const QList<QRgb> table = source.colorTable();
+    palette.assign(table.begin(), table.end());
+  }
+  pixels.palette = palette;
+  pixels.rows = source.constBits();
+  pixels.stride = static_cast<std::size_t>(source.bytesPerLine());
+  const std::vector<std::uint8_t> png = WritePng(pixels);
+  return QByteArray(reinterpret_cast<const char*>(png.data()), static_cast<qsizetype>(png.size()));
+}
+
 }  // namespace
 
 QByteArray FormatOfSuffix(const QString& suffix) {
@@ -217,28 +241,6 @@ QImage CompactImage(const Picture& picture) {
     }
   }
   return image;
-}
-
-QByteArray PngOfImage(const QImage& image) {
-  PngPixels pixels;
-  pixels.width = static_cast<std::uint32_t>(image.width());
-  pixels.height = static_cast<std::uint32_t>(image.height());
-  QImage source = image;
-  if (image.format() == QImage::Format_Mono || image.format() == QImage::Format_MonoLSB ||
-      (image.format() == QImage::Format_Indexed8 && image.colorCount() > 0))
-    source = image.convertToFormat(QImage::Format_Indexed8);
-  else if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32)
-    source = image.convertToFormat(QImage::Format_ARGB32);
-  std::vector<std::uint32_t> palette;
-  if (source.format() == QImage::Format_Indexed8) {
-    const QList<QRgb> table = source.colorTable();
-    palette.assign(table.begin(), table.end());
-  }
-  pixels.palette = palette;
-  pixels.rows = source.constBits();
-  pixels.stride = static_cast<std::size_t>(source.bytesPerLine());
-  const std::vector<std::uint8_t> png = WritePng(pixels);
-  return QByteArray(reinterpret_cast<const char*>(png.data()), static_cast<qsizetype>(png.size()));
 }
 
 QByteArray EncodePicture(const QImage& image, const QByteArray& format, QString& reason) {

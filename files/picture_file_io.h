@@ -59,10 +59,6 @@ QByteArray FormatOfSuffix(const QString& suffix);
 // palette for up to 256, 32-bit colour beyond.
 QImage CompactImage(const Picture& picture);
 
-// A PNG of image (32-bit, palette or two-colour), exactly, by our own fast writer; empty
-// when there is no memory for it.
-QByteArray PngOfImage(const QImage& image);
-
 // The bytes of image in format's file, in a form that reads back pixel for pixel; empty, with
 // the reason, when the format cannot be written.
 QByteArray EncodePicture(const QImage& image, const QByteArray& format, QString& reason);

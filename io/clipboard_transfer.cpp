@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "files/decode_picture.h"
+#include "files/picture_file_io.h"
 #include "files/picture_image.h"
 
 namespace huesift {
@@ -58,7 +59,12 @@ void Copy::click() {
   p_.scratch->clear();
   p_.scratch->setDisplaySize(p_.state.pictureWidth, p_.state.pictureHeight);
   p_.scratch->setPicture(RecordedArea(p_.state, p_.picture->picture()));
-  p_.services.setClipboardImage(ImageFromPicture(p_.scratch->picture()));
+  const Picture& copied = p_.scratch->picture();
+  // The PNG as Save writes it: the smallest exact form, by our own writer.
+  QString reason;
+  const QByteArray png = EncodePicture(CompactImage(copied), "png", reason);
+  if (png.isEmpty() && !copied.empty()) throw std::runtime_error(reason.toStdString());
+  p_.services.setClipboardImage(ImageFromPicture(copied), png);
 }
 
 }  // namespace huesift

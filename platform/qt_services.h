@@ -35,7 +35,7 @@ class QtServices : public Services {
   QImage grabScreen(const QWidget* window, const QRect& area) override;
   std::optional<EncodedImage> clipboardImageBytes() override;
   void prepareClipboardRead() override;
-  void setClipboardImage(const QImage& image) override;
+  void setClipboardImage(const QImage& image, const QByteArray& png) override;
   void printImage(const QImage& image, double scale) override;
   void raisePriority() override;
   void restorePriority() override;

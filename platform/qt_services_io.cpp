@@ -20,7 +20,6 @@
 #include <type_traits>
 #include <utility>
 
-#include "files/picture_file_io.h"
 #include "platform/clipboard_reader.h"
 #include "platform/print_geometry.h"
 #include "platform/qt_services.h"
@@ -128,7 +127,7 @@ std::optional<EncodedImage> QtServices::clipboardImageBytes() {
   return TakeImageBytes(*mime);
 }
 
-void QtServices::setClipboardImage(const QImage& image) {
+void QtServices::setClipboardImage(const QImage& image, const QByteArray& png) {
   QClipboard* clipboard = QGuiApplication::clipboard();
   if (!clipboard)
     throw std::runtime_error(
@@ -138,10 +137,8 @@ void QtServices::setClipboardImage(const QImage& image) {
     return;
   }
   auto* mime = new QMimeData;
-  // PNG, written by our own writer (several times as fast as Qt's) so the pixels other
-  // programs get are exactly ours; the image itself too, from which Qt offers the other image
-  // formats it knows.
-  mime->setData("image/png", PngOfImage(image));
+  // The image too, from which Qt offers the other image formats it knows.
+  mime->setData("image/png", png);
   mime->setImageData(image);
   clipboard->setMimeData(mime, QClipboard::Clipboard);
 }

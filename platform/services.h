@@ -67,7 +67,9 @@ class Services {
   // Called once the main window has been painted: whatever makes the next clipboard read
   // quicker may now be got ready, while the window is idle.
   virtual void prepareClipboardRead() {}
-  virtual void setClipboardImage(const QImage& image) = 0;
+  // Puts a picture on the clipboard: png is its PNG file, offered as it is (the pixels other
+  // programs get are exactly ours); from image the other formats are made on request.
+  virtual void setClipboardImage(const QImage& image, const QByteArray& png) = 0;
 
   // Prints image on the default printer, each picture pixel scale printer pixels wide.
   // Throws std::runtime_error with "There is no default printer currently selected".

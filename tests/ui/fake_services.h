@@ -124,12 +124,19 @@ class FakeServices : public Services {
     if (clipboardFails) throw std::runtime_error("Cannot open clipboard");
     if (clipboardBytes) return clipboardBytes;
     if (!clipboard || clipboard->isNull()) return std::nullopt;
+    // What Copy put there comes back as the PNG it offered; a picture a test put there, as Qt
+    // writes it.
+    if (clipboard->cacheKey() == copiedKey) return EncodedImage{"image/png", copiedPng};
     return EncodedImage{"image/png", Encoded(*clipboard, "PNG")};
   }
-  void setClipboardImage(const QImage& image) override {
+  void setClipboardImage(const QImage& image, const QByteArray& png) override {
     if (clipboardFails) throw std::runtime_error("Cannot open clipboard");
     clipboard = image;
+    copiedKey = image.cacheKey();
+    copiedPng = png;
   }
+  qint64 copiedKey = -1;
+  QByteArray copiedPng;
 
   bool noPrinter = false;
   std::vector<std::pair<QImage, double>> printed;

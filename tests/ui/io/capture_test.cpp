@@ -191,6 +191,9 @@ TEST_F(CaptureTest, RectangleLargerThanTheRasterKeepsWhatFitsAndCopiesWhiteBeyon
   EXPECT_EQ(copied.pixel(picture().width(), 0), qRgb(255, 255, 255));
   EXPECT_EQ(copied.pixel(0, picture().height()), qRgb(255, 255, 255));
   EXPECT_EQ(copied.pixel(w - 1, h - 1), qRgb(255, 255, 255));
+  // The PNG other programs are offered is the same picture.
+  EXPECT_EQ(QImage::fromData(fake.copiedPng, "PNG").convertToFormat(QImage::Format_RGB32),
+            copied.convertToFormat(QImage::Format_RGB32));
 }
 
 // Escape or a close command, before or during a drag, brings back what the window showed.

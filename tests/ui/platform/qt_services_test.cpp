@@ -13,6 +13,7 @@
 #include <QMimeData>
 #include <stdexcept>
 
+#include "files/picture_file_io.h"
 #include "tests/ui/fake_services.h"
 
 namespace huesift::test {
@@ -33,7 +34,8 @@ void Offer(const QString& mime, const QByteArray& data) {
 
 TEST(QtServicesClipboard, CopiedPictureComesBackAsPngWithItsPixels) {
   QtServices services;
-  services.setClipboardImage(Sample());
+  QString reason;
+  services.setClipboardImage(Sample(), EncodePicture(Sample(), "png", reason));
   const QMimeData* content = QGuiApplication::clipboard()->mimeData();
   ASSERT_TRUE(content->hasFormat("image/png"));
   EXPECT_EQ(
