@@ -11,6 +11,9 @@
 //   huesift_window_bench --cold-start REPEATS PROGRAM MINIMAL
 //     from starting each program until its window is painted, polling screen pixels; the
 //     two alternate, and the ratio of their medians is printed.
+//   huesift_window_bench --outside REPEATS PROGRAM PASTED.png OPENED.png FOLDER
+//     the real program driven by X input events, each time taken from the event to the
+//     pixels, bytes or file the user waits for (outside.cpp).
 #include <QAbstractEventDispatcher>
 #include <QElapsedTimer>
 #include <QEvent>
@@ -31,8 +34,10 @@
 #include "platform/clipboard_reader.h"
 #include "platform/qt_services.h"
 
-// cold_start.cpp, which includes Xlib (whose macros clash with Qt).
+// cold_start.cpp and outside.cpp, which include Xlib (whose macros clash with Qt).
 int ColdStart(int repeats, const char* program, const char* minimal);
+int Outside(int repeats, const char* program, const char* pasted, const char* opened,
+            const char* folder);
 
 namespace {
 
@@ -169,9 +174,12 @@ int main(int argc, char** argv) {
     return InWindow(argc, argv, QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]));
   if (argc == 5 && std::strcmp(argv[1], "--cold-start") == 0)
     return ColdStart(std::atoi(argv[2]), argv[3], argv[4]);
+  if (argc == 7 && std::strcmp(argv[1], "--outside") == 0)
+    return Outside(std::atoi(argv[2]), argv[3], argv[4], argv[5], argv[6]);
   std::fprintf(stderr,
                "usage: %s --in-window PICTURE.png REPEATS\n"
-               "       %s --cold-start REPEATS PROGRAM MINIMAL\n",
-               argv[0], argv[0]);
+               "       %s --cold-start REPEATS PROGRAM MINIMAL\n"
+               "       %s --outside REPEATS PROGRAM PASTED.png OPENED.png FOLDER\n",
+               argv[0], argv[0], argv[0]);
   return 2;
 }

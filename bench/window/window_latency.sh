@@ -5,12 +5,15 @@
 # an idle pause in which the window readies its spare clipboard reader) and Open until the
 # picture is painted, Process with 64 retained colours until the result is painted
 # (without the fixed 500 ms pause), and the cold start against a minimal Qt Widgets window.
-# Prints medians of REPEATS runs and each figure's target. Needs Xvfb and xclip.
+# The real program is then driven from outside by X input events: Paste, Open, Copy, Save and
+# Process, each timed from the event to the pixels on the X server, the last byte in xclip or
+# the saved file. Prints medians of REPEATS runs and each figure's target. Needs Xvfb, xclip
+# and xdotool.
 #   bench/window/window_latency.sh [BUILD] [REPEATS]
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
 repeats=${2:-5}
-for tool in Xvfb xclip; do
+for tool in Xvfb xclip xdotool; do
   command -v "$tool" >/dev/null || { echo "$tool is not installed" >&2; exit 1; }
 done
 
@@ -44,3 +47,9 @@ cd "$build"
 "$build/bench/huesift_window_bench" --in-window "$picture" "$repeats"
 "$build/bench/huesift_window_bench" --cold-start "$repeats" "$build/huesift" \
   "$build/bench/huesift_minimal_window"
+# The same program driven from outside. The picture it opens is another part of the same
+# desktop (3840x2100, 33 rows lower), so that each step changes what is shown.
+mkdir "$work/other"
+"$build/bench/huesift_screenshots" 2 "$work/other" 3840 2100
+"$build/bench/huesift_window_bench" --outside "$repeats" "$build/huesift" "$picture" \
+  "$work/other/shot-001.png" "$work"
