@@ -54,7 +54,8 @@ Picture CleanedScreenshot() {
 
 struct Sample {
   QImage image;      // as Copy hands it over
-  QImage compact;    // as Save and the batch mode hand it over
+  Picture picture;   // as Save and the batch mode hand it over
+  QImage compact;    // as Qt's writer took it: CompactImage's smallest exact form
   QByteArray qtPng;  // compact as Qt writes it by default: what another program hands us
 };
 
@@ -63,6 +64,7 @@ const Sample& SampleOf(int which) {
     auto make = [](const Picture& picture) {
       Sample s;
       s.image = ImageFromPicture(picture);
+      s.picture = picture;
       s.compact = CompactImage(picture);
       QBuffer buffer(&s.qtPng);
       buffer.open(QIODevice::WriteOnly);
@@ -98,13 +100,14 @@ void QtRead(benchmark::State& state, int which) {
   }
 }
 
-// sizeRatio: our file's size over Qt's, reported beside the time.
+// Ours from the picture, its palette found on the way; Qt's from the compact form made before
+// the clock starts. sizeRatio: our file's size over Qt's, reported beside the time.
 void OurWrite(benchmark::State& state, int which) {
   const Sample& sample = SampleOf(which);
   QByteArray png;
   for (auto _ : state) {
     QString reason;
-    png = EncodePicture(sample.compact, "png", reason);
+    png = EncodePicture(sample.picture, "png", reason);
     if (png.isEmpty()) state.SkipWithError("our writer failed");
   }
   QBuffer qt;

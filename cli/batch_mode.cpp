@@ -194,13 +194,13 @@ QString ProcessOne(const Job& job, const CommandLine& line, MemoryBudget::Share&
 QString WriteOutput(const Picture& picture, const Job& job, bool outputDir) {
   QString reason;
   if (job.output == kStandardStream) {
-    const QByteArray png = EncodePicture(CompactImage(picture), "png", reason);
+    const QByteArray png = EncodePicture(picture, "png", reason);
     if (reason.isEmpty()) reason = WriteStandardOutput(png);
   } else {
     // Written beside the target and renamed over it only when complete, so an interrupted
     // run never leaves a half-written picture under the final name. A link in the output
     // folder is replaced, never followed out of it; -o names its file, links and all.
-    reason = WritePictureFile(CompactImage(picture), QByteArray::fromStdString(job.output), "png",
+    reason = WritePictureFile(picture, QByteArray::fromStdString(job.output), "png",
                               outputDir ? Links::Replace : Links::Follow);
   }
   return reason.isEmpty() ? reason

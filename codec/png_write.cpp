@@ -148,10 +148,12 @@ std::vector<std::uint8_t> WritePng(const PngPixels& pixels, std::optional<int> l
           std::clamp(level.value_or(indexed ? kPngPaletteWriteLevel : kPngWriteLevel), 0, 12)));
   if (!compressor) return {};
   const std::size_t filteredBytes = rowBytes * height;
-  std::vector<std::uint8_t> deflated(
-      libdeflate_zlib_compress_bound(compressor.get(), filteredBytes));
-  const std::size_t deflatedBytes = libdeflate_zlib_compress(
-      compressor.get(), filtered.get(), filteredBytes, deflated.data(), deflated.size());
+  // Room for the worst case, which is never written in full: left unset, its pages are
+  // never touched.
+  const std::size_t bound = libdeflate_zlib_compress_bound(compressor.get(), filteredBytes);
+  const auto deflated = std::make_unique_for_overwrite<std::uint8_t[]>(bound);
+  const std::size_t deflatedBytes = libdeflate_zlib_compress(compressor.get(), filtered.get(),
+                                                             filteredBytes, deflated.get(), bound);
   if (deflatedBytes == 0 || deflatedBytes > 0x7FFFFFFFu) return {};
   filtered.reset();
 
@@ -173,7 +175,7 @@ std::vector<std::uint8_t> WritePng(const PngPixels& pixels, std::optional<int> l
                       static_cast<std::uint8_t>(colour >> 8), static_cast<std::uint8_t>(colour)});
     AppendChunk(file, "PLTE", palette);
   }
-  AppendChunk(file, "IDAT", {deflated.data(), deflatedBytes});
+  AppendChunk(file, "IDAT", {deflated.get(), deflatedBytes});
   AppendChunk(file, "IEND", {});
   return file;
 } catch (const std::bad_alloc&) {

@@ -45,37 +45,13 @@ bool ReadsBackIdentical(const QByteArray& format) {
       }
     }
     QString reason;
-    const QByteArray bytes = EncodePicture(CompactImage(picture), format, reason);
+    const QByteArray bytes = EncodePicture(picture, format, reason);
     Picture back;
     if (DecodePicture(bytes, QByteArray(), back).result != DecodedPicture::Result::Complete ||
         back != picture)
       return false;
   }
   return true;
-}
-
-// A PNG of image (32-bit, palette or two-colour), exactly, by our own writer; empty when
-// there is no memory for it.
-QByteArray PngOfImage(const QImage& image) {
-  PngPixels pixels;
-  pixels.width = static_cast<std::uint32_t>(image.width());
-  pixels.height = static_cast<std::uint32_t>(image.height());
-  QImage source = image;
-  if (image.format() == QImage::Format_Mono || image.format() == QImage::Format_MonoLSB ||
-      (image.format() == QImage::Format_Indexed8 && image.colorCount() > 0))
-    source = image.convertToFormat(QImage::Format_Indexed8);
-  else if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32)
-    source = image.convertToFormat(QImage::Format_ARGB32);
-  std::vector<std::uint32_t> palette;
-  if (source.format() == QImage::Format_Indexed8) {
-    const QList<QRgb> table = source.colorTable();
-    palette.assign(table.begin(), table.end());
-  }
-  pixels.palette = palette;
-  pixels.rows = source.constBits();
-  pixels.stride = static_cast<std::size_t>(source.bytesPerLine());
-  const std::vector<std::uint8_t> png = WritePng(pixels);
-  return QByteArray(reinterpret_cast<const char*>(png.data()), static_cast<qsizetype>(png.size()));
 }
 
 }  // namespace
@@ -173,84 +149,87 @@ std::optional<QByteArray> SaveFormatFor(const QString& path, const QString& filt
   return QByteArray("png");
 }
 
-QImage CompactImage(const Picture& picture) {
-  if (picture.empty()) return {};
+namespace {
+
+// The picture as a palette image (two colours as one bit a pixel when mono is allowed), or
+// nothing when it has more than 256 colours. One pass: each pixel's index is written as its
+// colour is found, in a small open-addressed table looked up only where the colour changes.
+std::optional<QImage> PaletteImage(const Picture& picture, bool monoAllowed) {
   const int w = picture.width();
   const int h = picture.height();
-
-  // Distinct colours, up to one more than a palette holds, in a small open-addressed table.
   constexpr std::size_t kSlots = 1024;
   std::array<std::uint32_t, kSlots> keys{};
   std::array<std::uint8_t, kSlots> index{};
-  std::vector<QRgb> palette;
-  auto slotOf = [&](std::uint32_t word) {
-    std::size_t s = (word * 0x9E3779B1u) >> 22;
-    while (keys[s] != 0 && keys[s] != word) s = (s + 1) & (kSlots - 1);
-    return s;
-  };
-  for (int y = 0; y < h && palette.size() <= 256; ++y) {
-    const std::uint32_t* row = picture.row(y);
-    std::uint32_t last = 0;
-    for (int x = 0; x < w; ++x) {
-      const std::uint32_t word = row[x] | 0xFF000000u;  // never 0, the free-slot mark
-      if (word == last) continue;
-      last = word;
-      const std::size_t s = slotOf(word);
-      if (keys[s] == 0) {
-        if (palette.size() == 256) {
-          palette.push_back(word);
-          break;
-        }
-        keys[s] = word;
-        index[s] = static_cast<std::uint8_t>(palette.size());
-        palette.push_back(word);
-      }
-    }
-  }
-
-  if (palette.size() > 256) return ImageFromPicture(picture);
-
-  const bool mono = palette.size() <= 2;
-  QImage image(w, h, mono ? QImage::Format_Mono : QImage::Format_Indexed8);
-  QList<QRgb> table(palette.begin(), palette.end());
-  if (mono && table.size() < 2) table.push_back(table.front());
-  image.setColorTable(table);
+  QList<QRgb> palette;
+  QImage indexed(w, h, QImage::Format_Indexed8);
+  if (indexed.isNull()) return std::nullopt;
   for (int y = 0; y < h; ++y) {
     const std::uint32_t* from = picture.row(y);
-    uchar* to = image.scanLine(y);
-    if (mono) {
-      // Two colours: a bit is set where the second one is, eight pixels to a byte.
-      const std::uint32_t second = palette.size() > 1 ? palette[1] : 0;
-      for (int x0 = 0; x0 < w; x0 += 8) {
-        unsigned bits = 0;
-        const int n = std::min(8, w - x0);
-        for (int i = 0; i < n; ++i) bits |= ((from[x0 + i] | 0xFF000000u) == second) << (7 - i);
-        to[x0 >> 3] = static_cast<uchar>(bits);
-      }
-      continue;
-    }
-    std::uint32_t last = 0;
+    uchar* to = indexed.scanLine(y);
+    std::uint32_t last = 0;  // no pixel word: every word has its top byte set
     std::uint8_t lastIndex = 0;
     for (int x = 0; x < w; ++x) {
       const std::uint32_t word = from[x] | 0xFF000000u;
       if (word != last) {
+        std::size_t s = (word * 0x9E3779B1u) >> 22;
+        while (keys[s] != 0 && keys[s] != word) s = (s + 1) & (kSlots - 1);
+        if (keys[s] == 0) {
+          if (palette.size() == 256) return std::nullopt;
+          keys[s] = word;
+          index[s] = static_cast<std::uint8_t>(palette.size());
+          palette.push_back(word);
+        }
         last = word;
-        lastIndex = index[slotOf(word)];
+        lastIndex = index[s];
       }
       to[x] = lastIndex;
     }
   }
-  return image;
+  if (!monoAllowed || palette.size() > 2) {
+    indexed.setColorTable(palette);
+    return indexed;
+  }
+  // Two colours: a bit is set where the second one is, eight pixels to a byte.
+  QImage mono(w, h, QImage::Format_Mono);
+  if (palette.size() < 2) palette.push_back(palette.front());
+  mono.setColorTable(palette);
+  for (int y = 0; y < h; ++y) {
+    const uchar* from = indexed.constScanLine(y);
+    uchar* to = mono.scanLine(y);
+    for (int x0 = 0; x0 < w; x0 += 8) {
+      unsigned bits = 0;
+      const int n = std::min(8, w - x0);
+      for (int i = 0; i < n; ++i) bits |= static_cast<unsigned>(from[x0 + i]) << (7 - i);
+      to[x0 >> 3] = static_cast<uchar>(bits);
+    }
+  }
+  return mono;
 }
 
-QByteArray EncodePicture(const QImage& image, const QByteArray& format, QString& reason) {
-  if (format == "png" && !image.isNull()) {
-    // Ours writes a screenshot several times as fast as Qt's, no larger (bench/codec_bench).
-    QByteArray png = PngOfImage(image);
-    if (png.isEmpty())
-      reason = QCoreApplication::translate("huesift::PictureFiles", "out of memory");
-    return png;
+// The picture's PNG by our own writer: a palette where one is exact, else full colour
+// straight from the picture's words. Empty when there is no memory for it.
+QByteArray PngOfPicture(const Picture& picture) {
+  PngPixels pixels;
+  pixels.width = static_cast<std::uint32_t>(picture.width());
+  pixels.height = static_cast<std::uint32_t>(picture.height());
+  const std::optional<QImage> indexed = PaletteImage(picture, false);
+  std::vector<std::uint32_t> palette;
+  if (indexed) {
+    const QList<QRgb> table = indexed->colorTable();
+    palette.assign(table.begin(), table.end());
+    pixels.palette = palette;
+    pixels.rows = indexed->constBits();
+    pixels.stride = static_cast<std::size_t>(indexed->bytesPerLine());
+  } else {
+    pixels.rows = reinterpret_cast<const std::uint8_t*>(picture.data());
+    pixels.stride = static_cast<std::size_t>(picture.width()) * 4;
   }
+  const std::vector<std::uint8_t> png = WritePng(pixels);
+  return QByteArray(reinterpret_cast<const char*>(png.data()), static_cast<qsizetype>(png.size()));
+}
+
+// image in format's file by Qt's writer; empty, with the reason, when it cannot be written.
+QByteArray EncodeWithQt(const QImage& image, const QByteArray& format, QString& reason) {
   QByteArray encoded;
   QBuffer buffer(&encoded);
   buffer.open(QIODevice::WriteOnly);
@@ -265,18 +244,37 @@ QByteArray EncodePicture(const QImage& image, const QByteArray& format, QString&
   return encoded;
 }
 
-QString WritePictureFile(const QImage& image, const QByteArray& path, const QByteArray& format,
+}  // namespace
+
+QImage CompactImage(const Picture& picture) {
+  if (picture.empty()) return {};
+  std::optional<QImage> indexed = PaletteImage(picture, true);
+  return indexed ? *std::move(indexed) : ImageFromPicture(picture);
+}
+
+QByteArray EncodePicture(const Picture& picture, const QByteArray& format, QString& reason) {
+  if (format == "png" && !picture.empty()) {
+    // Ours writes a screenshot several times as fast as Qt's, no larger (bench/codec_bench).
+    QByteArray png = PngOfPicture(picture);
+    if (png.isEmpty())
+      reason = QCoreApplication::translate("huesift::PictureFiles", "out of memory");
+    return png;
+  }
+  return EncodeWithQt(CompactImage(picture), format, reason);
+}
+
+QString WritePictureFile(const Picture& picture, const QByteArray& path, const QByteArray& format,
                          Links links) {
   // Encoded first, so that what can fail in the format and what can fail on the disk are told
   // apart, and the disk is touched only with a complete picture in hand.
   QString reason;
-  const QByteArray encoded = EncodePicture(image, format, reason);
+  const QByteArray encoded = EncodePicture(picture, format, reason);
   if (!reason.isEmpty()) return reason;
   return ReplaceFileBytes(encoded, path, links);
 }
 
-QString WritePictureFile(const QImage& image, const QString& path, const QByteArray& format) {
-  return WritePictureFile(image, QFile::encodeName(path), format, Links::Follow);
+QString WritePictureFile(const Picture& picture, const QString& path, const QByteArray& format) {
+  return WritePictureFile(picture, QFile::encodeName(path), format, Links::Follow);
 }
 
 }  // namespace huesift

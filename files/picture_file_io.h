@@ -59,16 +59,16 @@ QByteArray FormatOfSuffix(const QString& suffix);
 // palette for up to 256, 32-bit colour beyond.
 QImage CompactImage(const Picture& picture);
 
-// The bytes of image in format's file, in a form that reads back pixel for pixel; empty, with
-// the reason, when the format cannot be written.
-QByteArray EncodePicture(const QImage& image, const QByteArray& format, QString& reason);
+// The bytes of the picture in format's file, in its smallest form that reads back pixel for
+// pixel (CompactImage's); empty, with the reason, when the format cannot be written.
+QByteArray EncodePicture(const Picture& picture, const QByteArray& format, QString& reason);
 
 // Writes image to path in format, to a temporary file beside its target that replaces the
 // target only when complete, so an existing file is never left half-written nor written into
 // (ReplaceFileBytes). The reason on failure, else empty.
-QString WritePictureFile(const QImage& image, const QByteArray& path, const QByteArray& format,
+QString WritePictureFile(const Picture& picture, const QByteArray& path, const QByteArray& format,
                          Links links);
 // The window's Save: a name from the dialog, a link followed as the user chose it.
-QString WritePictureFile(const QImage& image, const QString& path, const QByteArray& format);
+QString WritePictureFile(const Picture& picture, const QString& path, const QByteArray& format);
 
 }  // namespace huesift

@@ -62,7 +62,7 @@ void Copy::click() {
   const Picture& copied = p_.scratch->picture();
   // The PNG as Save writes it: the smallest exact form, by our own writer.
   QString reason;
-  const QByteArray png = EncodePicture(CompactImage(copied), "png", reason);
+  const QByteArray png = EncodePicture(copied, "png", reason);
   if (png.isEmpty() && !copied.empty()) throw std::runtime_error(reason.toStdString());
   p_.services.setClipboardImage(ImageFromPicture(copied), png);
 }

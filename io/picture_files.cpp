@@ -90,10 +90,16 @@ void PictureFiles::save(const QString& path, const QString& filter) {
   QString reason;
   const std::optional<QByteArray> format = SaveFormatFor(path, filter, reason);
   if (!format) fail(reason);
-  const Picture area = RecordedArea(p_.state, p_.picture->picture());
-  if (area.empty())
+  // The raster is saved as it is when it is the picture; only a raster of another size than
+  // the picture's is first cut or widened with white to it.
+  const Picture& raster = p_.picture->picture();
+  const bool asItIs =
+      raster.width() == p_.state.pictureWidth && raster.height() == p_.state.pictureHeight;
+  const Picture area = asItIs ? Picture() : RecordedArea(p_.state, raster);
+  const Picture& saved = asItIs ? raster : area;
+  if (saved.empty())
     fail(QCoreApplication::translate("huesift::PictureFiles", "there is no picture to save"));
-  reason = WritePictureFile(CompactImage(area), path, *format);
+  reason = WritePictureFile(saved, path, *format);
   if (!reason.isEmpty()) fail(reason);
 }
 

@@ -14,6 +14,7 @@
 #include <stdexcept>
 
 #include "files/picture_file_io.h"
+#include "files/picture_image.h"
 #include "tests/ui/fake_services.h"
 
 namespace huesift::test {
@@ -35,7 +36,7 @@ void Offer(const QString& mime, const QByteArray& data) {
 TEST(QtServicesClipboard, CopiedPictureComesBackAsPngWithItsPixels) {
   QtServices services;
   QString reason;
-  services.setClipboardImage(Sample(), EncodePicture(Sample(), "png", reason));
+  services.setClipboardImage(Sample(), EncodePicture(PictureFromImage(Sample()), "png", reason));
   const QMimeData* content = QGuiApplication::clipboard()->mimeData();
   ASSERT_TRUE(content->hasFormat("image/png"));
   EXPECT_EQ(
