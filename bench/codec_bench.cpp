@@ -6,10 +6,7 @@
 
 #include <QBuffer>
 #include <QImageReader>
-#include <algorithm>
 #include <array>
-#include <cmath>
-#include <random>
 #include <string>
 
 #include "bench/ratios.h"
@@ -23,21 +20,7 @@ namespace {
 
 Picture PhotoScreenshot() {
   Picture picture = MakeScreenshot();
-  std::mt19937 random(7);
-  std::exponential_distribution<double> grain(0.5);
-  for (int y = 200; y < 1900; ++y) {
-    std::uint32_t* row = picture.row(y);
-    for (int x = 600; x < 3200; ++x) {
-      std::uint32_t word = 0xFF000000u;
-      for (int c = 0; c < 3; ++c) {
-        const double shade = 128 + 90 * std::sin(x * 0.0042 + c) * std::cos(y * 0.0061 - c);
-        const double noise = (random() & 1 ? 1 : -1) * grain(random);
-        word |= static_cast<std::uint32_t>(std::clamp(static_cast<int>(shade + noise), 0, 255))
-                << (8 * c);
-      }
-      row[x] = word;
-    }
-  }
+  AddPhotoWindow(picture);
   return picture;
 }
 

@@ -198,4 +198,31 @@ inline std::vector<std::pair<Colour, std::int64_t>> ColourCounts(const Picture& 
   return out;
 }
 
+// A photograph shown in a window over the picture, as a browser or viewer shows one: shading
+// with a camera's grain, small steps common and each larger one rarer, whose rare literals get
+// the longest codes a PNG's compressor makes. The same on every call.
+inline void AddPhotoWindow(Picture& picture) {
+  synthetic_detail::Rng rng{0x9E3779B97F4A7C15ull};
+  const int x0 = picture.width() / 6;
+  const int y0 = picture.height() / 10;
+  const int x1 = picture.width() * 5 / 6;
+  const int y1 = picture.height() * 9 / 10;
+  for (int y = y0; y < y1; ++y) {
+    std::uint32_t* row = picture.row(y);
+    for (int x = x0; x < x1; ++x) {
+      std::uint32_t word = 0xFF000000u;
+      for (int c = 0; c < 3; ++c) {
+        const double shade = 128 + 90 * std::sin(x * 0.0042 + c) * std::cos(y * 0.0061 - c);
+        // Grain: a step of k is about half as likely as one of k - 1.
+        int step = 0;
+        while (step < 40 && rng.below(2) == 0) ++step;
+        const int noise = rng.below(2) ? step : -step;
+        word |= static_cast<std::uint32_t>(std::clamp(static_cast<int>(shade) + noise, 0, 255))
+                << (8 * c);
+      }
+      row[x] = word;
+    }
+  }
+}
+
 }  // namespace huesift::bench

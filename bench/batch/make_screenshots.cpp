@@ -2,6 +2,7 @@
 // Writes screenshot-like PNG files for the batch comparison: crops of the benchmark's
 // synthetic desktop at different offsets, so no two files are alike.
 #include <QImage>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -10,14 +11,19 @@
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: %s COUNT DIR [WIDTH HEIGHT]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s COUNT DIR [WIDTH HEIGHT [photo]]\n", argv[0]);
     return 2;
   }
   const int count = std::atoi(argv[1]);
   const std::string dir = argv[2];
   const int width = argc > 4 ? std::atoi(argv[3]) : 1920;
   const int height = argc > 4 ? std::atoi(argv[4]) : 1080;
-  const huesift::Picture desktop = huesift::bench::MakeScreenshot();
+  // "photo": a photograph shown in a window on the desktop.
+  // The desktop a little larger than the files, so that no two crops are alike at any size.
+  huesift::Picture desktop =
+      huesift::bench::MakeScreenshot(std::max(huesift::bench::kScreenWidth, width + 480),
+                                     std::max(huesift::bench::kScreenHeight, height + 270));
+  if (argc > 5 && std::string(argv[5]) == "photo") huesift::bench::AddPhotoWindow(desktop);
   if (width <= 0 || height <= 0 || width > desktop.width() || height > desktop.height()) {
     std::fprintf(stderr, "size out of range\n");
     return 2;
