@@ -139,14 +139,16 @@ class Save : public FilesTest, public ::testing::WithParamInterface<SaveCase> {}
 
 // Pictures of 2, about 200 and thousands of colours (stored differently), none of them grey
 // (a grey or black-and-white form must not pass), and of 257 colours of which the first rows
-// hold 256 greys (one more than a palette), with recorded areas inside the raster and reaching
-// past it, saved through the window and checked against the file read pixel by pixel.
+// hold 256 greys (one more than a palette), with recorded areas inside the raster, reaching
+// past it, the raster itself and as wide as it but shorter, saved through the window and
+// checked against the file read pixel by pixel.
 void SaveAndReadBack(FilesTest& t, const QString& name, const QString& filter,
                      const QByteArray& format) {
   std::mt19937 rng(5);
   constexpr int kOneMoreThanAPalette = 257;
   for (const int colours : {2, 200, kOneMoreThanAPalette, 1 << 24}) {
-    for (const bool pastTheRaster : {false, true}) {
+    // The recorded area's size less the raster's.
+    for (const auto& [moreWidth, moreHeight] : {std::pair{-5, -2}, {7, 3}, {0, 0}, {0, -2}}) {
       const int width = 40 + static_cast<int>(rng() % 60);
       const int height = 30 + static_cast<int>(rng() % 50);
       Picture raster(width, height);
@@ -163,8 +165,8 @@ void SaveAndReadBack(FilesTest& t, const QString& name, const QString& filter,
         raster.setPixel(0, height - 3, 0x0000FF);
       }
       t.givePicture(raster);
-      t.window->state.pictureWidth = pastTheRaster ? width + 7 : width - 5;
-      t.window->state.pictureHeight = pastTheRaster ? height + 3 : height - 2;
+      t.window->state.pictureWidth = width + moreWidth;
+      t.window->state.pictureHeight = height + moreHeight;
 
       const QString path = t.file(name);
       t.fake.saveAnswer = std::make_pair(path, filter);
