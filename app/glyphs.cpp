@@ -97,7 +97,7 @@ void DrawStop(QPainter& p) {
   p.fillRect(5, 8, 8, 2, Qt::white);
 }
 
-void DrawAddColor(QPainter& p) {
+void DrawAddColour(QPainter& p) {
   DrawStripes(p, QRect(1, 4, 16, 10));
 }
 
@@ -214,8 +214,8 @@ QPixmap GlyphFace(Glyph glyph) {
     case Glyph::Stop:
       DrawStop(p);
       break;
-    case Glyph::AddColor:
-      DrawAddColor(p);
+    case Glyph::AddColour:
+      DrawAddColour(p);
       break;
     case Glyph::Undo:
       DrawUndo(p);

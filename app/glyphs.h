@@ -8,7 +8,19 @@ namespace huesift {
 
 // The pictures on the toolbar buttons, drawn here in code. The help window shows the same
 // buttons, so it takes its pictures from these too.
-enum class Glyph { Camera, Process, Stop, AddColor, Undo, Fill, Reverse, Print, Reset, Quit, Help };
+enum class Glyph {
+  Camera,
+  Process,
+  Stop,
+  AddColour,
+  Undo,
+  Fill,
+  Reverse,
+  Print,
+  Reset,
+  Quit,
+  Help
+};
 
 // 18 x 18, except Quit and Help which are 16 x 16.
 QSize GlyphSize(Glyph glyph);

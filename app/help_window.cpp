@@ -164,7 +164,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent) {
   captureIcon = picture(ButtonPicture(Glyph::Camera), {8, 60, 33, 23}, "captureIcon");
   processIcon = picture(ButtonPicture(Glyph::Process), {8, 99, 33, 23}, "processIcon");
   stopIcon = picture(ButtonPicture(Glyph::Stop), {8, 177, 33, 23}, "stopIcon");
-  addColourIcon = picture(ButtonPicture(Glyph::AddColor), {8, 216, 33, 23}, "addColourIcon");
+  addColourIcon = picture(ButtonPicture(Glyph::AddColour), {8, 216, 33, 23}, "addColourIcon");
   undoIcon = picture(ButtonPicture(Glyph::Undo), {8, 281, 33, 23}, "undoIcon");
   reverseIcon = picture(ButtonPicture(Glyph::Reverse), {8, 307, 33, 23}, "reverseIcon");
   fillIcon = picture(ButtonPicture(Glyph::Fill), {8, 333, 33, 23}, "fillIcon");

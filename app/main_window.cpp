@@ -115,7 +115,7 @@ void MainWindow::initialise() {
                  Qt::WindowCloseButtonHint);
   retainedList->clear();
   retainedList->appendColour(kBlack);
-  ResetRetainedColors(state);
+  ResetRetainedColours(state);
 }
 
 void MainWindow::fitOnFirstShow() {
@@ -224,7 +224,7 @@ void MainWindow::runFinished(bool undoable) {
 
 void MainWindow::dismissColourBox() {
   colourBox->hide();
-  ClearColorTable(state.candidateColors);
+  ClearColourTable(state.candidateColors);
   colourBox->candidateList->clear();
 }
 
@@ -275,7 +275,7 @@ void MainWindow::onResetClicked() {
   dismissColourBox();
   retainedList->clear();
   retainedList->appendColour(kBlack);
-  ResetRetainedColors(state);
+  ResetRetainedColours(state);
   retainedList->resetBackgroundColour();  // it carries the tint of the last added colour
 }
 
@@ -346,7 +346,7 @@ void MainWindow::connectSignals() {
   // Choosing a retained colour runs the click handler first, then the change handler.
   connectHandler(retainedList, &QComboBox::activated, &MainWindow::onRetainedListClicked);
   connectHandler(retainedList, &QComboBox::activated, &MainWindow::onRetainedListChanged);
-  connectHandler(retainedList, &RetainedColorList::droppedDown,
+  connectHandler(retainedList, &RetainedColourList::droppedDown,
                  &MainWindow::onRetainedListDroppedDown);
   connectHandler(colourBox->candidateList, &CandidateList::chosen, &MainWindow::onCandidateChosen);
   connectHandler(colourBox->retainAllButton, &QToolButton::clicked,

@@ -13,7 +13,7 @@
 
 #include "app/toolbar.h"
 #include "colours/colour_box.h"
-#include "colours/retained_color_list.h"
+#include "colours/retained_colour_list.h"
 #include "engine/working_state.h"
 #include "platform/outline_layer.h"
 #include "platform/picture_control.h"
@@ -79,7 +79,7 @@ class MainWindow : public QWidget, private WindowStates {
   QToolButton* stopButton = nullptr;  // Stop (toggle)
   QToolButton* undoButton = nullptr;
   QToolButton* reverseButton = nullptr;  // Reverse Process (toggle)
-  RetainedColorList* retainedList = nullptr;
+  RetainedColourList* retainedList = nullptr;
   Gauge* gauge = nullptr;
 
   QMenu* pictureMenu = nullptr;  // picture: Copy

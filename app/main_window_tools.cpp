@@ -8,7 +8,7 @@ namespace huesift {
 
 void MainWindow::onAddColourClicked() {
   if (refusedWhileBusy(addColourButton)) return;
-  tools_->addColorClicked();
+  tools_->addColourClicked();
 }
 void MainWindow::onFillClicked() {
   if (refusedWhileBusy(fillButton)) return;

@@ -21,7 +21,7 @@ void ProcessController::run() {
     return;
   }
   c_.state.runState = 1;
-  ReloadRetainedColors(c_.state, c_.retainedList->entries());
+  ReloadRetainedColours(c_.state, c_.retainedList->entries());
   c_.gauge->setMaxValue(height - 1);
 
   try {
@@ -57,7 +57,7 @@ void ProcessController::runPass(ProcessPass pass, int height) {
   // Paste may replace the picture while the run waits in a pump.
   hooks.picture = [this] { return &c_.picture->canvas(); };
   hooks.displayedWidth = [this] { return c_.picture->displayWidth(); };
-  hooks.convertToColor = [this] { return c_.convertToColourAction->isChecked(); };
+  hooks.convertToColour = [this] { return c_.convertToColourAction->isChecked(); };
   hooks.processColor = [this] { return c_.state.processColor; };
   hooks.progress = [this] { return c_.gauge->progress(); };
   hooks.setProgress = [this](int progress) { c_.gauge->setProgress(progress); };

@@ -4,7 +4,7 @@
 #include <QAction>
 #include <QToolButton>
 
-#include "colours/retained_color_list.h"
+#include "colours/retained_colour_list.h"
 #include "engine/process.h"
 #include "engine/working_state.h"
 #include "platform/picture_control.h"
@@ -23,7 +23,7 @@ struct ProcessControls {
   PictureControl* picture = nullptr;
   PictureControl* undoPicture = nullptr;
   QToolButton* reverseButton = nullptr;
-  RetainedColorList* retainedList = nullptr;
+  RetainedColourList* retainedList = nullptr;
   Gauge* gauge = nullptr;
   QAction* convertToColourAction = nullptr;
   QAction* convertWhiteAction = nullptr;

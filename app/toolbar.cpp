@@ -11,7 +11,7 @@
 
 #include "app/gauge.h"
 #include "app/main_window.h"
-#include "colours/retained_color_list.h"
+#include "colours/retained_colour_list.h"
 #include "platform/contrast.h"
 
 namespace huesift {
@@ -62,7 +62,7 @@ const ButtonSpec kButtons[] = {
      QT_TRANSLATE_NOOP("huesift::Toolbar", "Process"), Glyph::Process, false, false},
     {&MainWindow::stopButton, "stopButton", 86, "", Glyph::Stop, true, false, Qt::Key_Escape},
     {&MainWindow::addColourButton, "addColourButton", 123,
-     QT_TRANSLATE_NOOP("huesift::Toolbar", "Add Color"), Glyph::AddColor, true, false},
+     QT_TRANSLATE_NOOP("huesift::Toolbar", "Add Color"), Glyph::AddColour, true, false},
     {&MainWindow::undoButton, "undoButton", 160, QT_TRANSLATE_NOOP("huesift::Toolbar", "Undo"),
      Glyph::Undo, false, false, Qt::CTRL | Qt::Key_Z},
     {&MainWindow::fillButton, "fillButton", 197, QT_TRANSLATE_NOOP("huesift::Toolbar", "Fill"),
@@ -197,7 +197,7 @@ std::vector<ToolbarKey> BuildToolbar(MainWindow& window) {
 
   bar->keepButtonFacesLight();
 
-  window.retainedList = new RetainedColorList(bar);
+  window.retainedList = new RetainedColourList(bar);
   window.retainedList->setObjectName("retainedList");
   window.retainedList->setGeometry(317, kItemTop, 145, 22);
   window.retainedList->setToolTip(

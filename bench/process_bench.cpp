@@ -51,7 +51,7 @@ struct BenchRun {
     hooks.stopRequested = [] { return false; };
     hooks.picture = [this] { return &work; };
     hooks.displayedWidth = [this] { return work.width(); };
-    hooks.convertToColor = [] { return false; };
+    hooks.convertToColour = [] { return false; };
     hooks.processColor = [] { return kBlack; };
     hooks.progress = [this] { return progress; };
     hooks.setProgress = [this](int p) { progress = p; };

@@ -213,8 +213,8 @@ QString WriteOutput(const Picture& picture, const Job& job, bool outputDir) {
 void ProcessLikeTheWindow(Picture& picture, const CommandLine& options) {
   // The retained list as the window would hold these colours: one to a slot, in order.
   ColourTable retained;
-  ClearColorTable(retained);
-  std::copy_n(options.keep.begin(), std::min<std::size_t>(options.keep.size(), kMaxColors),
+  ClearColourTable(retained);
+  std::copy_n(options.keep.begin(), std::min<std::size_t>(options.keep.size(), kMaxColours),
               retained.begin());
   const ProcessPass pass = options.whiteTo   ? ProcessPass::White
                            : options.reverse ? ProcessPass::Reverse

@@ -162,7 +162,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         if (std::find(line.keep.begin(), line.keep.end(), *c) == line.keep.end())
           line.keep.push_back(*c);
       }
-      if (static_cast<int>(line.keep.size()) > kMaxColors)
+      if (static_cast<int>(line.keep.size()) > kMaxColours)
         return UsageError(
             QT_TRANSLATE_NOOP("huesift::CommandLine", "--keep takes at most 64 colours"));
     } else if (arg == "--convert" || arg == "--white-to") {

@@ -5,7 +5,7 @@
 #include <QCoreApplication>
 
 #include "colours/colour_box.h"
-#include "colours/retained_color_list.h"
+#include "colours/retained_colour_list.h"
 #include "platform/services.h"
 
 namespace huesift {
@@ -14,7 +14,7 @@ void ColourLists::retainedListClicked() {
   p_.addColourButton->setChecked(false);  // not a click: the toggle's own handler does not run
   p_.colourBox->hide();
   p_.window->unsetCursor();
-  ClearColorTable(p_.state.candidateColors);
+  ClearColourTable(p_.state.candidateColors);
 }
 
 void ColourLists::retainedListChanged(int index) {
@@ -28,7 +28,7 @@ void ColourLists::retainedListChanged(int index) {
 
 void ColourLists::candidateChosen() {
   const Colour c = p_.colourBox->candidateList->colourAt(p_.colourBox->candidateList->currentRow());
-  if (c == kNoColour || IsRetainedColor(p_.state, c)) return;
+  if (c == kNoColour || IsRetainedColour(p_.state, c)) return;
   if (retainedFull()) {
     p_.services.showMessage(p_.window,
                             QCoreApplication::translate("huesift::ColourLists", kListFullMessage));
@@ -42,7 +42,7 @@ void ColourLists::retainAll() {
   bool full = false;
   for (int i = 0; i < candidates->count() && !full; ++i) {
     const Colour c = candidates->colourAt(i);
-    if (IsRetainedColor(p_.state, c)) continue;  // chosen one by one already
+    if (IsRetainedColour(p_.state, c)) continue;  // chosen one by one already
     full = retainedFull();
     if (!full) retain(c);
   }
@@ -53,7 +53,7 @@ void ColourLists::retainAll() {
 
 void ColourLists::closeBox() {
   p_.colourBox->hide();
-  ClearColorTable(p_.state.candidateColors);
+  ClearColourTable(p_.state.candidateColors);
 }
 
 bool ColourLists::retainedFull() const {
@@ -67,11 +67,11 @@ void ColourLists::retain(Colour c) {
 }
 
 void ColourLists::rewriteRetained() {
-  ReloadRetainedColors(p_.state, p_.retainedList->entries());
+  ReloadRetainedColours(p_.state, p_.retainedList->entries());
 }
 
 void ColourLists::rewriteCandidates() {
-  ClearColorTable(p_.state.candidateColors);
+  ClearColourTable(p_.state.candidateColors);
   const int n = std::min(p_.colourBox->candidateList->count(), p_.state.maxColors);
   for (int i = 0; i < n; ++i)
     p_.state.candidateColors[i] = p_.colourBox->candidateList->colourAt(i);

@@ -11,7 +11,7 @@ class QWidget;
 namespace huesift {
 
 class ColourBox;
-class RetainedColorList;
+class RetainedColourList;
 class Services;
 
 // What the two colour lists do when the user works them, and the operations on them that
@@ -22,7 +22,7 @@ class ColourLists {
     WorkingState& state;
     Services& services;
     QWidget* window = nullptr;  // the cursor and the full-list message
-    RetainedColorList* retainedList = nullptr;
+    RetainedColourList* retainedList = nullptr;
     ColourBox* colourBox = nullptr;
     QAbstractButton* addColourButton = nullptr;
   };

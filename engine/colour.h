@@ -13,9 +13,9 @@ using Colour = std::int32_t;
 inline constexpr Colour kBlack = 0;
 inline constexpr Colour kWhite = 0xFFFFFF;
 inline constexpr Colour kNoColour = -1;
-inline constexpr int kMaxColors = 64;
+inline constexpr int kMaxColours = 64;
 
-using ColourTable = std::array<Colour, kMaxColors>;
+using ColourTable = std::array<Colour, kMaxColours>;
 
 // Rasters keep pixels as 0xFFRRGGBB words, the order the display wants, so a picture can be
 // painted without converting it. These two convert between that order and Colour.

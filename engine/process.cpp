@@ -167,9 +167,9 @@ class CompiledPass {
   CompiledPass(const CompiledPass&) = delete;  // the job points at the set
   CompiledPass& operator=(const CompiledPass&) = delete;
 
-  void processRow(std::uint32_t* row, int width, bool convertToColor, Colour processColor) {
+  void processRow(std::uint32_t* row, int width, bool convertToColour, Colour processColor) {
     // The white pass has no "Convert to Color": it paints white itself in the colour.
-    job_.convert = job_.pass != ProcessPass::White && convertToColor;
+    job_.convert = job_.pass != ProcessPass::White && convertToColour;
     job_.pen = ToStored(processColor);
     kernel_(row, width, job_);
   }
@@ -213,7 +213,7 @@ int RunProcessPass(ProcessPass pass, int height, int gaugeMax, const ColourTable
       Picture* picture = hooks.picture();
       if (picture != nullptr && y < picture->height()) {
         // Asked in the walk's order, and the tick not at all for the white pass.
-        const bool convert = pass != ProcessPass::White && hooks.convertToColor();
+        const bool convert = pass != ProcessPass::White && hooks.convertToColour();
         compiled.processRow(picture->row(y), std::min(width, picture->width()), convert,
                             hooks.processColor());
       }
@@ -224,11 +224,11 @@ int RunProcessPass(ProcessPass pass, int height, int gaugeMax, const ColourTable
 }
 
 void ProcessWholePicture(ProcessPass pass, Picture& picture, const ColourTable& retained,
-                         bool convertToColor, Colour processColor) {
+                         bool convertToColour, Colour processColor) {
   if (picture.empty()) return;
   CompiledPass compiled(pass, retained);
   for (int y = 0; y < picture.height(); ++y)
-    compiled.processRow(picture.row(y), picture.width(), convertToColor, processColor);
+    compiled.processRow(picture.row(y), picture.width(), convertToColour, processColor);
 }
 
 }  // namespace huesift

@@ -13,11 +13,11 @@ enum class ProcessPass { White, Strip, Reverse };
 // What a pass needs from its surroundings. Everything but the picture's pixels can change
 // only inside pump(), so a pass may work on whole stretches of rows between two pumps.
 struct ProcessHooks {
-  std::function<void()> pump;            // let pending user-interface events run
-  std::function<bool()> stopRequested;   // polled after each pump (and conceptually per pixel)
-  std::function<Picture*()> picture;     // the working raster; may be replaced in a pump
-  std::function<int()> displayedWidth;   // W, read again for every row
-  std::function<bool()> convertToColor;  // "Convert to Color" tick
+  std::function<void()> pump;             // let pending user-interface events run
+  std::function<bool()> stopRequested;    // polled after each pump (and conceptually per pixel)
+  std::function<Picture*()> picture;      // the working raster; may be replaced in a pump
+  std::function<int()> displayedWidth;    // W, read again for every row
+  std::function<bool()> convertToColour;  // "Convert to Color" tick
   std::function<Colour()> processColor;
   std::function<int()> progress;         // gauge progress
   std::function<void(int)> setProgress;  // gauge progress, never above gaugeMax
@@ -35,7 +35,7 @@ int RunProcessPass(ProcessPass pass, int height, int gaugeMax, const ColourTable
 // to let through, no stop, and the "Convert to Color" tick and the process colour fixed for
 // the whole walk. Gives exactly the pixels RunProcessPass gives with hooks that answer so.
 void ProcessWholePicture(ProcessPass pass, Picture& picture, const ColourTable& retained,
-                         bool convertToColor, Colour processColor);
+                         bool convertToColour, Colour processColor);
 
 // The plain pixel-by-pixel walk: per pixel a stop test, a bounds-checked read, a search of
 // all 64 slots and a bounds-checked write. It is the yardstick that RunProcessPass is tested

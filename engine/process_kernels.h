@@ -22,7 +22,7 @@ inline constexpr std::uint32_t kAlphaBits = 0xFF000000u;
 // slots, anything outside 0..0xFFFFFF) are left out: they could never match.
 struct RetainedSet {
   int count = 0;
-  std::array<std::uint32_t, kMaxColors> colours{};
+  std::array<std::uint32_t, kMaxColours> colours{};
   std::uint32_t multiplier = 0;      // 0: no hash, search colours one by one
   int shift = 32;                    // slot = (word * multiplier) >> shift
   std::vector<std::uint32_t> slots;  // the colour hashed there, or 0 (never a pixel word)

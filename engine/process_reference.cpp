@@ -8,7 +8,7 @@ namespace huesift {
 namespace {
 
 bool Retained(const ColourTable& table, Colour c) {
-  for (int i = 0; i < kMaxColors; ++i)
+  for (int i = 0; i < kMaxColours; ++i)
     if (table[i] == c) return true;
   return false;
 }
@@ -39,13 +39,13 @@ int RunProcessPassReference(ProcessPass pass, int height, int gaugeMax, const Co
         case ProcessPass::Strip:
           if (!Retained(retained, c))
             picture->setPixel(x, y, kWhite);
-          else if (hooks.convertToColor())
+          else if (hooks.convertToColour())
             picture->setPixel(x, y, hooks.processColor());
           break;
         case ProcessPass::Reverse:
           if (c == kWhite || Retained(retained, c))
             picture->setPixel(x, y, kWhite);
-          else if (hooks.convertToColor())
+          else if (hooks.convertToColour())
             picture->setPixel(x, y, hooks.processColor());
           break;
       }

@@ -7,31 +7,31 @@
 namespace huesift {
 
 WorkingState::WorkingState() {
-  ResetRetainedColors(*this);
+  ResetRetainedColours(*this);
 }
 
-void ClearColorTable(ColourTable& table) {
+void ClearColourTable(ColourTable& table) {
   table.fill(kNoColour);
 }
 
-void ResetRetainedColors(WorkingState& state) {
-  ClearColorTable(state.retainedColors);
-  ClearColorTable(state.candidateColors);
+void ResetRetainedColours(WorkingState& state) {
+  ClearColourTable(state.retainedColors);
+  ClearColourTable(state.candidateColors);
   state.retainedColors[0] = kBlack;
 }
 
-void ReloadRetainedColors(WorkingState& state, const std::vector<std::string>& entries) {
-  ClearColorTable(state.retainedColors);
-  const std::size_t n = std::min<std::size_t>(entries.size(), kMaxColors);
+void ReloadRetainedColours(WorkingState& state, const std::vector<std::string>& entries) {
+  ClearColourTable(state.retainedColors);
+  const std::size_t n = std::min<std::size_t>(entries.size(), kMaxColours);
   for (std::size_t i = n; i-- > 0;) state.retainedColors[i] = ColourFromText(entries[i]);
 }
 
-bool IsRetainedColor(const WorkingState& state, Colour c) {
+bool IsRetainedColour(const WorkingState& state, Colour c) {
   return std::find(state.retainedColors.begin(), state.retainedColors.end(), c) !=
          state.retainedColors.end();
 }
 
-bool IsCandidateColor(const WorkingState& state, Colour c) {
+bool IsCandidateColour(const WorkingState& state, Colour c) {
   return std::find(state.candidateColors.begin(), state.candidateColors.end(), c) !=
          state.candidateColors.end();
 }

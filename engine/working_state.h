@@ -16,7 +16,7 @@ struct WorkingState {
 
   std::int32_t runState = 2;  // 2: no picture yet, 1: Process running, 0: idle with a picture
   std::int32_t stopRequested = 0;
-  const std::int32_t maxColors = kMaxColors;
+  const std::int32_t maxColors = kMaxColours;
   Colour processColor = kBlack;
   Colour fillColor = kWhite;
   std::int32_t deleteIndex = 0;
@@ -34,21 +34,21 @@ struct WorkingState {
   ColourTable candidateColors;
 };
 
-void ClearColorTable(ColourTable& table);
+void ClearColourTable(ColourTable& table);
 
 // The start-up content of both tables: black alone retained, no candidates. The list that
 // the retained table mirrors is the caller's to reset.
-void ResetRetainedColors(WorkingState& state);
+void ResetRetainedColours(WorkingState& state);
 
 // Rewrites the retained table from the list's entries (decimal colour texts), entry i into
 // slot i; slots past the last entry are empty. Entries past the 64th are not mirrored, and
 // a text that is not a number gives an empty slot.
-void ReloadRetainedColors(WorkingState& state, const std::vector<std::string>& entries);
+void ReloadRetainedColours(WorkingState& state, const std::vector<std::string>& entries);
 
 // Exact 32-bit equality with any of the 64 slots. Empty slots hold kNoColour, which no pixel
 // has, so they never match a pixel's colour.
-bool IsRetainedColor(const WorkingState& state, Colour c);
-bool IsCandidateColor(const WorkingState& state, Colour c);
+bool IsRetainedColour(const WorkingState& state, Colour c);
+bool IsCandidateColour(const WorkingState& state, Colour c);
 
 // The text a colour list shows for a colour ("0", "16777215") and its value read back.
 std::string ColourText(Colour c);

@@ -19,7 +19,7 @@ namespace huesift {
 class ColourBox;
 class OutlineLayer;
 class PictureControl;
-class RetainedColorList;
+class RetainedColourList;
 class Services;
 
 // Everything the picture tools touch, handed over by the main window.
@@ -35,7 +35,7 @@ struct ToolContext {
   PictureControl* undoPicture = nullptr;
   QAbstractButton* addColourButton = nullptr;
   QAbstractButton* fillButton = nullptr;
-  RetainedColorList* retainedList = nullptr;
+  RetainedColourList* retainedList = nullptr;
   ColourBox* colourBox = nullptr;
   QMenu* pictureMenu = nullptr;
   OutlineLayer* bandLayer = nullptr;  // where the band's outline is drawn, over the whole window
@@ -59,7 +59,7 @@ class ImageTools {
   bool loadToolCursor(const std::string& fileName);
 
   // Colour sampling ("Add Color").
-  void addColorClicked();
+  void addColourClicked();
   void sampleAt(int x, int y);
 
   // Fill.

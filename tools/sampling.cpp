@@ -3,14 +3,14 @@
 #include <QCoreApplication>
 
 #include "colours/colour_box.h"
-#include "colours/retained_color_list.h"
+#include "colours/retained_colour_list.h"
 #include "platform/picture_control.h"
 #include "platform/services.h"
 #include "tools/image_tools.h"
 
 namespace huesift {
 
-void ImageTools::addColorClicked() {
+void ImageTools::addColourClicked() {
   c_.states.undoWithdrawn();
   if (c_.addColourButton->isChecked()) {
     c_.state.toolCursorFile = "boxb.cur";
@@ -28,7 +28,7 @@ void ImageTools::sampleAt(int x, int y) {
   // Pixels of the square outside the picture stay white, so they offer no colour.
   c_.sampleSquare->setPicture(Picture(9, 9, kWhite));
   c_.colourBox->hide();
-  ClearColorTable(s.candidateColors);
+  ClearColourTable(s.candidateColors);
   candidates->clear();
   if (c_.retainedList->count() >= s.maxColors) {
     c_.services.showMessage(c_.window,
@@ -41,9 +41,9 @@ void ImageTools::sampleAt(int x, int y) {
   // Row by row, each row left to right: candidates stand in the order they are first met.
   for (int i = 0; i < 81; ++i) {
     const Colour p = square.pixel(i % 9, i / 9);
-    if (p == kWhite || IsRetainedColor(s, p)) continue;
+    if (p == kWhite || IsRetainedColour(s, p)) continue;
     if (candidates->count() >= s.maxColors) break;
-    if (IsCandidateColor(s, p)) continue;
+    if (IsCandidateColour(s, p)) continue;
     candidates->appendColour(p);
     c_.lists.rewriteCandidates();
   }

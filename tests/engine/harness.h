@@ -60,7 +60,7 @@ struct Harness {
     h.stopRequested = [this] { return stop; };
     h.picture = [this] { return which == 0 ? &first : which == 1 ? &second : nullptr; };
     h.displayedWidth = [this] { return width; };
-    h.convertToColor = [this] { return convert; };
+    h.convertToColour = [this] { return convert; };
     h.processColor = [this] { return pen; };
     h.progress = [this] { return progress; };
     h.setProgress = [this](int p) {

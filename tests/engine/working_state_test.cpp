@@ -20,32 +20,32 @@ TEST(WorkingState, StartsWithBlackRetainedAndNoCandidates) {
   EXPECT_EQ(s.retainedColors[0], kBlack);
   for (int i = 1; i < 64; ++i) EXPECT_EQ(s.retainedColors[i], kNoColour) << i;
   for (int i = 0; i < 64; ++i) EXPECT_EQ(s.candidateColors[i], kNoColour) << i;
-  EXPECT_TRUE(IsRetainedColor(s, kBlack));
-  EXPECT_FALSE(IsRetainedColor(s, kWhite));
+  EXPECT_TRUE(IsRetainedColour(s, kBlack));
+  EXPECT_FALSE(IsRetainedColour(s, kWhite));
 }
 
 TEST(WorkingState, EmptySlotsMatchNoPixelColour) {
   WorkingState s;
-  ClearColorTable(s.retainedColors);
-  for (Colour c = 0; c <= kWhite; c += 0x010101) EXPECT_FALSE(IsRetainedColor(s, c)) << c;
-  EXPECT_FALSE(IsRetainedColor(s, kWhite));
-  EXPECT_FALSE(IsCandidateColor(s, kBlack));
+  ClearColourTable(s.retainedColors);
+  for (Colour c = 0; c <= kWhite; c += 0x010101) EXPECT_FALSE(IsRetainedColour(s, c)) << c;
+  EXPECT_FALSE(IsRetainedColour(s, kWhite));
+  EXPECT_FALSE(IsCandidateColour(s, kBlack));
 }
 
 TEST(WorkingState, ReloadMirrorsTheListExactly) {
   WorkingState s;
-  ReloadRetainedColors(s, {"16777215", "255", "0", "65280"});
+  ReloadRetainedColours(s, {"16777215", "255", "0", "65280"});
   EXPECT_EQ(s.retainedColors[0], kWhite);
   EXPECT_EQ(s.retainedColors[1], 0x0000FF);
   EXPECT_EQ(s.retainedColors[3], 0x00FF00);
   EXPECT_EQ(s.retainedColors[4], kNoColour);
   for (Colour near : {0x0000FE, 0x000100, 0x0001FF, 0x00FF01, 0xFFFFFE, 0x000001})
-    EXPECT_FALSE(IsRetainedColor(s, near)) << near;
+    EXPECT_FALSE(IsRetainedColour(s, near)) << near;
 
   // Deleting the first entry: the reload shifts the others down and forgets it.
-  ReloadRetainedColors(s, {"255", "0", "65280"});
-  EXPECT_FALSE(IsRetainedColor(s, kWhite));
-  EXPECT_TRUE(IsRetainedColor(s, 0x00FF00));
+  ReloadRetainedColours(s, {"255", "0", "65280"});
+  EXPECT_FALSE(IsRetainedColour(s, kWhite));
+  EXPECT_TRUE(IsRetainedColour(s, 0x00FF00));
   EXPECT_EQ(s.retainedColors[3], kNoColour);
 }
 
@@ -53,20 +53,20 @@ TEST(WorkingState, SixtyFourSlotsAreSearchedAndNoMore) {
   WorkingState s;
   std::vector<std::string> entries;
   for (Colour c = 1; c <= 65; ++c) entries.push_back(ColourText(c * 1000));
-  ReloadRetainedColors(s, entries);
-  for (Colour c = 1; c <= 64; ++c) EXPECT_TRUE(IsRetainedColor(s, c * 1000)) << c;
-  EXPECT_FALSE(IsRetainedColor(s, 65000));
-  EXPECT_FALSE(IsRetainedColor(s, kBlack));
+  ReloadRetainedColours(s, entries);
+  for (Colour c = 1; c <= 64; ++c) EXPECT_TRUE(IsRetainedColour(s, c * 1000)) << c;
+  EXPECT_FALSE(IsRetainedColour(s, 65000));
+  EXPECT_FALSE(IsRetainedColour(s, kBlack));
 }
 
 TEST(WorkingState, ResetLeavesBlackAloneAndOtherFieldsAlone) {
   WorkingState s;
-  ReloadRetainedColors(s, {"255", "65280"});
+  ReloadRetainedColours(s, {"255", "65280"});
   s.candidateColors[0] = 0x123456;
   s.processColor = 0x0000FF;
-  ResetRetainedColors(s);
+  ResetRetainedColours(s);
   EXPECT_EQ(s.retainedColors, WorkingState().retainedColors);
-  EXPECT_FALSE(IsCandidateColor(s, 0x123456));
+  EXPECT_FALSE(IsCandidateColour(s, 0x123456));
   EXPECT_EQ(s.processColor, 0x0000FF);
 }
 

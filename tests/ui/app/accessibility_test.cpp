@@ -29,7 +29,7 @@ class AccessibilityTest : public ToolsTest {
 
 TEST_F(AccessibilityTest, SwatchesAreReadAsHexValueAndColourWord) {
   givePicture(Picture(100, 40, kWhite));
-  addColorDown();
+  addColourDown();
   Picture& canvas = window->picture->canvas();
   canvas.setPixel(10, 10, 0x2080F0);  // red F0, green 80, blue 20
   sampleAt(10, 10);

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/gauge.h"
-#include "colours/retained_color_list.h"
+#include "colours/retained_colour_list.h"
 #include "tests/ui/main_window_fixture.h"
 
 namespace huesift::test {
@@ -22,7 +22,7 @@ Picture Filled(int width, int height, Colour c) {
 
 struct RulesCase {
   const char* name;
-  bool convertToColor;
+  bool convertToColour;
   bool reverse;
   bool convertWhite;
   bool whiteRetained;
@@ -46,18 +46,18 @@ TEST_P(ProcessRules, ProcessButtonAppliesThePassRule) {
 
   fake.colourAnswer = kBlue;
   window->processColourAction->trigger();
-  if (c.convertToColor) window->convertToColourAction->trigger();
+  if (c.convertToColour) window->convertToColourAction->trigger();
   if (c.convertWhite) window->convertWhiteAction->trigger();
   if (c.reverse) click(window->reverseButton);
   if (c.whiteRetained) window->retainedList->appendColour(kWhite);
   ASSERT_EQ(window->reverseButton->isChecked(), c.reverse);
-  ASSERT_EQ(window->convertToColourAction->isChecked(), c.convertToColor);
+  ASSERT_EQ(window->convertToColourAction->isChecked(), c.convertToColour);
 
   click(window->processButton);
 
   for (int x = 0; x < 4; ++x) EXPECT_EQ(picture().pixel(x, 0), c.expected[x]) << "pixel " << x;
   EXPECT_FALSE(window->convertWhiteAction->isChecked());
-  EXPECT_EQ(window->convertToColourAction->isChecked(), c.convertToColor);
+  EXPECT_EQ(window->convertToColourAction->isChecked(), c.convertToColour);
   EXPECT_TRUE(window->undoButton->isEnabled());
   EXPECT_FALSE(window->stopButton->isEnabled());
   EXPECT_TRUE(window->retainedList->isEnabled());
@@ -77,7 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RulesCase{"WhiteRetainedConvert", true, false, false, true, {B, B, W, W}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(ProcessTest, ConvertWhiteToColorLastsOneRun) {
+TEST_F(ProcessTest, ConvertWhiteToColourLastsOneRun) {
   Picture input(3, 1);
   input.setPixel(0, 0, kBlack);
   input.setPixel(2, 0, kOrange);

@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "colours/colour_box.h"
-#include "colours/retained_color_list.h"
+#include "colours/retained_colour_list.h"
 #include "tests/ui/main_window_fixture.h"
 
 namespace huesift::test {
@@ -27,13 +27,13 @@ TEST_F(ShellTest, ResetWithdrawsUndoAndLeavesThePicturesAlone) {
   EXPECT_FALSE(window->undoButton->isEnabled());
   ASSERT_EQ(window->retainedList->count(), 1);
   EXPECT_EQ(window->retainedList->itemText(0), "0");
-  EXPECT_TRUE(IsRetainedColor(window->state, kBlack));
-  EXPECT_FALSE(IsRetainedColor(window->state, 0x123456));
+  EXPECT_TRUE(IsRetainedColour(window->state, kBlack));
+  EXPECT_FALSE(IsRetainedColour(window->state, 0x123456));
   EXPECT_EQ(picture(), processed);
   EXPECT_EQ(undoCopy(), original);
 }
 
-TEST_F(ShellTest, ProcessColorOpensOnTheLastConfirmedColour) {
+TEST_F(ShellTest, ProcessColourOpensOnTheLastConfirmedColour) {
   fake.colourAnswer = 0x00FF00;
   window->processColourAction->trigger();
   fake.colourAnswer.reset();  // cancelled
@@ -42,7 +42,7 @@ TEST_F(ShellTest, ProcessColorOpensOnTheLastConfirmedColour) {
   EXPECT_EQ(window->state.processColor, 0x00FF00);
 }
 
-TEST_F(ShellTest, AddColorAndFillAreNeverDownTogether) {
+TEST_F(ShellTest, AddColourAndFillAreNeverDownTogether) {
   givePicture(Picture(4, 4));
   click(window->addColourButton);
   click(window->fillButton);

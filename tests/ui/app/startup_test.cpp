@@ -3,7 +3,7 @@
 // work area.
 #include "app/gauge.h"
 #include "colours/colour_box.h"
-#include "colours/retained_color_list.h"
+#include "colours/retained_colour_list.h"
 #include "tests/ui/main_window_fixture.h"
 
 namespace huesift::test {

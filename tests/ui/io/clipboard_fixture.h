@@ -14,7 +14,7 @@ struct Snapshot {
   QSize control;
   int width, height, runState;
   std::vector<bool> enabled;
-  bool addColorDown, fillDown;
+  bool addColourDown, fillDown;
   bool colourBoxShown;
   int candidatesListed;
   ColourTable candidates;

@@ -19,7 +19,7 @@ class SamplingTest : public ToolsTest {
  public:
   SamplingTest() {
     givePicture(Picture(200, 150, kWhite));
-    addColorDown();
+    addColourDown();
   }
   void put(int x, int y, Colour c) { window->picture->canvas().setPixel(x, y, c); }
   // The colour the closed "Retained Colors" face shows in its middle.
@@ -58,7 +58,7 @@ std::vector<Colour> SquareColours(const Picture& p, int x, int y, const WorkingS
   for (int dy = 0; dy < 9; ++dy)
     for (int dx = 0; dx < 9; ++dx) {
       const Colour c = p.pixel(x + dx, y + dy);
-      if (c != kNoColour && c != kWhite && !IsRetainedColor(s, c) &&
+      if (c != kNoColour && c != kWhite && !IsRetainedColour(s, c) &&
           std::find(out.begin(), out.end(), c) == out.end())
         out.push_back(c);
     }
@@ -289,7 +289,7 @@ TEST_F(SamplingTest, ArrowKeysOrASlideInTheBoxRetainEachNewSelection) {
 
 TEST_F(SamplingTest, ArrowKeysOnTheClosedListDeleteEachNewSelection) {
   retainEach({kA, kB});
-  RetainedColorList* list = window->retainedList;
+  RetainedColourList* list = window->retainedList;
   list->setFocus();
   QTest::keyClick(list, Qt::Key_Down);  // selects black: deleted
   EXPECT_EQ(retained(), (std::vector<Colour>{kA, kB}));
@@ -315,7 +315,7 @@ TEST_F(SamplingTest, EntriesDeleteInAnyOrderAndCanBeSampledAgain) {
   chooseRetained(0);  // the only one left: kept
   EXPECT_EQ(retained(), std::vector<Colour>{kA});
   EXPECT_EQ(window->state.retainedColors, Mirror({kA}));
-  EXPECT_FALSE(IsRetainedColor(window->state, kBlack));
+  EXPECT_FALSE(IsRetainedColour(window->state, kBlack));
 
   click(window->addColourButton);
   put(150, 140, kC);
@@ -323,7 +323,7 @@ TEST_F(SamplingTest, EntriesDeleteInAnyOrderAndCanBeSampledAgain) {
   EXPECT_EQ(retained(), (std::vector<Colour>{kA, kC}));
 }
 
-TEST_F(SamplingTest, OpeningOrChoosingInTheListClosesTheBoxAndEndsAddColor) {
+TEST_F(SamplingTest, OpeningOrChoosingInTheListClosesTheBoxAndEndsAddColour) {
   retainEach({kC});
   put(60, 60, kA);
   put(61, 60, kB);

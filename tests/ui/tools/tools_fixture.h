@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "colours/colour_box.h"
-#include "colours/retained_color_list.h"
+#include "colours/retained_colour_list.h"
 #include "colours/swatch.h"
 #include "tests/ui/main_window_fixture.h"
 
@@ -36,7 +36,7 @@ class ToolsTest : public MainWindowTest {
     QApplication::sendEvent(window->picture, &move);
   }
 
-  void addColorDown() {
+  void addColourDown() {
     click(window->addColourButton);
     ASSERT_TRUE(window->addColourButton->isChecked());
   }
@@ -63,7 +63,7 @@ class ToolsTest : public MainWindowTest {
 
   // Picks entry index of the dropped "Retained Colors" list with the pointer.
   void chooseRetained(int index) {
-    RetainedColorList* list = window->retainedList;
+    RetainedColourList* list = window->retainedList;
     list->showPopup();
     QAbstractItemView* view = list->view();
     const QRect r = view->visualRect(view->model()->index(index, 0));

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "colours/retained_color_list.h"
+#include "colours/retained_colour_list.h"
 
 #include <QAbstractItemView>
 #include <QAccessible>
@@ -32,7 +32,7 @@ class ScrollingPopupStyle : public QProxyStyle {
 // entries carry their own names.
 class RetainedListAccessible : public QAccessibleWidget {
  public:
-  explicit RetainedListAccessible(RetainedColorList* list)
+  explicit RetainedListAccessible(RetainedColourList* list)
       : QAccessibleWidget(list, QAccessible::ComboBox) {}
 
   int childCount() const override { return 1; }
@@ -67,19 +67,19 @@ class RetainedListAccessible : public QAccessibleWidget {
   }
 
  private:
-  RetainedColorList* list() const { return static_cast<RetainedColorList*>(widget()); }
+  RetainedColourList* list() const { return static_cast<RetainedColourList*>(widget()); }
 };
 
 QAccessibleInterface* RetainedListAccessibleFactory(const QString& className, QObject* object) {
-  if (className == QLatin1String(RetainedColorList::staticMetaObject.className()) &&
+  if (className == QLatin1String(RetainedColourList::staticMetaObject.className()) &&
       object->isWidgetType())
-    return new RetainedListAccessible(static_cast<RetainedColorList*>(object));
+    return new RetainedListAccessible(static_cast<RetainedColourList*>(object));
   return nullptr;
 }
 
 }  // namespace
 
-RetainedColorList::RetainedColorList(QWidget* parent) : QComboBox(parent) {
+RetainedColourList::RetainedColourList(QWidget* parent) : QComboBox(parent) {
   static const bool accessible =
       (QAccessible::installFactory(&RetainedListAccessibleFactory), true);
   (void)accessible;
@@ -94,49 +94,49 @@ RetainedColorList::RetainedColorList(QWidget* parent) : QComboBox(parent) {
   setPlaceholderText(QStringLiteral(" "));
 }
 
-void RetainedColorList::appendColour(Colour c) {
+void RetainedColourList::appendColour(Colour c) {
   addItem(QString::fromStdString(ColourText(c)));
   setItemData(count() - 1, HexText(c), Qt::ToolTipRole);
   setItemData(count() - 1, AccessibleColourName(c), Qt::AccessibleTextRole);
 }
 
-Colour RetainedColorList::colourAt(int index) const {
+Colour RetainedColourList::colourAt(int index) const {
   return ColourFromText(itemText(index).toStdString());
 }
 
-std::vector<std::string> RetainedColorList::entries() const {
+std::vector<std::string> RetainedColourList::entries() const {
   std::vector<std::string> out;
   out.reserve(count());
   for (int i = 0; i < count(); ++i) out.push_back(itemText(i).toStdString());
   return out;
 }
 
-void RetainedColorList::deleteEntry(int index) {
+void RetainedColourList::deleteEntry(int index) {
   removeItem(index);
   setCurrentIndex(-1);
 }
 
 // The tint is the control's base colour, so resetting the palette also takes it away.
-void RetainedColorList::setBackgroundColour(Colour c) {
+void RetainedColourList::setBackgroundColour(Colour c) {
   QPalette tinted = palette();
   tinted.setColor(QPalette::Base, ToQColor(c));
   setPalette(tinted);
 }
 
-void RetainedColorList::resetBackgroundColour() {
+void RetainedColourList::resetBackgroundColour() {
   setPalette(QPalette());
 }
 
-QColor RetainedColorList::backgroundColour() const {
+QColor RetainedColourList::backgroundColour() const {
   return palette().color(QPalette::Base);
 }
 
-void RetainedColorList::showPopup() {
+void RetainedColourList::showPopup() {
   emit droppedDown();
   QComboBox::showPopup();
 }
 
-void RetainedColorList::paintEvent(QPaintEvent*) {
+void RetainedColourList::paintEvent(QPaintEvent*) {
   QStylePainter painter(this);
   QStyleOptionComboBox option;
   initStyleOption(&option);
@@ -154,7 +154,7 @@ void RetainedColorList::paintEvent(QPaintEvent*) {
 
 // Turning the wheel over the toolbar must not delete colours; only the pointer in the
 // dropped list and the keyboard choose entries.
-void RetainedColorList::wheelEvent(QWheelEvent* event) {
+void RetainedColourList::wheelEvent(QWheelEvent* event) {
   event->ignore();
 }
 

@@ -13,10 +13,10 @@ namespace huesift {
 // colour texts, drawn as swatches. Choosing an entry (pointer or keyboard) emits activated;
 // opening the list emits droppedDown first. While no entry is selected the closed face shows
 // the background colour, which appending code tints with the colour it added.
-class RetainedColorList : public QComboBox {
+class RetainedColourList : public QComboBox {
   Q_OBJECT
  public:
-  explicit RetainedColorList(QWidget* parent = nullptr);
+  explicit RetainedColourList(QWidget* parent = nullptr);
 
   void appendColour(Colour c);
   Colour colourAt(int index) const;
