@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QBuffer>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QStringList>
@@ -11,28 +10,9 @@
 #include <vector>
 
 #include "platform/services.h"
+#include "tests/ui/picture_bytes.h"
 
 namespace huesift::test {
-
-// An image file's bytes, as another program would offer them.
-inline QByteArray Encoded(const QImage& image, const char* format) {
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  image.save(&buffer, format);
-  return bytes;
-}
-
-// CRC-32 a bit at a time, the check each PNG chunk carries: what a test that changes a chunk
-// writes for it, so that readers look past the checksum at the change itself.
-inline quint32 Crc32(const char* data, int size) {
-  quint32 crc = 0xFFFFFFFFu;
-  for (int i = 0; i < size; ++i) {
-    crc ^= static_cast<quint8>(data[i]);
-    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-  }
-  return ~crc;
-}
 
 // Services for the UI tests: real event pumping, everything that would block or reach the
 // desktop recorded instead, faults injectable.

@@ -13,6 +13,7 @@
 #include "codec/png_write.h"
 #include "files/picture_image.h"
 #include "tests/ui/fake_services.h"
+#include "tests/ui/picture_bytes.h"
 
 namespace huesift::test {
 namespace {

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "tests/ui/fake_services.h"
+#include "tests/ui/picture_bytes.h"
 
 namespace huesift::test {
 namespace {
