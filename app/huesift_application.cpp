@@ -1,10 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/huesift_application.h"
 
-#include <QWidget>
-#include <exception>
-
-#include "platform/services.h"
+#include "platform/guarded_handler.h"
 
 namespace huesift {
 
@@ -20,22 +17,10 @@ HuesiftApplication::HuesiftApplication(int& argc, char** argv) : QApplication(ar
 bool HuesiftApplication::notify(QObject* receiver, QEvent* event) {
   try {
     return QApplication::notify(receiver, event);
-  } catch (const std::exception& error) {
-    report(QString::fromUtf8(error.what()));
   } catch (...) {
-    report(tr("Unknown error"));
+    ReportCurrentError(services_, activeWindow());
   }
   return false;
-}
-
-void HuesiftApplication::report(const QString& text) {
-  if (!services_) {
-    qCritical("%s", qPrintable(text));
-    return;
-  }
-  QWidget* parent = activeModalWidget();
-  if (!parent) parent = activeWindow();
-  services_->showMessage(parent, text);
 }
 
 }  // namespace huesift

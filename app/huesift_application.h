@@ -20,8 +20,6 @@ class HuesiftApplication : public QApplication {
   bool notify(QObject* receiver, QEvent* event) override;
 
  private:
-  void report(const QString& text);
-
   Services* services_ = nullptr;
 };
 

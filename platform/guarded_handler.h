@@ -1,34 +1,30 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QApplication>
+#include <QObject>
 #include <QString>
-#include <QWidget>
-#include <exception>
 
 #include "platform/services.h"
 
+class QWidget;
+
 namespace huesift {
 
+// Shows the error being handled (call it from a catch block) in the one modal error message
+// box, over whatever modal window is up, else over the window given; without services, or
+// when even the box fails, the text goes to the log. Event handlers and the application's
+// last-resort catch both end here, so every error reads alike.
+void ReportCurrentError(Services* services, QWidget* window);
+
 // Runs one event handler so that no exception leaves it into Qt's event and signal
-// machinery (where Qt cannot unwind): an error ends the handler and its text is shown in the
-// one modal error message box, over whatever modal window is up, and the event loop goes on.
+// machinery (where Qt cannot unwind): an error ends the handler, is reported as above, and
+// the event loop goes on.
 template <typename Handler>
 void RunGuarded(Services& services, QWidget* window, Handler&& handler) {
-  QString text;
   try {
     handler();
-    return;
-  } catch (const std::exception& error) {
-    text = QString::fromUtf8(error.what());
   } catch (...) {
-    text = QCoreApplication::translate("huesift::HuesiftApplication", "Unknown error");
-  }
-  QWidget* parent = QApplication::activeModalWidget();
-  try {
-    services.showMessage(parent ? parent : window, text);
-  } catch (...) {
-    qCritical("%s", qPrintable(text));  // nowhere left to show it
+    ReportCurrentError(&services, window);
   }
 }
 
