@@ -12,11 +12,11 @@
 #include "app/help_window.h"
 #include "app/process_controller.h"
 #include "colours/colour_lists.h"
-#include "io/buttons.h"
 #include "io/capture.h"
 #include "io/capture_overlay.h"
 #include "io/clipboard_transfer.h"
 #include "io/picture_files.h"
+#include "io/picture_intake.h"
 #include "io/printing.h"
 #include "platform/guarded_handler.h"
 #include "tools/image_tools.h"
@@ -35,19 +35,19 @@ MainWindow::~MainWindow() = default;
 void MainWindow::createSubsystems() {
   // Top-level windows of their own, shown modally over this one.
   overlay_ = std::make_unique<CaptureOverlay>(
-      services, state, CaptureOverlay::Targets{.mainWindow = this, .picture = picture});
+      CaptureOverlay::Parts{.services = services, .state = state, .mainWindow = this});
 
   process_ = std::make_unique<ProcessController>(
-      ProcessControls{.state = state,
-                      .services = services,
-                      .states = *this,
-                      .picture = picture,
-                      .undoPicture = undoPicture,
-                      .reverseButton = reverseButton,
-                      .retainedList = retainedList,
-                      .gauge = gauge,
-                      .convertToColourAction = convertToColourAction,
-                      .convertWhiteAction = convertWhiteAction});
+      ProcessController::Parts{.state = state,
+                               .services = services,
+                               .transitions = *this,
+                               .picture = picture,
+                               .undoPicture = undoPicture,
+                               .reverseButton = reverseButton,
+                               .retainedList = retainedList,
+                               .gauge = gauge,
+                               .convertToColourAction = convertToColourAction,
+                               .convertWhiteAction = convertWhiteAction});
   colourLists_ =
       std::make_unique<ColourLists>(ColourLists::Parts{.state = state,
                                                        .services = services,
@@ -55,47 +55,43 @@ void MainWindow::createSubsystems() {
                                                        .retainedList = retainedList,
                                                        .colourBox = colourBox,
                                                        .addColourButton = addColourButton});
-  tools_ = std::make_unique<ImageTools>(ToolContext{.state = state,
-                                                    .services = services,
-                                                    .states = *this,
-                                                    .lists = *colourLists_,
-                                                    .lastChosenColour = lastChosenColour,
-                                                    .window = this,
-                                                    .picture = picture,
-                                                    .sampleSquare = sampleSquare,
-                                                    .undoPicture = undoPicture,
-                                                    .addColourButton = addColourButton,
-                                                    .fillButton = fillButton,
-                                                    .retainedList = retainedList,
-                                                    .colourBox = colourBox,
-                                                    .pictureMenu = pictureMenu,
-                                                    .bandLayer = bandLayer,
-                                                    .busy = [this] { return busy(); }});
-  paste_ = std::make_unique<Paste>(Paste::Parts{.state = state,
-                                                .services = services,
-                                                .states = *this,
-                                                .mainWindow = this,
-                                                .picture = picture});
+  tools_ = std::make_unique<ImageTools>(ImageTools::Parts{.state = state,
+                                                          .services = services,
+                                                          .transitions = *this,
+                                                          .lists = *colourLists_,
+                                                          .lastChosenColour = lastChosenColour,
+                                                          .window = this,
+                                                          .picture = picture,
+                                                          .sampleSquare = sampleSquare,
+                                                          .undoPicture = undoPicture,
+                                                          .addColourButton = addColourButton,
+                                                          .fillButton = fillButton,
+                                                          .retainedList = retainedList,
+                                                          .colourBox = colourBox,
+                                                          .pictureMenu = pictureMenu,
+                                                          .bandLayer = bandLayer,
+                                                          .busy = [this] { return busy(); }});
+  intake_ = std::make_unique<PictureIntake>(
+      PictureIntake::Parts{.state = state, .transitions = *this, .picture = picture});
+  paste_ = std::make_unique<Paste>(
+      Paste::Parts{.state = state, .services = services, .intake = *intake_, .mainWindow = this});
   copy_ = std::make_unique<Copy>(Copy::Parts{
       .state = state, .services = services, .picture = picture, .scratch = copyScratch});
   capture_ = std::make_unique<Capture>(Capture::Parts{.state = state,
                                                       .services = services,
-                                                      .states = *this,
+                                                      .transitions = *this,
                                                       .overlay = *overlay_,
+                                                      .intake = *intake_,
                                                       .mainWindow = this,
-                                                      .picture = picture,
-                                                      .undoPicture = undoPicture,
-                                                      .addColourButton = addColourButton,
-                                                      .fillButton = fillButton,
-                                                      .undoButton = undoButton});
+                                                      .undoPicture = undoPicture});
   files_ = std::make_unique<PictureFiles>(PictureFiles::Parts{.state = state,
                                                               .services = services,
-                                                              .paste = *paste_,
+                                                              .intake = *intake_,
                                                               .lastFile = lastPictureFile,
                                                               .window = this,
                                                               .picture = picture});
   print_ = std::make_unique<Print>(Print::Parts{.services = services,
-                                                .states = *this,
+                                                .transitions = *this,
                                                 .mainWindow = this,
                                                 .picture = picture,
                                                 .addColourButton = addColourButton,
@@ -113,9 +109,7 @@ void MainWindow::initialise() {
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint);
-  retainedList->clear();
-  retainedList->appendColour(kBlack);
-  ResetRetainedColours(state);
+  colourLists_->resetRetained();
 }
 
 void MainWindow::fitOnFirstShow() {
@@ -160,7 +154,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool MainWindow::busy() const {
-  return state.runState == 1 || process_->running() || windowsOpen_ > 0;
+  return state.runState == RunState::Running || process_->running() || windowsOpen_ > 0;
 }
 
 bool MainWindow::refusedWhileBusy(QToolButton* own) {
@@ -188,8 +182,8 @@ void MainWindow::pictureArrived(bool hasRows) {
 
 void MainWindow::putToolsAway() {
   // Released directly, not clicked: their click handlers would withdraw an undo just taken.
-  ReleaseButton(addColourButton);
-  ReleaseButton(fillButton);
+  addColourButton->setChecked(false);
+  fillButton->setChecked(false);
   undoWithdrawn();
   dismissColourBox();
   setCursor(Qt::ArrowCursor);
@@ -249,14 +243,6 @@ void MainWindow::onChooseProcessColour() {
   }
 }
 
-void MainWindow::onConvertWhiteToggled() {
-  convertWhiteAction->setChecked(!convertWhiteAction->isChecked());
-}
-
-void MainWindow::onConvertToColourToggled() {
-  convertToColourAction->setChecked(!convertToColourAction->isChecked());
-}
-
 void MainWindow::onReverseClicked() {
   // Qt has toggled the button already; a run reads it when it starts, so during a run it
   // is put back up.
@@ -273,10 +259,7 @@ void MainWindow::onResetClicked() {
   if (refusedWhileBusy(resetButton)) return;
   undoWithdrawn();
   dismissColourBox();
-  retainedList->clear();
-  retainedList->appendColour(kBlack);
-  ResetRetainedColours(state);
-  retainedList->resetBackgroundColour();  // it carries the tint of the last added colour
+  colourLists_->resetRetained();
 }
 
 void MainWindow::onQuitClicked() {
@@ -328,9 +311,6 @@ void MainWindow::connectSignals() {
   connectHandler(print, &ToolbarButton::mouseDown, &MainWindow::onPrintButtonPressed);
 
   connectHandler(processColourAction, &QAction::triggered, &MainWindow::onChooseProcessColour);
-  connectTick(convertWhiteAction, &MainWindow::onConvertWhiteToggled);
-  connectTick(convertToColourAction, &MainWindow::onConvertToColourToggled);
-  connectTick(smallPrintAction, &MainWindow::onSmallPrintToggled);
   connectHandler(fillColourAction, &QAction::triggered, &MainWindow::onChooseFillColour);
   connectHandler(fillWhiteAction, &QAction::triggered, &MainWindow::onFillWhite);
   connectHandler(fillBlackAction, &QAction::triggered, &MainWindow::onFillBlack);
@@ -359,15 +339,6 @@ void MainWindow::connectSignals() {
   connect(colourBox->closeKey, &QAction::triggered, colourBox->closeButton,
           &QAbstractButton::click);
   connectHandler(colourBox, &ColourBox::mouseDown, &MainWindow::onColourBoxPressed);
-}
-
-void MainWindow::connectTick(QAction* item, void (MainWindow::*handler)()) {
-  // Qt flips a checkable item's tick before it reports the trigger; the handler is the one
-  // that flips it, so Qt's flip is taken back first.
-  connect(item, &QAction::triggered, this, [item, this, handler] {
-    item->setChecked(!item->isChecked());
-    RunGuarded(services, this, [&] { (this->*handler)(); });
-  });
 }
 
 // Every handler runs guarded: an error ends it with one message box, and never unwinds

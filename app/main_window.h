@@ -32,6 +32,7 @@ class HelpWindow;
 class ImageTools;
 class Paste;
 class PictureFiles;
+class PictureIntake;
 class Print;
 class ProcessController;
 
@@ -46,6 +47,8 @@ class MainWindow : public QWidget, private WindowStates {
   ~MainWindow() override;
 
   CaptureOverlay& overlay() { return *overlay_; }
+  // The one way a new picture comes in (capture, paste, a file).
+  PictureIntake& intake() { return *intake_; }
   // Laying out its page (the text measured to fit, the pictures drawn) took a tenth of the
   // time from start to the painted window; on the first Help click nobody notices it.
   HelpWindow& help();
@@ -128,14 +131,11 @@ class MainWindow : public QWidget, private WindowStates {
   void onPrintButtonPressed(Qt::MouseButton button);
 
   void onChooseProcessColour();
-  void onConvertWhiteToggled();
-  void onConvertToColourToggled();
   void onChooseFillColour();
   void onFillWhite();
   void onFillBlack();
   void onPaste();
   void onCopy();
-  void onSmallPrintToggled();
   void onOpenPicture();
   void onSavePictureAs();
   // A picture file named on the command line or dropped on the window: opened as soon as the
@@ -194,7 +194,6 @@ class MainWindow : public QWidget, private WindowStates {
   void buildLayout();
   void createSubsystems();
   void connectSignals();
-  void connectTick(QAction* item, void (MainWindow::*handler)());
   void fitToWorkArea();
   void placePictureView();
   void fitFrameTo(const QRect& area);
@@ -226,6 +225,7 @@ class MainWindow : public QWidget, private WindowStates {
   std::unique_ptr<ProcessController> process_;
   std::unique_ptr<ColourLists> colourLists_;
   std::unique_ptr<ImageTools> tools_;
+  std::unique_ptr<PictureIntake> intake_;
   std::unique_ptr<Paste> paste_;
   std::unique_ptr<Copy> copy_;
   std::unique_ptr<Capture> capture_;

@@ -2,10 +2,8 @@
 // The main window's capture, clipboard, file and print handlers, forwarded to the io classes.
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFile>
 #include <QMimeData>
 #include <QTimer>
-#include <QUrl>
 
 #include "app/main_window.h"
 #include "io/capture.h"
@@ -39,7 +37,7 @@ void MainWindow::onOpenPicture() {
 
 void MainWindow::onSavePictureAs() {
   // As Copy: only over a picture while no run is going.
-  if (state.runState != 0 || busy()) return;
+  if (state.runState != RunState::Idle || busy()) return;
   withWindowOpen([this] { files_->chooseAndSave(); });
 }
 
@@ -60,29 +58,19 @@ void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
 
 void MainWindow::dropEvent(QDropEvent* event) {
   if (busy() || !event->mimeData()->hasUrls()) return;
-  const QList<QUrl> urls = event->mimeData()->urls();
-  if (urls.isEmpty()) return;
-  const auto local = std::find_if(urls.begin(), urls.end(), [](const QUrl& u) {
-    return u.isLocalFile() && !u.toLocalFile().isEmpty();
-  });
+  const std::optional<DroppedPicture> dropped = ChooseDroppedPicture(event->mimeData()->urls());
+  if (!dropped) return;
   event->acceptProposedAction();
-  if (local != urls.end()) {
-    // The first file only: the window holds one picture.
-    openPictureFileLater(QFile::encodeName(local->toLocalFile()));
-    return;
-  }
-  const QString address = urls.constFirst().toDisplayString();
+  if (!dropped->file.isEmpty()) return openPictureFileLater(dropped->file);
   // Answered after the drop is over: the program it came from waits until then.
-  QTimer::singleShot(0, this, [this, address] {
-    services.showMessage(
-        this, tr("Cannot open %1: only files on this computer can be opened").arg(address));
-  });
+  QTimer::singleShot(0, this,
+                     [this, refusal = dropped->refusal] { services.showMessage(this, refusal); });
 }
 
 void MainWindow::onCopy() {
   // The picture's menu opens only over a picture while no run is going; Ctrl+C keeps to the
   // same, so it never empties the clipboard for want of a picture.
-  if (state.runState != 0) return;
+  if (state.runState != RunState::Idle) return;
   copy_->click();
 }
 
@@ -93,10 +81,6 @@ void MainWindow::onPrintClicked() {
 
 void MainWindow::onPrintButtonPressed(Qt::MouseButton button) {
   if (button == Qt::RightButton) popupButtonMenu(printMenu, printButton, 15);
-}
-
-void MainWindow::onSmallPrintToggled() {
-  print_->toggleSmallSize();
 }
 
 }  // namespace huesift

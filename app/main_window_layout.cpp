@@ -8,6 +8,10 @@
 namespace huesift {
 namespace {
 
+// The working picture and the hidden ones begin here, under the toolbar and the upper half of
+// the line below it.
+constexpr int kPictureTop = 28;
+
 PictureControl* MakePicture(QWidget* parent, const char* name, const QRect& geometry,
                             bool visible) {
   auto* picture = new PictureControl(parent);
@@ -49,11 +53,11 @@ void MainWindow::buildLayout() {
   pictureView->setPicture(picture);
   // The arrows and Page keys scroll the picture from the start; Tab still walks the toolbar.
   pictureView->setFocus(Qt::OtherFocusReason);
-  blankPicture = MakePicture(this, "blankPicture", {-1, 28, 794, 518}, false);
+  blankPicture = MakePicture(this, "blankPicture", {-1, kPictureTop, 794, 518}, false);
   blankPicture->setPicture(Picture(794, 518, kWhite));
-  sampleSquare = MakePicture(this, "sampleSquare", {-1, 28, 9, 9}, false);
-  copyScratch = MakePicture(this, "copyScratch", {-1, 28, 1, 1}, false);
-  undoPicture = MakePicture(this, "undoPicture", {-1, 28, 105, 105}, false);
+  sampleSquare = MakePicture(this, "sampleSquare", {-1, kPictureTop, 9, 9}, false);
+  copyScratch = MakePicture(this, "copyScratch", {-1, kPictureTop, 1, 1}, false);
+  undoPicture = MakePicture(this, "undoPicture", {-1, kPictureTop, 105, 105}, false);
   // Over the visible part of the picture, under the toolbar and the colour box; the band
   // drawn on it reaches past the picture's edge, as far as the user drags in the view.
   bandLayer = new OutlineLayer(this);
@@ -64,7 +68,7 @@ void MainWindow::buildLayout() {
   pictureView->addOverlay(bandLayer);
 
   toolbarKeys_ = BuildToolbar(*this);
-  toolbarBottomLine = MakeStrip(this, "toolbarBottomLine", {-3, 27, 798, 2});
+  toolbarBottomLine = MakeStrip(this, "toolbarBottomLine", {-3, kPictureTop - 1, 798, 2});
   toolbarTopLine = MakeStrip(this, "toolbarTopLine", {-6, 1, 801, 2});
 
   colourBox = new ColourBox(this);  // raised, button face, hidden until a choice is pending
@@ -125,7 +129,7 @@ void MainWindow::fitToWorkArea() {
 void MainWindow::placePictureView() {
   // From one pixel left of the window's edge, as the picture always lay, to the window's
   // right and bottom edges.
-  pictureView->setGeometry(-1, 28, width() + 1, height() - 28);
+  pictureView->setGeometry(-1, kPictureTop, width() + 1, height() - kPictureTop);
 }
 
 void MainWindow::fitFrameTo(const QRect& area) {

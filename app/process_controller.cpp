@@ -11,27 +11,27 @@ void ProcessController::run() {
     bool& flag;
     ~Returned() { flag = false; }
   } returned{onStack_};
-  c_.undoPicture->setPicture(c_.picture->picture());
-  c_.states.runStarted();
+  p_.undoPicture->setPicture(p_.picture->picture());
+  p_.transitions.runStarted();
 
-  const int height = c_.picture->displayHeight();
+  const int height = p_.picture->displayHeight();
   if (height < 1) {
     // Nothing to walk: leave the toolbar idle rather than stuck in the running state.
-    c_.states.runFinished(false);
+    p_.transitions.runFinished(false);
     return;
   }
-  c_.state.runState = 1;
-  ReloadRetainedColours(c_.state, c_.retainedList->entries());
-  c_.gauge->setMaxValue(height - 1);
+  p_.state.runState = RunState::Running;
+  ReloadRetainedColours(p_.state, p_.retainedList->entries());
+  p_.gauge->setMaxValue(height - 1);
 
   try {
-    if (c_.convertWhiteAction->isChecked()) {
+    if (p_.convertWhiteAction->isChecked()) {
       runPass(ProcessPass::White, height);
     } else {
       // The toggle is asked again after the strip pass; it cannot go down during a run, so
       // exactly one of the two passes runs.
-      if (!c_.reverseButton->isChecked()) runPass(ProcessPass::Strip, height);
-      if (c_.reverseButton->isChecked()) runPass(ProcessPass::Reverse, height);
+      if (!p_.reverseButton->isChecked()) runPass(ProcessPass::Strip, height);
+      if (p_.reverseButton->isChecked()) runPass(ProcessPass::Reverse, height);
     }
   } catch (...) {
     // The error is reported by whoever catches it; the window must not be left busy for
@@ -48,44 +48,44 @@ void ProcessController::runPass(ProcessPass pass, int height) {
   // every 50 rows cost a 4K picture's run most of its time.
   shownRows_ = 0;
   hooks.pump = [this] {
-    const int walked = c_.gauge->progress();
-    c_.picture->changedRows(shownRows_, walked);
+    const int walked = p_.gauge->progress();
+    p_.picture->changedRows(shownRows_, walked);
     shownRows_ = walked;
-    c_.services.pumpEvents();
+    p_.services.pumpEvents();
   };
-  hooks.stopRequested = [this] { return c_.state.stopRequested == 1; };
+  hooks.stopRequested = [this] { return p_.state.stopRequested; };
   // Paste may replace the picture while the run waits in a pump.
-  hooks.picture = [this] { return &c_.picture->canvas(); };
-  hooks.displayedWidth = [this] { return c_.picture->displayWidth(); };
-  hooks.convertToColour = [this] { return c_.convertToColourAction->isChecked(); };
-  hooks.processColor = [this] { return c_.state.processColor; };
-  hooks.progress = [this] { return c_.gauge->progress(); };
-  hooks.setProgress = [this](int progress) { c_.gauge->setProgress(progress); };
+  hooks.picture = [this] { return &p_.picture->canvas(); };
+  hooks.displayedWidth = [this] { return p_.picture->displayWidth(); };
+  hooks.convertToColour = [this] { return p_.convertToColourAction->isChecked(); };
+  hooks.processColor = [this] { return p_.state.processColor; };
+  hooks.progress = [this] { return p_.gauge->progress(); };
+  hooks.setProgress = [this](int progress) { p_.gauge->setProgress(progress); };
   // The table is copied: the run searches the colours listed when it began.
-  const ColourTable retained = c_.state.retainedColors;
+  const ColourTable retained = p_.state.retainedColors;
   RunProcessPass(pass, height, height - 1, retained, hooks);
 }
 
 void ProcessController::finish() {
-  c_.picture->changedRows(shownRows_, c_.picture->displayHeight());
-  c_.services.pumpEvents();
+  p_.picture->changedRows(shownRows_, p_.picture->displayHeight());
+  p_.services.pumpEvents();
   // The gauge keeps showing where the run got to for a moment.
-  c_.services.sleepMs(500);
+  p_.services.sleepMs(500);
   becomeIdle();
 }
 
 void ProcessController::becomeIdle() {
-  c_.gauge->setProgress(0);
-  c_.convertWhiteAction->setChecked(false);
-  c_.states.runFinished(true);
-  c_.state.runState = 0;
-  c_.state.stopRequested = 0;
+  p_.gauge->setProgress(0);
+  p_.convertWhiteAction->setChecked(false);
+  p_.transitions.runFinished(true);
+  p_.state.runState = RunState::Idle;
+  p_.state.stopRequested = false;
 }
 
 void ProcessController::stop() {
-  c_.states.runStopped();
-  c_.state.stopRequested = 1;
-  c_.state.runState = 0;
+  p_.transitions.runStopped();
+  p_.state.stopRequested = true;
+  p_.state.runState = RunState::Idle;
 }
 
 }  // namespace huesift

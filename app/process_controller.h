@@ -15,27 +15,27 @@ namespace huesift {
 
 class Gauge;
 
-// What a Process run reads and changes.
-struct ProcessControls {
-  WorkingState& state;
-  Services& services;
-  WindowStates& states;
-  PictureControl* picture = nullptr;
-  PictureControl* undoPicture = nullptr;
-  QToolButton* reverseButton = nullptr;
-  RetainedColourList* retainedList = nullptr;
-  Gauge* gauge = nullptr;
-  QAction* convertToColourAction = nullptr;
-  QAction* convertWhiteAction = nullptr;
-};
-
 // One Process run inside the click that starts it: undo copy, one pass over the picture with
 // the event pump every 50 rows, then the finish that returns the toolbar to idle. Handlers
 // that the pump runs meanwhile (Stop, the options menu) reach the run only through the
-// working state and the controls.
+// working state and the controls it reads.
 class ProcessController {
  public:
-  explicit ProcessController(ProcessControls controls) : c_(controls) {}
+  // What a Process run reads and changes.
+  struct Parts {
+    WorkingState& state;
+    Services& services;
+    WindowStates& transitions;
+    PictureControl* picture = nullptr;
+    PictureControl* undoPicture = nullptr;
+    QToolButton* reverseButton = nullptr;
+    RetainedColourList* retainedList = nullptr;
+    Gauge* gauge = nullptr;
+    QAction* convertToColourAction = nullptr;
+    QAction* convertWhiteAction = nullptr;
+  };
+
+  explicit ProcessController(Parts parts) : p_(parts) {}
 
   void run();
   void stop();
@@ -45,11 +45,11 @@ class ProcessController {
 
  private:
   void finish();
-  // The gauge at 0, the one-run tick cleared, runState 0, and the window idle again.
+  // The gauge at 0, the one-run tick cleared, runState Idle, and the window idle again.
   void becomeIdle();
   void runPass(ProcessPass pass, int height);
 
-  ProcessControls c_;
+  Parts p_;
   bool onStack_ = false;
   int shownRows_ = 0;  // rows of the current pass painted since they were walked
 };

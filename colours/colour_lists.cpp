@@ -30,8 +30,7 @@ void ColourLists::candidateChosen() {
   const Colour c = p_.colourBox->candidateList->colourAt(p_.colourBox->candidateList->currentRow());
   if (c == kNoColour || IsRetainedColour(p_.state, c)) return;
   if (retainedFull()) {
-    p_.services.showMessage(p_.window,
-                            QCoreApplication::translate("huesift::ColourLists", kListFullMessage));
+    sayListFull();
     return;
   }
   retain(c);
@@ -48,7 +47,7 @@ void ColourLists::retainAll() {
   }
   closeBox();
   candidates->clear();
-  if (full) p_.services.showMessage(p_.window, QString::fromLatin1(kListFullMessage));
+  if (full) sayListFull();
 }
 
 void ColourLists::closeBox() {
@@ -56,8 +55,21 @@ void ColourLists::closeBox() {
   ClearColourTable(p_.state.candidateColors);
 }
 
+void ColourLists::resetRetained() {
+  p_.retainedList->clear();
+  p_.retainedList->appendColour(kBlack);
+  ResetRetainedColours(p_.state);
+  p_.retainedList->resetBackgroundColour();
+}
+
 bool ColourLists::retainedFull() const {
   return p_.retainedList->count() > p_.state.maxColors - 1;
+}
+
+void ColourLists::sayListFull() {
+  p_.services.showMessage(
+      p_.window, QCoreApplication::translate("huesift::ColourLists",
+                                             "List box full - delete a color and continue."));
 }
 
 void ColourLists::retain(Colour c) {

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QtGlobal>
-
 #include "engine/working_state.h"
 
 class QAbstractButton;
@@ -42,7 +40,12 @@ class ColourLists {
   // The box's "X": hide it and forget the candidates (its list keeps them until resampled).
   void closeBox();
 
+  // "Retained Colors" back to black alone, without the tint of the last colour added.
+  void resetRetained();
+
   bool retainedFull() const;
+  // The one message for a colour that does not fit any more, in the user's language.
+  void sayListFull();
   // Appends c to "Retained Colors", tints the list with it and rewrites the mirror.
   void retain(Colour c);
   void rewriteRetained();
@@ -51,9 +54,5 @@ class ColourLists {
  private:
   Parts p_;
 };
-
-// Translated where it is shown, in the context "huesift::ColourLists".
-inline constexpr const char* kListFullMessage =
-    QT_TRANSLATE_NOOP("huesift::ColourLists", "List box full - delete a color and continue.");
 
 }  // namespace huesift

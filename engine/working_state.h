@@ -9,13 +9,17 @@
 
 namespace huesift {
 
+// Where the window stands: no picture yet, a Process run under way, or idle with a picture.
+enum class RunState { NoPicture, Running, Idle };
+
 // The one set of working state the main window carries for the whole run.
 // The pictures themselves live in the picture controls that own them.
 struct WorkingState {
   WorkingState();
 
-  std::int32_t runState = 2;  // 2: no picture yet, 1: Process running, 0: idle with a picture
-  std::int32_t stopRequested = 0;
+  RunState runState = RunState::NoPicture;
+  // Stop was pressed during the run; the run polls it after each pump.
+  bool stopRequested = false;
   const std::int32_t maxColors = kMaxColours;
   Colour processColor = kBlack;
   Colour fillColor = kWhite;
@@ -24,6 +28,7 @@ struct WorkingState {
   std::int32_t pictureHeight = 0;
   std::int32_t workAreaWidth = 0;
   std::int32_t workAreaHeight = 0;
+  // The band's corners, in picture pixels (screen pixels over the capture overlay's still).
   std::int32_t bandStartX = 0;
   std::int32_t bandStartY = 0;
   std::int32_t bandEndX = 0;

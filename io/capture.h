@@ -5,11 +5,10 @@
 
 #include "engine/working_state.h"
 #include "io/capture_overlay.h"
+#include "io/picture_intake.h"
 #include "platform/picture_control.h"
 #include "platform/services.h"
 #include "platform/window_states.h"
-
-class QAbstractButton;
 
 namespace huesift {
 
@@ -18,22 +17,20 @@ namespace huesift {
 class Capture {
  public:
   struct Parts {
-    WorkingState& state;
+    const WorkingState& state;
     Services& services;
-    WindowStates& states;
+    WindowStates& transitions;
     CaptureOverlay& overlay;
+    PictureIntake& intake;
     QWidget* mainWindow = nullptr;
-    PictureControl* picture = nullptr;
     PictureControl* undoPicture = nullptr;
-    // Put back as they were when the capture ends without a picture.
-    QAbstractButton* addColourButton = nullptr;
-    QAbstractButton* fillButton = nullptr;
-    QAbstractButton* undoButton = nullptr;
   };
 
   explicit Capture(Parts parts) : p_(parts) {}
 
-  // Click on "Capture"; returns when the overlay has closed.
+  // Click on "Capture"; returns when the overlay has closed. A capture that ends without a
+  // picture (Escape, a close command, a screen that cannot be read) changes nothing but the
+  // colour box, which closes as the capture begins.
   void click();
 
  private:

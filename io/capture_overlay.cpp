@@ -14,12 +14,8 @@
 
 namespace huesift {
 
-CaptureOverlay::CaptureOverlay(Services& services, WorkingState& state, Targets targets,
-                               QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint),
-      services_(services),
-      state_(state),
-      targets_(targets) {
+CaptureOverlay::CaptureOverlay(Parts parts, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), p_(parts) {
   setObjectName("captureOverlay");
   // Never shown as a caption (the window has no frame); it names the window for the desktop.
   setWindowTitle(tr("Huesift capture"));
@@ -27,18 +23,17 @@ CaptureOverlay::CaptureOverlay(Services& services, WorkingState& state, Targets 
   still = new PictureControl(this);
   still->setObjectName("still");
   ConnectGuarded(still, &PictureControl::mouseDown, this, &CaptureOverlay::onStillPressed,
-                 services_);
-  ConnectGuarded(still, &PictureControl::mouseMove, this, &CaptureOverlay::onStillMoved, services_);
+                 p_.services);
+  ConnectGuarded(still, &PictureControl::mouseMove, this, &CaptureOverlay::onStillMoved,
+                 p_.services);
   ConnectGuarded(still, &PictureControl::mouseUp, this, &CaptureOverlay::onStillReleased,
-                 services_);
+                 p_.services);
 }
 
-void CaptureOverlay::beginCapture() {
-  armed_ = true;
-  activated_ = false;
-  dragging_ = false;
-  taken_ = false;
-  stillShown_ = false;
+void CaptureOverlay::beginCapture(QSize rasterSize) {
+  phase_ = Phase::Opening;
+  rasterSize_ = rasterSize;
+  taken_.reset();
   failure_.clear();
   still->clearOutlines();
   // The modal showing begins off the screen: the overlay has nothing to show until the still
@@ -51,22 +46,22 @@ void CaptureOverlay::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   // The still is taken once per capture, from inside the modal showing; re-showing the
   // overlay after the still does not take another.
-  if (armed_ && !activated_) {
-    activated_ = true;
-    QTimer::singleShot(0, this, [this] { RunGuarded(services_, this, [this] { takeStill(); }); });
+  if (phase_ == Phase::Opening) {
+    phase_ = Phase::TakingStill;
+    QTimer::singleShot(0, this, [this] { RunGuarded(p_.services, this, [this] { takeStill(); }); });
   }
 }
 
 void CaptureOverlay::takeStill() {
-  if (!armed_ || !isVisible()) return;
-  QWidget* main = targets_.mainWindow;
+  if (phase_ != Phase::TakingStill || !isVisible()) return;
+  QWidget* main = p_.mainWindow;
   // The still comes from the screen that holds the main window, which the overlay covers:
   // its work area, or all of it where the overlay is shown full-screen. The screen is asked
   // for while the main window is shown: a hidden window's screen on Wayland is Qt's first.
   QScreen* screen = main ? main->screen() : nullptr;
-  fullScreen_ = services_.placesWindowsItself();
-  const QRect area = fullScreen_ && screen ? screen->geometry() : services_.workArea(main);
-  fullScreenAskedAgain_ = false;
+  coversScreen_ = p_.services.placesWindowsItself();
+  const QRect area = coversScreen_ && screen ? screen->geometry() : p_.services.workArea(main);
+  askedToCoverAgain_ = false;
   // Full-screen too: Qt places a dialog on the screen its geometry lies on.
   setGeometry(area);
 
@@ -77,12 +72,12 @@ void CaptureOverlay::takeStill() {
   // Let the display server take the main window off before the pause, so the windows below
   // have the pause to repaint.
   QGuiApplication::sync();
-  services_.sleepMs(300);
+  p_.services.sleepMs(300);
 
   // Whatever goes wrong from here on ends the showing with the message: the windows are off
   // the screen, and a failure left to the event loop would leave them there.
   try {
-    const QImage screen = services_.grabScreen(main, area);
+    const QImage screen = p_.services.grabScreen(main, area);
     if (screen.isNull()) throw std::runtime_error(tr("the screen cannot be read").toStdString());
     // One still pixel per screen pixel, lined up with the screen: the pixel under the
     // pointer is the pixel taken, wherever the work area begins and whatever the scale.
@@ -96,7 +91,7 @@ void CaptureOverlay::takeStill() {
   }
 
   // Where the desktop places windows itself, the overlay asks to cover the screen instead.
-  if (fullScreen_) {
+  if (coversScreen_) {
     // The widget's own screen: a window shown with a parent otherwise takes the parent's,
     // and the hidden main window's is Qt's first on Wayland.
     if (screen) setScreen(screen);
@@ -104,11 +99,10 @@ void CaptureOverlay::takeStill() {
   }
   setAttribute(Qt::WA_DontShowOnScreen, false);
   QWidget::setVisible(true);
-  stillShown_ = true;
+  phase_ = Phase::ShowingStill;
   raise();
   activateWindow();
-  if (!crossHair_) QApplication::setOverrideCursor(Qt::CrossCursor);
-  crossHair_ = true;
+  QApplication::setOverrideCursor(Qt::CrossCursor);
 }
 
 // QDialog ends its modal showing only when it goes from shown to hidden, and the overlay is
@@ -125,80 +119,77 @@ void CaptureOverlay::changeEvent(QEvent* event) {
   // A window manager may map the overlay without the full-screen state it was shown with
   // (sway's, for X11 programs, now and then); asked once more on the shown window, it takes
   // it. Once only: a window manager that refuses is not asked forever.
-  if (event->type() == QEvent::WindowStateChange && fullScreen_ && stillShown_ &&
-      !fullScreenAskedAgain_ && !(windowState() & Qt::WindowFullScreen)) {
-    fullScreenAskedAgain_ = true;
+  if (event->type() == QEvent::WindowStateChange && coversScreen_ && stillShown() &&
+      !askedToCoverAgain_ && !(windowState() & Qt::WindowFullScreen)) {
+    askedToCoverAgain_ = true;
     setWindowState(windowState() | Qt::WindowFullScreen);
   }
 }
 
 QRect CaptureOverlay::band() const {
-  return QRect(QPoint(state_.bandStartX, state_.bandStartY),
-               QPoint(state_.bandEndX, state_.bandEndY));
+  return QRect(QPoint(p_.state.bandStartX, p_.state.bandStartY),
+               QPoint(p_.state.bandEndX, p_.state.bandEndY));
 }
 
 void CaptureOverlay::onStillPressed(Qt::MouseButton, Qt::KeyboardModifiers, int x, int y) {
-  if (!armed_) return;
+  if (!stillShown()) return;
   // A second button pressed during a drag anchors the band anew; the old outline goes.
-  if (dragging_ && band().topLeft() != band().bottomRight()) still->toggleOutline(band());
-  state_.bandStartX = x;
-  state_.bandStartY = y;
-  state_.bandEndX = x;
-  state_.bandEndY = y;
-  if (!dragging_) services_.raisePriority();
-  dragging_ = true;
+  const bool dragging = phase_ == Phase::Dragging;
+  if (dragging && band().topLeft() != band().bottomRight()) still->toggleOutline(band());
+  p_.state.bandStartX = x;
+  p_.state.bandStartY = y;
+  p_.state.bandEndX = x;
+  p_.state.bandEndY = y;
+  if (!dragging) p_.services.raisePriority();
+  phase_ = Phase::Dragging;
 }
 
 void CaptureOverlay::onStillMoved(Qt::MouseButtons buttons, Qt::KeyboardModifiers, int x, int y) {
-  if (!dragging_ || !(buttons & Qt::LeftButton)) return;
+  if (phase_ != Phase::Dragging || !(buttons & Qt::LeftButton)) return;
   // A band with both corners on one point draws nothing, so it is not toggled either.
   if (band().topLeft() != band().bottomRight()) still->toggleOutline(band());
-  state_.bandEndX = x;
-  state_.bandEndY = y;
+  p_.state.bandEndX = x;
+  p_.state.bandEndY = y;
   if (band().topLeft() != band().bottomRight()) still->toggleOutline(band());
 }
 
-void CaptureOverlay::endDrag() {
-  // The showing is ending: the main window comes back, and the desktop may take the overlay
-  // out of full screen for it.
-  stillShown_ = false;
-  if (dragging_) {
-    services_.restorePriority();
+void CaptureOverlay::leaveStill(Phase next) {
+  // The phase changes first: the showing is ending, the main window comes back, and the
+  // desktop may take the overlay out of full screen for it.
+  const Phase was = std::exchange(phase_, next);
+  if (was == Phase::Dragging) {
+    p_.services.restorePriority();
     if (band().topLeft() != band().bottomRight()) still->toggleOutline(band());
   }
-  dragging_ = false;
-  if (crossHair_) QApplication::restoreOverrideCursor();
-  crossHair_ = false;
+  if (was == Phase::ShowingStill || was == Phase::Dragging) QApplication::restoreOverrideCursor();
 }
 
 void CaptureOverlay::onStillReleased(Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
-  if (!armed_ || !dragging_) return;
-  if (state_.bandStartX > state_.bandEndX) std::swap(state_.bandStartX, state_.bandEndX);
-  if (state_.bandStartY > state_.bandEndY) std::swap(state_.bandStartY, state_.bandEndY);
-  const int width = state_.bandEndX - state_.bandStartX;
-  const int height = state_.bandEndY - state_.bandStartY;
+  if (phase_ != Phase::Dragging) return;
+  if (p_.state.bandStartX > p_.state.bandEndX) std::swap(p_.state.bandStartX, p_.state.bandEndX);
+  if (p_.state.bandStartY > p_.state.bandEndY) std::swap(p_.state.bandStartY, p_.state.bandEndY);
+  const int width = p_.state.bandEndX - p_.state.bandStartX;
+  const int height = p_.state.bandEndY - p_.state.bandStartY;
 
-  // The working picture has no raster now: this creates a white one of the control's size
-  // and the part of the rectangle that does not fit is cut off.
-  PictureControl* picture = targets_.picture;
-  picture->canvas().copyRect(still->picture(), state_.bandStartX, state_.bandStartY, width, height,
-                             0, 0);
-  picture->setDisplaySize(width, height);
-  picture->changed();
+  // White where the rectangle does not reach; what does not fit is cut off.
+  Picture raster(rasterSize_.width(), rasterSize_.height(), kWhite);
+  raster.copyRect(still->picture(), p_.state.bandStartX, p_.state.bandStartY, width, height, 0, 0);
+  taken_ = Taken{std::move(raster), QSize(width, height)};
 
-  endDrag();
-  taken_ = true;
-  armed_ = false;
-  if (targets_.mainWindow) targets_.mainWindow->show();
+  leaveStill(Phase::Closed);
+  if (p_.mainWindow) p_.mainWindow->show();
   accept();
 }
 
+std::optional<CaptureOverlay::Taken> CaptureOverlay::takeResult() {
+  return std::exchange(taken_, std::nullopt);
+}
+
 void CaptureOverlay::reject() {
-  if (armed_ && !taken_) {
-    endDrag();
-    if (targets_.mainWindow) targets_.mainWindow->show();
+  if (capturing()) {
+    leaveStill(Phase::Closed);
+    if (p_.mainWindow) p_.mainWindow->show();
   }
-  armed_ = false;
   QDialog::reject();
 }
 

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <QDialog>
+#include <QSize>
+#include <optional>
 
 #include "engine/working_state.h"
 #include "platform/picture_control.h"
@@ -14,30 +16,33 @@ namespace huesift {
 class CaptureOverlay : public QDialog {
   Q_OBJECT
  public:
-  // The main window, hidden while the still is shown, and the picture a drag fills.
-  struct Targets {
-    QWidget* mainWindow = nullptr;
-    PictureControl* picture = nullptr;  // the working picture
+  struct Parts {
+    Services& services;
+    WorkingState& state;            // the band's corners, in screen pixels of the still
+    QWidget* mainWindow = nullptr;  // hidden while the still is shown
   };
 
-  CaptureOverlay(Services& services, WorkingState& state, Targets targets,
-                 QWidget* parent = nullptr);
+  explicit CaptureOverlay(Parts parts, QWidget* parent = nullptr);
 
   // The screen as it was when the capture began, one still pixel per screen pixel.
   PictureControl* still = nullptr;
 
-  // Arms the overlay for one modal showing; captureTaken() tells afterwards whether a
-  // rectangle was taken (false after Escape, a close command or a failed screen grab).
-  void beginCapture();
-  bool captureTaken() const { return taken_; }
+  // What a capture took: the dragged rectangle in a white raster of the size the capture
+  // began with (cut off where it does not fit), and the rectangle's size.
+  struct Taken {
+    Picture raster;
+    QSize size;
+  };
+
+  // Arms the overlay for one modal showing that fills a raster of the given size.
+  void beginCapture(QSize rasterSize);
+  // After the showing: what was taken, handed over once; nothing after Escape, a close
+  // command or a screen that could not be read.
+  std::optional<Taken> takeResult();
   // Why the screen could not be taken, as the message to show; empty when it could.
   const QString& failure() const { return failure_; }
 
  public slots:
-  void takeStill();
-  void onStillPressed(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
-  void onStillMoved(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x, int y);
-  void onStillReleased(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
   // Escape and the close command end the capture without a picture.
   void reject() override;
 
@@ -45,23 +50,39 @@ class CaptureOverlay : public QDialog {
   void showEvent(QShowEvent* event) override;
   void changeEvent(QEvent* event) override;
 
+ private slots:
+  void takeStill();
+  void onStillPressed(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
+  void onStillMoved(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x, int y);
+  void onStillReleased(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
+
  private:
+  // Where one capture stands, from beginCapture() to the end of its showing.
+  enum class Phase {
+    Closed,        // no capture under way (also once a rectangle is taken)
+    Opening,       // armed, the modal showing not yet begun
+    TakingStill,   // off the screen while the screen is read
+    ShowingStill,  // the still and the cross-hair are up, waiting for a press
+    Dragging,      // a press anchored the band
+  };
+  bool capturing() const { return phase_ != Phase::Closed; }
+  bool stillShown() const { return phase_ == Phase::ShowingStill || phase_ == Phase::Dragging; }
+
   QRect band() const;
-  void endDrag();
+  // Takes the still, the band and the cross-hair away and moves on to the phase given.
+  void leaveStill(Phase next);
   void endUnshown();
 
-  Services& services_;
-  WorkingState& state_;
-  Targets targets_;
-  bool armed_ = false;      // between beginCapture() and the end of the showing
-  bool activated_ = false;  // takeStill ran for this showing
-  bool dragging_ = false;   // a press anchored the band and no release came yet
-  bool taken_ = false;
-  bool crossHair_ = false;  // our override cursor is set
+  Parts p_;
+  Phase phase_ = Phase::Closed;
+  QSize rasterSize_;
+  std::optional<Taken> taken_;
   QString failure_;
-  bool fullScreen_ = false;  // this showing covers the screen, not the work area
-  bool stillShown_ = false;  // on the screen with the still, until the showing ends
-  bool fullScreenAskedAgain_ = false;
+  // What the window manager makes of the overlay: where the desktop places windows itself,
+  // the overlay covers the whole screen, and asks for that once more if the first showing
+  // lost it.
+  bool coversScreen_ = false;
+  bool askedToCoverAgain_ = false;
 };
 
 }  // namespace huesift

@@ -12,13 +12,13 @@ namespace huesift {
 
 void Paste::click() {
   // A new picture under a running Process would pull the raster from under it.
-  if (p_.state.runState == 1) return;
+  if (p_.state.runState == RunState::Running) return;
 
   // Everything is read and decoded before anything changes: a paste that fails, for
   // whatever reason, leaves the picture, its size, Undo and the buttons as they were.
   const std::optional<EncodedImage> offered = p_.services.clipboardImageBytes();
   if (!offered) return;
-  takeDecoded([&](Picture& pasted) {
+  p_.intake.takeDecoded([&](Picture& pasted) {
     const DecodedPicture decoded = DecodePicture(offered->bytes, QByteArray(), pasted);
     if (decoded.result == DecodedPicture::Result::TooLarge) {
       p_.services.showMessage(
@@ -35,17 +35,6 @@ void Paste::click() {
               .toStdString());
     return true;
   });
-}
-
-void Paste::take(Picture loaded) {
-  p_.states.pictureComing();
-  spare_ = p_.picture->release();
-  p_.state.runState = 0;
-  p_.states.pictureArrived(true);
-  p_.picture->setDisplaySize(loaded.width(), loaded.height());
-  p_.state.pictureWidth = loaded.width();
-  p_.state.pictureHeight = loaded.height();
-  p_.picture->setPicture(std::move(loaded));
 }
 
 Picture RecordedArea(const WorkingState& state, const Picture& picture) {

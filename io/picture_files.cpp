@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "files/picture_file_io.h"
+#include "io/clipboard_transfer.h"
 
 namespace huesift {
 
@@ -22,6 +23,18 @@ QString Folder(const QString& lastFile) {
 }
 
 }  // namespace
+
+std::optional<DroppedPicture> ChooseDroppedPicture(const QList<QUrl>& urls) {
+  if (urls.isEmpty()) return std::nullopt;
+  for (const QUrl& url : urls)
+    if (url.isLocalFile() && !url.toLocalFile().isEmpty())
+      return DroppedPicture{QFile::encodeName(url.toLocalFile()), QString()};
+  return DroppedPicture{
+      QByteArray(),
+      QCoreApplication::translate("huesift::PictureFiles",
+                                  "Cannot open %1: only files on this computer can be opened")
+          .arg(urls.constFirst().toDisplayString())};
+}
 
 QString PictureFiles::folder() const {
   return Folder(p_.lastFile);
@@ -48,7 +61,7 @@ void PictureFiles::open(const QByteArray& path) {
   QString reason;
   // Anything but a regular file is refused before it is opened: a FIFO would block the
   // window, a device never end.
-  p_.paste.takeDecoded([&](Picture& picture) {
+  p_.intake.takeDecoded([&](Picture& picture) {
     if (!ReadPictureFile(path, Streams::Refuse, picture, reason))
       throw std::runtime_error(
           QCoreApplication::translate("huesift::PictureFiles", "Cannot open %1: %2")

@@ -2,15 +2,27 @@
 #pragma once
 
 #include <QFile>
+#include <QList>
 #include <QString>
+#include <QUrl>
 #include <QWidget>
+#include <optional>
 
 #include "engine/working_state.h"
-#include "io/clipboard_transfer.h"
+#include "io/picture_intake.h"
 #include "platform/picture_control.h"
 #include "platform/services.h"
 
 namespace huesift {
+
+// What a drop of addresses on the window opens: the first file on this computer (the window
+// holds one picture), or, without one, why nothing is opened.
+struct DroppedPicture {
+  QByteArray file;  // as bytes, as a name given on the command line is
+  QString refusal;  // the message when there is no file
+};
+// Nothing for a drop without addresses.
+std::optional<DroppedPicture> ChooseDroppedPicture(const QList<QUrl>& urls);
 
 // Picture files in the main window: "Open Picture...", a file dropped or named on the command
 // line, and "Save Picture As...". Reading and writing the files themselves is
@@ -20,7 +32,7 @@ class PictureFiles {
   struct Parts {
     const WorkingState& state;
     Services& services;
-    Paste& paste;  // an opened file becomes the picture as a pasted one does
+    PictureIntake& intake;
     // What the dialogs remember within the session: the last picture file opened or saved.
     QString& lastFile;
     QWidget* window = nullptr;

@@ -4,7 +4,6 @@
 #include <QAbstractButton>
 
 #include "files/picture_image.h"
-#include "io/buttons.h"
 #include "platform/print_geometry.h"
 
 namespace huesift {
@@ -26,9 +25,9 @@ class BusyCursor {
 }  // namespace
 
 void Print::click() {
-  ReleaseButton(p_.addColourButton);
-  ReleaseButton(p_.fillButton);
-  p_.states.dismissColourBox();
+  p_.addColourButton->setChecked(false);
+  p_.fillButton->setChecked(false);
+  p_.transitions.dismissColourBox();
   BusyCursor busy(p_.mainWindow);
   const double scale = p_.smallPrintAction->isChecked() ? kSmallPrintScale : kPrintScale;
   p_.services.printImage(ImageFromPicture(p_.picture->picture()), scale);

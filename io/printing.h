@@ -17,7 +17,7 @@ class Print {
  public:
   struct Parts {
     Services& services;
-    WindowStates& states;
+    WindowStates& transitions;
     QWidget* mainWindow = nullptr;
     const PictureControl* picture = nullptr;
     QAbstractButton* addColourButton = nullptr;
@@ -30,8 +30,6 @@ class Print {
   // Throws what the printer reports ("There is no default printer currently selected");
   // the main window's cursor is back to the default either way.
   void click();
-  // "Print 1/3 Size" chosen: ticked becomes unticked and the other way round.
-  void toggleSmallSize() { p_.smallPrintAction->setChecked(!p_.smallPrintAction->isChecked()); }
 
  private:
   Parts p_;

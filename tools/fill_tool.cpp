@@ -11,27 +11,27 @@
 namespace huesift {
 
 void ImageTools::fillClicked() {
-  c_.states.undoWithdrawn();
-  c_.window->unsetCursor();
-  c_.lists.closeBox();
-  c_.colourBox->candidateList->clear();
-  if (c_.fillButton->isChecked()) {
-    c_.state.toolCursorFile = "syrblue.cur";
-    loadToolCursor(c_.state.toolCursorFile);
+  p_.transitions.undoWithdrawn();
+  p_.window->unsetCursor();
+  p_.lists.closeBox();
+  p_.colourBox->candidateList->clear();
+  if (p_.fillButton->isChecked()) {
+    p_.state.toolCursorFile = "syrblue.cur";
+    loadToolCursor(p_.state.toolCursorFile);
   }
 }
 
 void ImageTools::chooseFillColour() {
-  if (const auto chosen = c_.services.chooseColour(c_.window, c_.lastChosenColour)) {
-    c_.state.fillColor = *chosen;
-    c_.lastChosenColour = *chosen;
+  if (const auto chosen = p_.services.chooseColour(p_.window, p_.lastChosenColour)) {
+    p_.state.fillColor = *chosen;
+    p_.lastChosenColour = *chosen;
   }
 }
 
 void ImageTools::fillAt(int x, int y) {
   takeUndoCopy();
-  if (FloodFill(c_.picture->canvas(), x, y, c_.state.fillColor) > 0) c_.picture->changed();
-  c_.states.undoOffered();
+  if (FloodFill(p_.picture->canvas(), x, y, p_.state.fillColor) > 0) p_.picture->changed();
+  p_.transitions.undoOffered();
 }
 
 }  // namespace huesift

@@ -22,32 +22,32 @@ class PictureControl;
 class RetainedColourList;
 class Services;
 
-// Everything the picture tools touch, handed over by the main window.
-struct ToolContext {
-  WorkingState& state;
-  Services& services;
-  WindowStates& states;
-  ColourLists& lists;         // sampling fills the colour box and may retain at once
-  Colour& lastChosenColour;   // the colour chooser's memory, shared with the process colour
-  QWidget* window = nullptr;  // cursor, repaint, menu positions
-  PictureControl* picture = nullptr;
-  PictureControl* sampleSquare = nullptr;  // the 9 x 9 pixels around a sampling click
-  PictureControl* undoPicture = nullptr;
-  QAbstractButton* addColourButton = nullptr;
-  QAbstractButton* fillButton = nullptr;
-  RetainedColourList* retainedList = nullptr;
-  ColourBox* colourBox = nullptr;
-  QMenu* pictureMenu = nullptr;
-  OutlineLayer* bandLayer = nullptr;  // where the band's outline is drawn, over the whole window
-  // True while the toolbar's busy gate is closed (a run still on the stack after Stop).
-  std::function<bool()> busy;
-};
-
 // Pointer actions on the working picture (sampling, fill, cursor switching, the "Copy"
 // menu, band erase) and the two tool toggles with the fill-colour menu.
 class ImageTools {
  public:
-  explicit ImageTools(ToolContext context);
+  // Everything the picture tools touch, handed over by the main window.
+  struct Parts {
+    WorkingState& state;
+    Services& services;
+    WindowStates& transitions;
+    ColourLists& lists;         // sampling fills the colour box and may retain at once
+    Colour& lastChosenColour;   // the colour chooser's memory, shared with the process colour
+    QWidget* window = nullptr;  // cursor, repaint, menu positions
+    PictureControl* picture = nullptr;
+    PictureControl* sampleSquare = nullptr;  // the 9 x 9 pixels around a sampling click
+    PictureControl* undoPicture = nullptr;
+    QAbstractButton* addColourButton = nullptr;
+    QAbstractButton* fillButton = nullptr;
+    RetainedColourList* retainedList = nullptr;
+    ColourBox* colourBox = nullptr;
+    QMenu* pictureMenu = nullptr;
+    OutlineLayer* bandLayer = nullptr;  // where the band's outline is drawn, over the whole window
+    // True while the toolbar's busy gate is closed (a run still on the stack after Stop).
+    std::function<bool()> busy;
+  };
+
+  explicit ImageTools(Parts parts);
 
   // Picture coordinates; the three do nothing unless a picture is present and idle.
   void mouseDown(Qt::MouseButton button, int x, int y);
@@ -73,15 +73,10 @@ class ImageTools {
   void toggleBandOutline();
   void takeUndoCopy();
 
-  ToolContext c_;
+  Parts p_;
   // A release ends a band only after the press that began it; a right press that opened the
   // "Copy" menu, for one, leaves its release to the menu.
   bool bandPressed_ = false;
 };
-
-// The band's corners are kept as picture pixels, moved down by the picture control's top in
-// the main window. Picture pixels are screen pixels, so whatever draws over the window maps
-// them through the picture control (PictureControl::positionOf, widgetRect).
-inline constexpr int kPictureTop = 28;
 
 }  // namespace huesift

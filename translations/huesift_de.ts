@@ -462,10 +462,6 @@ Aufruffehler.
 <context>
     <name>huesift::MainWindow</name>
     <message>
-        <source>Cannot open %1: only files on this computer can be opened</source>
-        <translation>%1 kann nicht geöffnet werden: Nur Dateien auf diesem Computer lassen sich öffnen</translation>
-    </message>
-    <message>
         <source>Copy</source>
         <translation>Kopieren</translation>
     </message>
@@ -512,6 +508,10 @@ Aufruffehler.
 </context>
 <context>
     <name>huesift::PictureFiles</name>
+    <message>
+        <source>Cannot open %1: only files on this computer can be opened</source>
+        <translation>%1 kann nicht geöffnet werden: Nur Dateien auf diesem Computer lassen sich öffnen</translation>
+    </message>
     <message>
         <source>out of memory</source>
         <translation>nicht genug Speicher</translation>

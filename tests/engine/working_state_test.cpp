@@ -8,8 +8,8 @@ namespace {
 
 TEST(WorkingState, StartsWithBlackRetainedAndNoCandidates) {
   const WorkingState s;
-  EXPECT_EQ(s.runState, 2);
-  EXPECT_EQ(s.stopRequested, 0);
+  EXPECT_EQ(s.runState, RunState::NoPicture);
+  EXPECT_FALSE(s.stopRequested);
   EXPECT_EQ(s.maxColors, 64);
   EXPECT_EQ(s.processColor, kBlack);
   EXPECT_EQ(s.fillColor, kWhite);

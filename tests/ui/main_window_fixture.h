@@ -11,6 +11,7 @@
 #include "app/main_window.h"
 #include "engine/picture.h"
 #include "io/capture_overlay.h"
+#include "io/picture_intake.h"
 #include "tests/ui/fake_services.h"
 
 namespace huesift::test {
@@ -30,16 +31,10 @@ class MainWindowTest : public ::testing::Test {
   }
   ~MainWindowTest() override { qobject_cast<HuesiftApplication*>(qApp)->setErrorServices(nullptr); }
 
-  // What a capture or a paste leaves behind: the picture in place, the control sized to it,
-  // a picture present and the tools that need one enabled.
+  // A new picture, taken in as a paste takes it: the control sized to it, a picture present
+  // and the tools that need one enabled.
   void givePicture(const Picture& picture) {
-    window->picture->setPicture(picture);
-    window->picture->setDisplaySize(picture.width(), picture.height());
-    window->state.runState = 0;
-    for (QToolButton* b : {window->addColourButton, window->printButton, window->fillButton,
-                           window->processButton, window->reverseButton}) {
-      b->setEnabled(true);
-    }
+    window->intake().take(picture, QSize(picture.width(), picture.height()));
   }
 
   static void click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton); }

@@ -233,7 +233,7 @@ class Soak : public ToolsTest, public ::testing::WithParamInterface<unsigned> {
     const Picture before = picture();
     const Picture undoBefore = undoCopy();
     const bool fillDown = window->fillButton->isChecked();
-    const bool idle = window->state.runState == 0 && window->busy() == false;
+    const bool idle = window->state.runState == RunState::Idle && window->busy() == false;
     if (fillDown || chance(50)) {
       const QPoint at = pointOnPicture();
       doing = fillDown ? "fill" : "band";
@@ -353,14 +353,14 @@ class Soak : public ToolsTest, public ::testing::WithParamInterface<unsigned> {
           << where() << ": retainedColors slot " << i;
     }
     const WorkingState& s = window->state;
-    if (s.runState == 0) {
+    if (s.runState == RunState::Idle) {
       EXPECT_EQ(QSize(s.pictureWidth, s.pictureHeight), window->picture->displaySize()) << where();
       if (window->picture->hasRaster()) {
         EXPECT_LE(s.pictureWidth, picture().width()) << where();
         EXPECT_LE(s.pictureHeight, picture().height()) << where();
       }
     }
-    EXPECT_NE(s.runState, 1) << where() << ": a run is left running";
+    EXPECT_NE(s.runState, RunState::Running) << where() << ": a run is left running";
     EXPECT_FALSE(window->busy()) << where();
   }
 };

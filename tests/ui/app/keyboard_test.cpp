@@ -54,7 +54,7 @@ const KeyCase kKeys[] = {
      },
      // Without a picture the picture's menu does not open; the key must not empty the
      // clipboard either.
-     [](KeyboardTest& t) { t.window->state.runState = 2; }},
+     [](KeyboardTest& t) { t.window->state.runState = RunState::NoPicture; }},
     {"CtrlVPastes", Qt::CTRL | Qt::Key_V,
      [](KeyboardTest& t) {
        QImage image(7, 3, QImage::Format_RGB32);
@@ -68,11 +68,11 @@ const KeyCase kKeys[] = {
     {"CtrlSSaves", Qt::CTRL | Qt::Key_S,
      [](KeyboardTest& t) { t.givePicture(Picture(5, 4, kOrange)); },
      [](KeyboardTest& t) { return t.fake.saveRequests.size() == 1; },
-     [](KeyboardTest& t) { t.window->state.runState = 2; }},
+     [](KeyboardTest& t) { t.window->state.runState = RunState::NoPicture; }},
     {"CtrlShiftSSaves", Qt::CTRL | Qt::SHIFT | Qt::Key_S,
      [](KeyboardTest& t) { t.givePicture(Picture(5, 4, kOrange)); },
      [](KeyboardTest& t) { return t.fake.saveRequests.size() == 1; },
-     [](KeyboardTest& t) { t.window->state.runState = 2; }},
+     [](KeyboardTest& t) { t.window->state.runState = RunState::NoPicture; }},
     {"F1OpensHelp", Qt::Key_F1, [](KeyboardTest&) {},
      [](KeyboardTest& t) { return t.fake.modals == std::vector<QDialog*>{&t.help()}; }, nullptr},
     {"CtrlQQuits", Qt::CTRL | Qt::Key_Q, [](KeyboardTest&) {},
@@ -80,7 +80,7 @@ const KeyCase kKeys[] = {
     // Stop is enabled only during a run (below); at rest the key finds it disabled.
     {"EscapeStops", Qt::Key_Escape, [](KeyboardTest& t) { t.givePicture(Picture(5, 4, kOrange)); },
      [](KeyboardTest& t) {
-       return t.window->stopButton->isChecked() || t.window->state.stopRequested != 0;
+       return t.window->stopButton->isChecked() || t.window->state.stopRequested;
      },
      [](KeyboardTest& t) { t.window->stopButton->setEnabled(false); }},
 };

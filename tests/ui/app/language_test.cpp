@@ -144,12 +144,30 @@ TEST_F(German, MainWindowMessageBoxAndColourBoxSpeakGerman) {
     boxTexts = TextsOf(box);
     box->button(QMessageBox::Ok)->click();
   });
-  window.state.runState = 0;
+  window.state.runState = RunState::Idle;
   window.addColourButton->setEnabled(true);
   QTest::mouseClick(window.addColourButton, Qt::LeftButton);
   ASSERT_EQ(services.messages.size(), 1);
   EXPECT_TRUE(boxTexts.contains("Der Mauszeiger konnte nicht geladen werden"))
       << boxTexts.join('|').toStdString();
+}
+
+// The full list in German whichever way a colour meets it: a chosen candidate and Retain All.
+TEST_F(German, FullListIsSaidInGermanByEveryPath) {
+  FakeServices services;
+  MainWindow window(services);
+  window.show();
+  for (Colour c = 1; c < kMaxColours; ++c) window.retainedList->appendColour(c);
+  CandidateList* candidates = window.colourBox->candidateList;
+  for (Colour c : {0x112233, 0x445566}) candidates->appendColour(c);
+  window.colourBox->openFor(2);
+  candidates->setCurrentRow(1);
+  emit candidates->chosen();
+  QTest::mouseClick(window.colourBox->retainAllButton, Qt::LeftButton);
+  const QString full =
+      QString::fromUtf8("Die Liste ist voll – löschen Sie eine Farbe und fahren Sie dann fort.");
+  EXPECT_EQ(services.messages, QStringList({full, full}));
+  EXPECT_EQ(window.retainedList->count(), kMaxColours);
 }
 
 TEST_F(German, HelpWindowKeepsItsLinesBesideThePictures) {

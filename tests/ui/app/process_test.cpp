@@ -61,7 +61,7 @@ TEST_P(ProcessRules, ProcessButtonAppliesThePassRule) {
   EXPECT_TRUE(window->undoButton->isEnabled());
   EXPECT_FALSE(window->stopButton->isEnabled());
   EXPECT_TRUE(window->retainedList->isEnabled());
-  EXPECT_EQ(window->state.runState, 0);
+  EXPECT_EQ(window->state.runState, RunState::Idle);
   EXPECT_EQ(fake.sleeps, std::vector<int>{500});
 }
 
@@ -114,7 +114,7 @@ TEST_F(ProcessTest, StopAtSecondPumpLeavesFiftyRowsAndUndoRestoresAll) {
   EXPECT_FALSE(window->stopButton->isChecked());
   EXPECT_FALSE(window->stopButton->isEnabled());
   EXPECT_EQ(window->gauge->percent(), 0);
-  EXPECT_EQ(window->state.stopRequested, 0);
+  EXPECT_FALSE(window->state.stopRequested);
 
   ASSERT_TRUE(window->undoButton->isEnabled());
   click(window->undoButton);
@@ -256,7 +256,7 @@ TEST_F(ProcessTest, PictureWithoutRowsLeavesTheToolbarIdle) {
   EXPECT_FALSE(window->stopButton->isEnabled());
   EXPECT_TRUE(window->retainedList->isEnabled());
   EXPECT_FALSE(window->undoButton->isEnabled());
-  EXPECT_EQ(window->state.runState, 0);
+  EXPECT_EQ(window->state.runState, RunState::Idle);
   EXPECT_EQ(undoCopy(), Filled(10, 3, kOrange));
   EXPECT_EQ(fake.pumps, 0);
 }
@@ -271,7 +271,7 @@ TEST_F(ProcessTest, AnErrorInsideARunIsReportedAndLeavesTheWindowUsable) {
   fake.onPump = nullptr;
 
   EXPECT_EQ(fake.messages, QStringList{"Out of memory"});
-  EXPECT_EQ(window->state.runState, 0);
+  EXPECT_EQ(window->state.runState, RunState::Idle);
   EXPECT_FALSE(window->stopButton->isEnabled());
   EXPECT_TRUE(window->retainedList->isEnabled());
   ASSERT_TRUE(window->undoButton->isEnabled());

@@ -207,7 +207,7 @@ TEST_F(ScrollingTest, ABandDraggedPastTheViewsEdgeScrollsOnAndReachesBeyondIt) {
   EXPECT_GT(across()->value(), 0);
   EXPECT_GT(down()->value(), 0);
   // The band's far corner is the pixel under the pointer, which the scrolling moved on.
-  const QPoint end(window->state.bandEndX, window->state.bandEndY - 28);
+  const QPoint end(window->state.bandEndX, window->state.bandEndY);
   EXPECT_EQ(inWindow(end), outside);
   EXPECT_GT(end.x(), visible().width());
 

@@ -43,7 +43,7 @@ TEST_F(StartupTest, StartsWithOnlyCaptureListResetQuitAndHelpEnabled) {
       EXPECT_FALSE(b->isChecked());
     }
   }
-  EXPECT_EQ(window->state.runState, 2);
+  EXPECT_EQ(window->state.runState, RunState::NoPicture);
   EXPECT_EQ(window->retainedList->count(), 1);
   EXPECT_EQ(window->retainedList->itemText(0), "0");
   EXPECT_EQ(window->gauge->percent(), 0);

@@ -76,7 +76,7 @@ class CaptureTest : public MainWindowTest {
     EXPECT_EQ(window->picture->displaySize(), QSize(50, 35));
     EXPECT_EQ(window->state.pictureWidth, 50);
     EXPECT_EQ(window->state.pictureHeight, 35);
-    EXPECT_EQ(window->state.runState, 0);
+    EXPECT_EQ(window->state.runState, RunState::Idle);
   }
 };
 
@@ -115,7 +115,7 @@ TEST_F(CaptureTest, DraggedRectangleOfTheScreenBecomesThePicture) {
           << x << "," << y;
   EXPECT_EQ(picture().pixel(180, 0), kWhite);  // the rest of the raster
 
-  EXPECT_EQ(window->state.runState, 0);
+  EXPECT_EQ(window->state.runState, RunState::Idle);
   EXPECT_EQ(toolsEnabled(), std::vector<bool>(4, true));
   EXPECT_TRUE(window->reverseButton->isEnabled());
   EXPECT_FALSE(window->undoButton->isEnabled());
@@ -156,7 +156,7 @@ TEST_F(CaptureTest, ClickOrRightDragGivesAnEmptyPictureWithTheToolsOff) {
     EXPECT_EQ(window->picture->displaySize(), QSize(0, 0)) << button;
     EXPECT_EQ(window->state.pictureWidth, 0);
     EXPECT_EQ(window->state.pictureHeight, 0);
-    EXPECT_EQ(window->state.runState, 0);
+    EXPECT_EQ(window->state.runState, RunState::Idle);
     EXPECT_EQ(toolsEnabled(), std::vector<bool>(4, false));
     EXPECT_TRUE(window->reverseButton->isEnabled());
     EXPECT_EQ(fake.priorityRaised, 0);
@@ -261,17 +261,17 @@ TEST_F(CaptureTest, ScreenThatCannotBeReadShowsOneMessageAndChangesNothing) {
 TEST_F(CaptureTest, CancelBeforeAnyPictureLeavesNoPicture) {
   const QSize empty = window->picture->displaySize();
   capture([&] { QTest::keyClick(overlay, Qt::Key_Escape); });
-  EXPECT_EQ(window->state.runState, 2);
+  EXPECT_EQ(window->state.runState, RunState::NoPicture);
   EXPECT_FALSE(window->picture->hasRaster());
   EXPECT_EQ(window->picture->displaySize(), empty);
   EXPECT_FALSE(window->processButton->isEnabled());
 }
 
 TEST_F(CaptureTest, RefusedWhileProcessRunsAndPasteMenuBelowTheButton) {
-  window->state.runState = 1;
+  window->state.runState = RunState::Running;
   click(window->captureButton);
   EXPECT_TRUE(fake.modals.empty());
-  window->state.runState = 0;
+  window->state.runState = RunState::Idle;
 
   QTest::mousePress(window->captureButton, Qt::RightButton);
   EXPECT_TRUE(window->captureMenu->isVisible());

@@ -12,7 +12,8 @@ namespace huesift::test {
 struct Snapshot {
   Picture picture, undo;
   QSize control;
-  int width, height, runState;
+  int width, height;
+  RunState runState;
   std::vector<bool> enabled;
   bool addColourDown, fillDown;
   bool colourBoxShown;

@@ -8,6 +8,7 @@
 #include "files/decode_picture.h"
 #include "io/clipboard_transfer.h"
 #include "tests/ui/io/clipboard_fixture.h"
+#include "tests/ui/picture_bytes.h"
 
 namespace huesift::test {
 namespace {
@@ -59,7 +60,7 @@ TEST_F(ClipboardTest, PasteTakesEveryPixelOpaqueAndSetsTheState) {
   EXPECT_EQ(picture().pixel(7, 3), 10 | (20 << 8) | (30 << 16));
   EXPECT_EQ(picture().row(3)[7] >> 24, 0xFFu);
 
-  EXPECT_EQ(window->state.runState, 0);
+  EXPECT_EQ(window->state.runState, RunState::Idle);
   EXPECT_EQ(buttonsEnabled(), kAfterPaste);
   EXPECT_FALSE(window->addColourButton->isChecked());
   EXPECT_FALSE(window->colourBox->isVisible());
@@ -83,10 +84,10 @@ TEST_F(ClipboardTest, PasteWithoutPictureOrWhileProcessRunsChangesNothing) {
   EXPECT_TRUE(fake.messages.isEmpty());
 
   fake.clipboard = QImage(5, 5, QImage::Format_RGB32);
-  window->state.runState = 1;
+  window->state.runState = RunState::Running;
   window->onPaste();
   EXPECT_EQ(picture(), Picture(20, 10, 0x00FF00));
-  EXPECT_EQ(window->state.runState, 1);
+  EXPECT_EQ(window->state.runState, RunState::Running);
   EXPECT_EQ(window->state.pictureWidth, 20);
 }
 

@@ -341,22 +341,22 @@ TEST_F(FilesTest, DropsAreRefusedWhileBusyAndFromAnywhereButThisComputer) {
   const Snapshot before = snapshot();
 
   // During a run the drop is not even offered to the window.
-  window->state.runState = 1;
+  window->state.runState = RunState::Running;
   bool entered = true, dropped = true;
   Drop(window.get(), {QUrl::fromLocalFile(path)}, &entered, &dropped);
   settle();
   EXPECT_FALSE(entered);
   EXPECT_FALSE(dropped);
-  window->state.runState = 0;
+  window->state.runState = RunState::Idle;
   EXPECT_TRUE(snapshot() == before);
 
   // Nor is a file dropped just before a run starts, when its turn comes during the run.
   Drop(window.get(), {QUrl::fromLocalFile(path)}, &entered, &dropped);
   EXPECT_TRUE(entered);
   EXPECT_TRUE(dropped);
-  window->state.runState = 1;
+  window->state.runState = RunState::Running;
   settle();
-  window->state.runState = 0;
+  window->state.runState = RunState::Idle;
   EXPECT_TRUE(snapshot() == before);
 
   Drop(window.get(), {QUrl("https://example.org/shot.png")});

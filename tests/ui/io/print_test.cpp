@@ -28,7 +28,7 @@ class PrintTest : public ::testing::Test {
     raster.setPixel(99, 49, 0x336699);
     window.picture->setPicture(raster);
     window.picture->setDisplaySize(60, 40);  // printing takes the raster, not the displayed part
-    window.state.runState = 0;
+    window.state.runState = RunState::Idle;
     window.printButton->setEnabled(true);
   }
   ~PrintTest() override { qobject_cast<HuesiftApplication*>(qApp)->setErrorServices(nullptr); }
@@ -85,7 +85,7 @@ TEST_F(PrintTest, NoPrinterIsReportedWithTheCursorBack) {
 }
 
 TEST_F(PrintTest, RefusedWhileProcessRuns) {
-  window.state.runState = 1;
+  window.state.runState = RunState::Running;
   window.onPrintClicked();
   EXPECT_TRUE(fake.printed.empty());
 }

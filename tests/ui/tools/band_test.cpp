@@ -127,7 +127,7 @@ TEST_F(BandTest, RightClickOpensCopyMenuAtThePointerAndErasesNothing) {
 }
 
 TEST_F(BandTest, NothingHappensWithoutAPictureOrDuringARun) {
-  for (int runState : {2, 1}) {
+  for (RunState runState : {RunState::NoPicture, RunState::Running}) {
     window->state.runState = runState;
     const Picture before = picture();
     drag({2, 2}, {20, 20}, {20, 20});

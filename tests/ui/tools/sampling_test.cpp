@@ -80,6 +80,7 @@ QPoint RichestSquare(const Picture& p, const WorkingState& s) {
 
 TEST_F(SamplingTest, RetainAllTakesEveryColourOfTheSquareInOrderUpToTheLimit) {
   givePicture(AntiAliasedText());
+  addColourDown();  // a new picture puts the tools away
   const QPoint spot = RichestSquare(picture(), window->state);
   const std::vector<Colour> offered = SquareColours(picture(), spot.x(), spot.y(), window->state);
   ASSERT_GE(offered.size(), 6u) << "the text is not anti-aliased";
