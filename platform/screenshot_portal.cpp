@@ -5,6 +5,8 @@
 // running.
 #include "platform/screenshot_portal.h"
 
+#include <sys/stat.h>
+
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -18,6 +20,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QUrl>
 #include <QVariantMap>
@@ -71,21 +74,15 @@ QString Reason(const QDBusError& error) {
   }
 }
 
-// The portal of a desktop that keeps screenshots writes them to the user's pictures; ours is
-// a throw-away only when it lies in a temporary folder.
-bool InTemporaryFolder(const QString& path) {
-  const QString folder = QFileInfo(path).canonicalPath();
-  if (folder.isEmpty()) return false;
-  for (const QString& temp :
-       {QDir::tempPath(), QStringLiteral("/tmp"), QStringLiteral("/var/tmp")}) {
-    const QString canonical = QFileInfo(temp).canonicalFilePath();
-    if (!canonical.isEmpty() && (folder == canonical || folder.startsWith(canonical + '/')))
-      return true;
-  }
-  return false;
+// The file's inode when it is a regular file (a link is never one); nothing otherwise.
+std::optional<unsigned long long> RegularFileInode(const QString& path) {
+  struct stat info {};
+  if (::lstat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
+    return std::nullopt;
+  return static_cast<unsigned long long>(info.st_ino);
 }
 
-QImage ReadPortalFile(const QString& path) {
+QImage ReadPortalFile(const QString& path, const FolderSnapshot& before) {
   // Whatever the answer names is looked at before it is opened: a FIFO or a device would
   // block the program or never end.
   QString reason;
@@ -116,7 +113,7 @@ QImage ReadPortalFile(const QString& path) {
     reader.setAllocationLimit(kDecodeLimitMiB);
     image = reader.read();
   }
-  if (InTemporaryFolder(path)) QFile::remove(path);
+  if (before.madeSince(path)) QFile::remove(path);
   if (image.isNull())
     throw std::runtime_error(
         QCoreApplication::translate("huesift::Screen",
@@ -126,6 +123,36 @@ QImage ReadPortalFile(const QString& path) {
 }
 
 }  // namespace
+
+QStringList FolderSnapshot::PortalFolders() {
+  return {QDir::homePath(),
+          QStandardPaths::writableLocation(QStandardPaths::PicturesLocation),
+          QDir::home().filePath(QStringLiteral("Pictures")),
+          QDir::tempPath(),
+          QStringLiteral("/tmp"),
+          QStringLiteral("/var/tmp")};
+}
+
+FolderSnapshot::FolderSnapshot(const QStringList& folders) {
+  for (const QString& folder : folders) {
+    const QString canonical = QFileInfo(folder).canonicalFilePath();
+    if (canonical.isEmpty() || folders_.count(canonical)) continue;
+    std::map<QString, unsigned long long>& names = folders_[canonical];
+    const QDir dir(canonical);
+    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
+      if (const auto inode = RegularFileInode(dir.filePath(name))) names[name] = *inode;
+  }
+}
+
+bool FolderSnapshot::madeSince(const QString& path) const {
+  const QFileInfo file(path);
+  const auto folder = folders_.find(file.canonicalPath());
+  if (folder == folders_.end()) return false;  // never looked at: it may be anyone's
+  const std::optional<unsigned long long> inode = RegularFileInode(path);
+  if (!inode) return false;
+  const auto known = folder->second.find(file.fileName());
+  return known == folder->second.end() || known->second != *inode;
+}
 
 QImage PortalScreenshot(std::chrono::milliseconds timeout) {
   QDBusConnection bus = QDBusConnection::sessionBus();
@@ -156,6 +183,8 @@ QImage PortalScreenshot(std::chrono::milliseconds timeout) {
   };
   listen(request, true);
 
+  // Looked at before the call, so that the file the answer names can be told from the user's.
+  const FolderSnapshot before;
   QDBusMessage call = QDBusMessage::createMethodCall(
       kService, kObject, QStringLiteral("org.freedesktop.portal.Screenshot"),
       QStringLiteral("Screenshot"));
@@ -214,7 +243,7 @@ QImage PortalScreenshot(std::chrono::milliseconds timeout) {
     throw std::runtime_error(
         QCoreApplication::translate("huesift::Screen", "the screenshot portal sent no picture file")
             .toStdString());
-  return ReadPortalFile(uri.toLocalFile());
+  return ReadPortalFile(uri.toLocalFile(), before);
 }
 
 }  // namespace huesift

@@ -2,17 +2,37 @@
 #pragma once
 
 #include <QImage>
+#include <QString>
+#include <QStringList>
 #include <chrono>
+#include <map>
 
 namespace huesift {
 
 // How long the screenshot portal may take to answer before the capture gives up.
 inline constexpr std::chrono::milliseconds kPortalTimeout{20000};
 
+// What the folders where the portals put their pictures held before a call: the user's home
+// and pictures folder (GNOME's and KDE's portals write a new file there for every call) and
+// the temporary folders (wlroots' portal). The portal's answer names its file; that file was
+// made for our call, and is ours to remove, only when it is a regular file that was not in its
+// folder before, under its name or as the same file. Anything else is the user's.
+class FolderSnapshot {
+ public:
+  explicit FolderSnapshot(const QStringList& folders = PortalFolders());
+  bool madeSince(const QString& path) const;
+
+  static QStringList PortalFolders();
+
+ private:
+  // canonical folder -> name -> inode
+  std::map<QString, std::map<QString, unsigned long long>> folders_;
+};
+
 // A still of the whole desktop from the freedesktop screenshot portal, taken without asking
 // the user anything. The event loop runs (user input held back) until the portal answers or
-// the timeout passes. The portal's file is removed once read when it lies in a temporary
-// folder. Throws std::runtime_error with a short reason when there is no picture.
+// the timeout passes. The portal's file is removed once read when the call made it (see
+// FolderSnapshot). Throws std::runtime_error with a short reason when there is no picture.
 QImage PortalScreenshot(std::chrono::milliseconds timeout = kPortalTimeout);
 
 }  // namespace huesift

@@ -10,6 +10,7 @@ one from before; with the portal back, capture works again. Last, Huesift runs a
 program on the desktop's XWayland, whose X server shows it none of the desktop, and captures
 through the portal all the same."""
 
+import os
 import time
 
 # The harness and the session lie beside this file, also where the throw-away user runs it.
@@ -53,6 +54,20 @@ def check_shown(app, picture):
     check(row is None, "the picture's row %s is not shown one pixel per screen pixel" % row)
 
 
+def user_files(desktop):
+    """What the user's home and pictures folder hold, names and contents, and whether the file
+    that sway's portal writes for every call is there."""
+    home = desktop.env["HOME"]
+    found = {"/tmp/out.png": os.path.exists("/tmp/out.png")}
+    for folder in (home, os.path.join(home, "Pictures")):
+        for name in sorted(os.listdir(folder)):
+            path = os.path.join(folder, name)
+            if os.path.isfile(path) and not os.path.islink(path):
+                with open(path, "rb") as f:
+                    found[path] = f.read()
+    return found
+
+
 def test(args):
     rows = [[pattern_colour(x, y) for x in range(OUTPUT[0])] for y in range(OUTPUT[1])]
     want = [row[LEFT:RIGHT] for row in rows[TOP:BOTTOM]]
@@ -62,6 +77,14 @@ def test(args):
         wait_for("the background pattern on the screen",
                  lambda: desktop.screen() == desktop.background)
         pointer = Pointer(desktop)
+        # Pictures the user already had where desktops' portals write theirs.
+        home = desktop.env["HOME"]
+        os.makedirs(os.path.join(home, "Pictures"), exist_ok=True)
+        for path in (os.path.join(home, "Screenshot.png"),
+                     os.path.join(home, "Pictures", "Screenshot_20261210_101010.png")):
+            with open(path, "wb") as f:
+                f.write(b"the user's own picture")
+        files_before = user_files(desktop)
 
         step("Huesift on Wayland: capture")
         app = Huesift(desktop, pointer, "wayland")
@@ -86,8 +109,14 @@ def test(args):
         capture(app, start=(RIGHT, BOTTOM), end=(LEFT, TOP))
         problem = first_difference(app.copy(), want)
         check(problem is None, "captured up-left once the portal is back: %s" % problem)
+        step("eight captures more: no file left behind")
+        for n in range(8):
+            capture(app, start=(LEFT + n, TOP), end=(RIGHT, BOTTOM - n))
         check(app.process.poll() is None, "huesift ended")
         app.quit()
+        files_after = user_files(desktop)
+        check(files_after == files_before, "files left or changed after ten captures: %s" % sorted(
+            set(files_after.items()) ^ set(files_before.items())))
 
         step("Huesift on XWayland: capture")
         # An X11 program on the Wayland desktop: the X server shows it none of the desktop's
