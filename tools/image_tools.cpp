@@ -55,7 +55,6 @@ void ImageTools::takeUndoCopy() {
 }
 
 void ImageTools::beginBand(int x, int y) {
-  takeUndoCopy();
   bandPressed_ = true;
   p_.state.bandStartX = p_.state.bandEndX = x;
   p_.state.bandStartY = p_.state.bandEndY = y;
@@ -92,16 +91,20 @@ void ImageTools::mouseUp() {
   const int left = std::min(s.bandStartX, s.bandEndX), right = std::max(s.bandStartX, s.bandEndX);
   const int top = std::min(s.bandStartY, s.bandEndY);
   const int bottom = std::max(s.bandStartY, s.bandEndY);
-  if (left < right && top < bottom) {
-    Picture& picture = p_.picture->canvas();
-    const int x0 = std::max(left, 0), x1 = std::min(right, picture.width());
-    for (int y = std::max(top, 0); y < std::min(bottom, picture.height()) && x0 < x1; ++y)
-      std::fill(picture.row(y) + x0, picture.row(y) + x1, ToStored(kWhite));
-  }
   p_.bandLayer->clearOutlines();
+  // Only a band that reaches pixels costs the undo copy: a click, or a band beside the
+  // picture, leaves what Undo would bring back as it was.
+  Picture& picture = p_.picture->canvas();
+  const int x0 = std::max(left, 0), x1 = std::min(right, picture.width());
+  const int y0 = std::max(top, 0), y1 = std::min(bottom, picture.height());
+  if (x0 < x1 && y0 < y1) {
+    takeUndoCopy();
+    for (int y = y0; y < y1; ++y)
+      std::fill(picture.row(y) + x0, picture.row(y) + x1, ToStored(kWhite));
+    p_.transitions.undoOffered();
+  }
   p_.picture->changed();
   p_.window->repaint();
-  p_.transitions.undoOffered();
 }
 
 }  // namespace huesift

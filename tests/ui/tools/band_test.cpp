@@ -97,19 +97,25 @@ TEST_F(BandTest, ReachesBeyondTheBlankPictureOnALargePicture) {
   EXPECT_EQ(Changed(before, picture()), Block(780, 500, 850, 560));
 }
 
-TEST_F(BandTest, ClickOrMiddleButtonErasesNothingButOffersUndo) {
-  const Picture before = picture();
+// A click on the picture (to give it the keys, say) after Process must not cost the undo.
+TEST_F(BandTest, ClickOrBandBesideThePictureLeavesUndoAsItWas) {
+  const Picture original = picture();
+  click(window->processButton);  // black is retained: Process changes nothing but offers Undo
+  drag({1, 1}, {8, 8}, {8, 8});
+  const Picture erased = picture();
   clickPicture(Qt::LeftButton, 5, 5);
-  EXPECT_EQ(picture(), before);
-  EXPECT_TRUE(window->undoButton->isEnabled());
-
-  click(window->undoButton);
   press(Qt::MiddleButton, 5, 5);
   moveTo(20, 20, Qt::MiddleButton);  // only the left button drags
   release(Qt::MiddleButton, 20, 20);
-  EXPECT_EQ(picture(), before);
+  drag({45, 2}, {60, 20}, {60, 20});  // right of the 40-pixel picture
+  EXPECT_EQ(picture(), erased);
   EXPECT_TRUE(window->bandLayer->outlines().empty());
-  EXPECT_TRUE(window->undoButton->isEnabled());
+  ASSERT_TRUE(window->undoButton->isEnabled());
+  click(window->undoButton);
+  EXPECT_EQ(picture(), original);
+
+  clickPicture(Qt::LeftButton, 5, 5);  // nothing to undo: a click offers nothing
+  EXPECT_FALSE(window->undoButton->isEnabled());
 }
 
 TEST_F(BandTest, RightClickOpensCopyMenuAtThePointerAndErasesNothing) {
