@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/batch_mode.h"
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 #include <atomic>
 #include <map>
@@ -223,6 +226,25 @@ void ProcessLikeTheWindow(Picture& picture, const CommandLine& options) {
   ProcessWholePicture(pass, picture, retained, options.convert.has_value(), processColor);
 }
 
+namespace {
+
+// An interrupted run (Ctrl+C, a kill, the terminal closing) takes the files it was writing
+// with it, then ends as the signal would have ended it.
+void RemoveUnfinishedAndEnd(int signal) {
+  RemoveUnfinishedFiles();
+  ::raise(signal);  // the handler was reset on entry: this one ends the process
+}
+
+void RemoveUnfinishedOnSignals() {
+  struct sigaction action {};
+  action.sa_handler = RemoveUnfinishedAndEnd;
+  action.sa_flags = SA_RESETHAND;
+  sigemptyset(&action.sa_mask);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) ::sigaction(signal, &action, nullptr);
+}
+
+}  // namespace
+
 int RunBatch(const CommandLine& line, std::FILE* messages) {
   const bool outputDir = !line.outputDir.empty();
   std::vector<Job> jobs;
@@ -248,6 +270,15 @@ int RunBatch(const CommandLine& line, std::FILE* messages) {
                                   .arg(QString::fromStdString(Quoted(line.outputDir)), reason)));
       return 1;
     }
+  }
+
+  RemoveUnfinishedOnSignals();
+  // What a killed run (SIGKILL cannot be caught) left where this one writes.
+  if (outputDir) {
+    RemoveStaleTemporaryFiles(QByteArray::fromStdString(line.outputDir));
+  } else if (line.output != "-") {
+    RemoveStaleTemporaryFiles(
+        QFile::encodeName(QFileInfo(QFile::decodeName(line.output.c_str())).path()));
   }
 
   Reporter reporter(messages, static_cast<int>(jobs.size()));

@@ -1,15 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/file_access.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QRegularExpression>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstring>
+#include <limits>
+#include <optional>
 #include <system_error>
 
 namespace huesift {
@@ -91,6 +97,42 @@ bool WriteAll(int fd, const char* at, qint64 left, int& error) {
   }
   return true;
 }
+
+// The temporary files being written now, for RemoveUnfinishedFiles: fixed memory that a
+// signal handler can read without taking a lock. One slot a writing thread is plenty; a
+// path that finds no slot or does not fit is written all the same, only not looked after.
+struct UnfinishedFile {
+  std::atomic<bool> taken{false};
+  std::atomic<bool> named{false};
+  char path[PATH_MAX];
+};
+UnfinishedFile unfinished[64];
+
+// Holds a temporary file's name in a slot for as long as it is written.
+class UnfinishedName {
+ public:
+  explicit UnfinishedName(const QByteArray& path) {
+    if (path.size() >= PATH_MAX) return;
+    for (UnfinishedFile& slot : unfinished) {
+      bool free = false;
+      if (!slot.taken.compare_exchange_strong(free, true)) continue;
+      std::memcpy(slot.path, path.constData(), static_cast<std::size_t>(path.size()) + 1);
+      slot.named.store(true);
+      slot_ = &slot;
+      return;
+    }
+  }
+  ~UnfinishedName() {
+    if (!slot_) return;
+    slot_->named.store(false);
+    slot_->taken.store(false);
+  }
+  UnfinishedName(const UnfinishedName&) = delete;
+  UnfinishedName& operator=(const UnfinishedName&) = delete;
+
+ private:
+  UnfinishedFile* slot_ = nullptr;
+};
 
 // A name for a temporary file beside the target that no one else uses at this moment.
 QByteArray TemporaryName(const QByteArray& folder) {
@@ -198,8 +240,11 @@ QString ReplaceFileBytes(const QByteArray& bytes, const QByteArray& path, Links 
   const QByteArray folder = FolderOf(target);
   QByteArray temporary;
   Descriptor file;
+  // Named for RemoveUnfinishedFiles before the file exists, so no moment is left uncovered.
+  std::optional<UnfinishedName> unfinishedName;
   for (int attempt = 0; attempt < 100 && file.fd < 0; ++attempt) {
     temporary = TemporaryName(folder);
+    unfinishedName.emplace(temporary);
     file.fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (file.fd < 0 && errno != EEXIST) return SystemError(errno);
   }
@@ -227,6 +272,38 @@ QString ReplaceFileBytes(const QByteArray& bytes, const QByteArray& path, Links 
     return SystemError(error);
   }
   return {};
+}
+
+void RemoveUnfinishedFiles() {
+  for (UnfinishedFile& slot : unfinished)
+    if (slot.named.load()) ::unlink(slot.path);
+}
+
+int RemoveStaleTemporaryFiles(const QByteArray& folder) {
+  // ".huesift-PID-SERIAL-STAMP.tmp", as TemporaryName makes them.
+  static const QRegularExpression pattern(
+      QStringLiteral("^\\.huesift-([1-9][0-9]{0,9})-[0-9]+-[0-9a-z]+\\.tmp$"));
+  DIR* dir = ::opendir(folder.isEmpty() ? "." : folder.constData());
+  if (!dir) return 0;
+  int removed = 0;
+  while (const dirent* entry = ::readdir(dir)) {
+    const QRegularExpressionMatch match = pattern.match(QString::fromLatin1(entry->d_name));
+    if (!match.hasMatch()) continue;
+    const qulonglong pid = match.captured(1).toULongLong();
+    // kill(pid, 0) fails with ESRCH only when no such process exists; a process of another
+    // user (EPERM) still runs.
+    if (pid > static_cast<qulonglong>(std::numeric_limits<pid_t>::max()) ||
+        pid == static_cast<qulonglong>(::getpid()) || ::kill(static_cast<pid_t>(pid), 0) == 0 ||
+        errno != ESRCH)
+      continue;
+    struct stat st;
+    if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISREG(st.st_mode) || st.st_uid != ::geteuid())
+      continue;
+    if (::unlinkat(::dirfd(dir), entry->d_name, 0) == 0) ++removed;
+  }
+  ::closedir(dir);
+  return removed;
 }
 
 QString WriteStandardOutput(const QByteArray& bytes) {

@@ -56,4 +56,13 @@ qint64 SizeOfFile(const QByteArray& path);
 // Creates a folder and its parents as needed, like mkdir -p. The reason on failure.
 QString MakeFolders(const QByteArray& path);
 
+// Removes the temporary files that ReplaceFileBytes is writing at this moment. Safe in a
+// signal handler: a batch run that is interrupted leaves no half-written file behind.
+void RemoveUnfinishedFiles();
+
+// Removes, from folder, temporary files that ReplaceFileBytes left there in a run that was
+// killed: hidden files of its name pattern whose process no longer exists. Nothing else is
+// touched, not a file of a process that still runs. Returns how many it removed.
+int RemoveStaleTemporaryFiles(const QByteArray& folder);
+
 }  // namespace huesift

@@ -6,6 +6,7 @@ installed, against its output for the same work."""
 import argparse
 import os
 import random
+import signal
 import shutil
 import stat
 import struct
@@ -14,6 +15,7 @@ import sys
 import tempfile
 import threading
 import time
+import zlib
 
 from harness import check, decode_png, encode_bmp, encode_gif, encode_png, fail, first_difference
 
@@ -396,9 +398,74 @@ def hostile_files(huesift, work):
     check(result.returncode == 0 and problem is None, "JPEG against ImageMagick: %s" % problem)
 
 
+def noise_png(width, height):
+    """A PNG of random pixels: large, so a run spends much of its time writing."""
+    raw = os.urandom(width * height * 3)
+    rows = b"".join(b"\0" + raw[y * width * 3:(y + 1) * width * 3] for y in range(height))
+
+    def chunk(kind, data):
+        return (struct.pack(">I", len(data)) + kind + data +
+                struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(rows, 1)) + chunk(b"IEND", b""))
+
+
+def interrupted_runs_leave_nothing(huesift, work):
+    """A run stopped while it writes (Ctrl+C, kill) removes its temporary files before it
+    ends; one killed outright leaves them, and the next run into that folder removes those,
+    and nothing else."""
+    inputs = []
+    data = noise_png(1600, 1200)
+    for i in range(16):
+        path = os.path.join(work, "noise-%d.png" % i)
+        write(path, data)
+        inputs.append(path)
+    out = os.path.join(work, "out")
+
+    def temporaries():
+        return sorted(n for n in os.listdir(out) if n.startswith(".huesift-")) \
+            if os.path.isdir(out) else []
+
+    caught = 0
+    for attempt, sig in enumerate([signal.SIGTERM, signal.SIGINT] * 4):
+        shutil.rmtree(out, ignore_errors=True)
+        env = dict(os.environ, QT_QPA_PLATFORM="xcb")
+        process = subprocess.Popen([huesift, "--reverse", "--out-dir", out, *inputs], env=env,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        while process.poll() is None and not temporaries():
+            pass
+        if process.poll() is not None:
+            continue  # done before a file was seen half-written: try again
+        process.send_signal(sig)
+        code = process.wait(timeout=60)
+        check(code == -sig, "run %d ended with %s after signal %d" % (attempt, code, sig))
+        check(temporaries() == [], "left after signal %d: %s" % (sig, temporaries()))
+        caught += 1
+        if caught >= 2:
+            break
+    check(caught >= 2, "only %d of 8 runs were stopped while they wrote" % caught)
+
+    # What a killed run leaves, beside what must stay: files of a process that runs (PID 1),
+    # names that only look alike, a link, the user's own file.
+    dead = subprocess.Popen(["true"])
+    dead.wait()
+    os.makedirs(out, exist_ok=True)
+    stale = ".huesift-%d-3-k9z.tmp" % dead.pid
+    kept = [".huesift-1-0-abc.tmp", ".huesift-%d-3-k9z.tmp.bak" % dead.pid,
+            "huesift-%d-3-k9z.tmp" % dead.pid, ".huesift-%d-x-k9z.tmp" % dead.pid, "mine.png",
+            ".huesift-%d-4-k9z.tmp" % dead.pid]
+    for name in [stale] + kept[:-1]:
+        write(os.path.join(out, name), b"left")
+    os.symlink("mine.png", os.path.join(out, kept[-1]))
+    result = run(huesift, "--out-dir", out, inputs[0])
+    check(result.returncode == 0, "the run after a killed one: %r" % result)
+    left = sorted(os.listdir(out))
+    check(left == sorted(kept + ["noise-0.png"]), "after the next run: %s" % left)
+
+
 PARTS = {part.__name__: part for part in (
     command_line_contract, options_against_rules, failures_are_reported_and_the_rest_done,
-    same_pixels_as_imagemagick, hostile_files)}
+    same_pixels_as_imagemagick, hostile_files, interrupted_runs_leave_nothing)}
 
 
 def main():
