@@ -37,6 +37,8 @@ constexpr int kTooLarge = 4;
 // How long a transfer may take in all once the clipboard's owner has answered (its list of
 // formats came): a large picture on a slow link is still arriving, not unanswered.
 constexpr int kTransferTimeoutMs = 30000;
+// What a spare writes first when told to read, before it asks the clipboard's owner.
+constexpr char kSpareAlive = '+';
 
 // The image format of mime most likely to come back exact: PNG, then BMP, then any other
 // that Qt reads; empty when none is offered. Asks the owner for its formats only.
@@ -113,6 +115,9 @@ void RunClipboardReader(int argc, char** argv) {
     while ((n = ::read(STDIN_FILENO, &go, 1)) < 0 && errno == EINTR) {
     }
     if (n != 1) ::_exit(0);
+    // Told at once that the spare is alive: one that cannot say so (stopped, stuck) is
+    // replaced by a fresh reader without the owner of the clipboard being blamed.
+    if (!WriteDescriptorBytes(STDOUT_FILENO, QByteArray(1, kSpareAlive)).isEmpty()) ::_exit(1);
     // What changed on the display while it waited, the clipboard's owner among it, is taken
     // in first: the clipboard is read as it is now, not as it was when the spare started.
     QCoreApplication::processEvents();
@@ -132,10 +137,14 @@ class ReaderFailed : public std::runtime_error {
   ReaderFailed() : std::runtime_error(CannotOpen()) {}
 };
 
+// A spare that stays silent this long after it was told to read is taken for hung.
+constexpr int kSpareAnswersMs = 1000;
+
 // Waits for reader's answer while the event loop goes on (without user input); go: tell a
-// spare to read first. The owner must answer within timeoutMs, its picture then come within
-// kTransferTimeoutMs in all and hold at most kMaxPictureFileBytes. A reader still running
-// afterwards has been killed unless its whole answer came.
+// spare to read first, which says kSpareAlive before anything else. The owner must answer within
+// timeoutMs, its picture then come within kTransferTimeoutMs in all and hold at most
+// kMaxPictureFileBytes. A reader still running afterwards has been killed unless its whole answer
+// came.
 std::optional<EncodedImage> Await(QProcess& reader, int timeoutMs, bool go) {
   // The bytes come into one array of their announced size, never more than a picture file
   // may hold.
@@ -144,9 +153,16 @@ std::optional<EncodedImage> Await(QProcess& reader, int timeoutMs, bool go) {
   qsizetype sizeEnd = -1;
   qsizetype answerEnd = -1;  // known once the size is: where the last announced byte ends
   bool tooLarge = false;
+  bool silent = go;  // a spare that has not said it is alive
+  bool garbled = false;
   QEventLoop loop;
   auto take = [&] {
     output += reader.readAllStandardOutput();
+    if (silent && !output.isEmpty()) {
+      garbled = output[0] != kSpareAlive;
+      output.remove(0, 1);
+      silent = false;
+    }
     if (headEnd < 0) headEnd = output.indexOf('\n');
     if (headEnd == 0) answerEnd = 1;  // no image: the empty format is the whole answer
     if (headEnd > 0 && sizeEnd < 0 && (sizeEnd = output.indexOf('\n', headEnd + 1)) >= 0) {
@@ -184,7 +200,15 @@ std::optional<EncodedImage> Await(QProcess& reader, int timeoutMs, bool go) {
     loop.quit();
   });
 
-  if (go) reader.write("\n", 1);
+  QTimer spareAnswers;
+  spareAnswers.setSingleShot(true);
+  QObject::connect(&spareAnswers, &QTimer::timeout, &loop, [&] {
+    if (silent) loop.quit();
+  });
+  if (go) {
+    reader.write("\n", 1);
+    spareAnswers.start(kSpareAnswersMs);
+  }
   deadline.start(timeoutMs);
   // Painting and the clipboard's own traffic go on meanwhile; clicks wait until it is over.
   if (reader.state() != QProcess::NotRunning || reader.bytesAvailable() > 0)
@@ -193,6 +217,7 @@ std::optional<EncodedImage> Await(QProcess& reader, int timeoutMs, bool go) {
   if (!complete() && reader.state() != QProcess::NotRunning) {
     reader.kill();
     reader.waitForFinished(1000);
+    if (silent || garbled) throw ReaderFailed();
     if (tooLarge) throw std::runtime_error(TooLargeMessage());
     if (headEnd < 0)
       throw std::runtime_error(
@@ -215,7 +240,7 @@ std::optional<EncodedImage> Await(QProcess& reader, int timeoutMs, bool go) {
         reader.exitCode() != 0)
       throw ReaderFailed();
   }
-  if (headEnd < 0) throw ReaderFailed();
+  if (headEnd < 0 || garbled) throw ReaderFailed();
   if (headEnd == 0) return std::nullopt;
   // Exactly the announced bytes, no fewer and no more.
   if (output.size() != answerEnd) throw ReaderFailed();

@@ -6,6 +6,8 @@ clipboard is no picture: Paste does nothing and says nothing. The spare reader t
 program keeps ready pastes what is on the clipboard when Paste is chosen, not what was there
 when it started, and goes when the program is quit."""
 
+import os
+import signal
 import time
 
 from harness import (PROCESS_BUTTON, QUIT_BUTTON, arguments, check, encode_bmp, encode_png,
@@ -100,6 +102,24 @@ def spare_pastes_the_clipboard_of_now(session, rows):
     check(problem is None, "pasted through the spare reader: %s" % problem)
 
 
+def hung_spare_is_replaced(session, rows):
+    """A spare that cannot answer (stopped here) is replaced by a fresh reader, the picture
+    pasted well within the owner's time-out, and no one blamed."""
+    spare = waiting_spare(session)
+    os.kill(spare, signal.SIGSTOP)
+    session.offer_clipboard(encode_png(rows), "image/png")
+    started = time.monotonic()
+    session.paste()
+    took = time.monotonic() - started
+    by = session.clipboard_readers()[-1]
+    check(by == "a new reader after the spare failed", "the paste was read by %s" % by)
+    check(took < 4.5, "the paste took %.1f s, past the owner's time-out" % took)
+    check(session.messages() == [], "messages shown: %s" % session.messages())
+    problem = first_difference(copy(session), rows)
+    check(problem is None, "pasted past the hung spare: %s" % problem)
+    wait_for("the hung spare to be ended", lambda: gone(spare), timeout=5)
+
+
 def quit_leaves_no_reader(session):
     spare = waiting_spare(session)
     session.click(session.client_point(QUIT_BUTTON))
@@ -118,10 +138,11 @@ def main():
         paste_process_copy(session, bmp_rows, encode_bmp(bmp_rows), "image/bmp")
         check(session.alive(), "huesift ended")
         spare_pastes_the_clipboard_of_now(session, source_picture(45, 28, seed=5))
+        hung_spare_is_replaced(session, source_picture(52, 33, seed=13))
         quit_leaves_no_reader(session)
     print("PASS: text alone pasted as nothing, silently; PNG and BMP pasted, processed and "
-          "copied exactly; the spare reader pasted the clipboard of the moment and ended "
-          "with the program")
+          "copied exactly; the spare reader pasted the clipboard of the moment, a hung one "
+          "was replaced, and none outlived the program")
 
 
 if __name__ == "__main__":
