@@ -6,6 +6,8 @@
 #include <QShowEvent>
 #include <QTimer>
 #include <QWindow>
+#include <algorithm>
+#include <cstdlib>
 #include <stdexcept>
 #include <utility>
 
@@ -22,6 +24,12 @@ CaptureOverlay::CaptureOverlay(Parts parts, QWidget* parent)
   setModal(true);
   still = new PictureControl(this);
   still->setObjectName("still");
+  sizeLabel = new QLabel(this);
+  sizeLabel->setObjectName("sizeLabel");
+  // Legible over any screen content: light text on a dark plate, whatever the colour scheme.
+  sizeLabel->setStyleSheet(
+      QStringLiteral("QLabel { background: rgba(0, 0, 0, 190); color: white; padding: 2px 5px; }"));
+  sizeLabel->hide();
   ConnectGuarded(still, &PictureControl::mouseDown, this, &CaptureOverlay::onStillPressed,
                  p_.services);
   ConnectGuarded(still, &PictureControl::mouseMove, this, &CaptureOverlay::onStillMoved,
@@ -142,6 +150,23 @@ void CaptureOverlay::onStillPressed(Qt::MouseButton, Qt::KeyboardModifiers, int 
   p_.state.bandEndY = y;
   if (!dragging) p_.services.raisePriority();
   phase_ = Phase::Dragging;
+  showBandSize();
+}
+
+void CaptureOverlay::showBandSize() {
+  const int across = std::abs(p_.state.bandEndX - p_.state.bandStartX);
+  const int down = std::abs(p_.state.bandEndY - p_.state.bandStartY);
+  //: The size of the rectangle being dragged over the screen, in pixels: width x height.
+  sizeLabel->setText(tr("%1 x %2").arg(across).arg(down));
+  sizeLabel->adjustSize();
+  // Below and right of the pointer, as far as the overlay lets it.
+  const QPoint corner(p_.state.bandEndX, p_.state.bandEndY);
+  QPoint at = still->mapTo(this, still->positionOf(corner).toPoint()) + QPoint(16, 16);
+  at.setX(std::clamp(at.x(), 0, std::max(0, width() - sizeLabel->width())));
+  at.setY(std::clamp(at.y(), 0, std::max(0, height() - sizeLabel->height())));
+  sizeLabel->move(at);
+  sizeLabel->raise();
+  sizeLabel->show();
 }
 
 void CaptureOverlay::onStillMoved(Qt::MouseButtons buttons, Qt::KeyboardModifiers, int x, int y) {
@@ -151,12 +176,14 @@ void CaptureOverlay::onStillMoved(Qt::MouseButtons buttons, Qt::KeyboardModifier
   p_.state.bandEndX = x;
   p_.state.bandEndY = y;
   if (band().topLeft() != band().bottomRight()) still->toggleOutline(band());
+  showBandSize();
 }
 
 void CaptureOverlay::leaveStill(Phase next) {
   // The phase changes first: the showing is ending, the main window comes back, and the
   // desktop may take the overlay out of full screen for it.
   const Phase was = std::exchange(phase_, next);
+  sizeLabel->hide();
   if (was == Phase::Dragging) {
     p_.services.restorePriority();
     if (band().topLeft() != band().bottomRight()) still->toggleOutline(band());

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QLabel>
 #include <QSize>
 #include <optional>
 
@@ -26,6 +27,8 @@ class CaptureOverlay : public QDialog {
 
   // The screen as it was when the capture began, one still pixel per screen pixel.
   PictureControl* still = nullptr;
+  // The dragged rectangle's size in screen pixels, beside the pointer while the band is held.
+  QLabel* sizeLabel = nullptr;
 
   // What a capture took: the dragged rectangle in a white raster of the size the capture
   // began with (cut off where it does not fit), and the rectangle's size.
@@ -69,6 +72,8 @@ class CaptureOverlay : public QDialog {
   bool stillShown() const { return phase_ == Phase::ShowingStill || phase_ == Phase::Dragging; }
 
   QRect band() const;
+  // The size label follows the band's moving corner.
+  void showBandSize();
   // Takes the still, the band and the cross-hair away and moves on to the phase given.
   void leaveStill(Phase next);
   void endUnshown();

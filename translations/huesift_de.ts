@@ -46,6 +46,11 @@
         <source>Screen capture is not available: %1</source>
         <translation>Die Bildschirmaufnahme ist nicht möglich: %1</translation>
     </message>
+    <message>
+        <source>%1 x %2</source>
+        <extracomment>The size of the rectangle being dragged over the screen, in pixels: width x height.</extracomment>
+        <translation>%1 × %2</translation>
+    </message>
 </context>
 <context>
     <name>huesift::Clipboard</name>

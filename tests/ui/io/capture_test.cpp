@@ -85,13 +85,22 @@ TEST_F(CaptureTest, DraggedRectangleOfTheScreenBecomesThePicture) {
   window->fillButton->setChecked(true);
   window->undoButton->setEnabled(true);
   capture([&] {
+    // Until the press the overlay shows the still alone.
+    EXPECT_FALSE(overlay->sizeLabel->isVisible());
     press({300, 200});
     EXPECT_EQ(fake.priorityRaised, 1);
+    EXPECT_EQ(overlay->sizeLabel->text(), "0 x 0");
     move({250, 180});
     move({120, 90});  // up and to the left of the press
     EXPECT_EQ(still()->outlines(), std::vector<QRect>{QRect(120, 90, 181, 111)});
     EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::CrossCursor);
+    // The size taken, beside the pointer.
+    EXPECT_TRUE(overlay->sizeLabel->isVisible());
+    EXPECT_EQ(overlay->sizeLabel->text(), "180 x 110");
+    const QPoint pointer = still()->mapTo(overlay, QPoint(120, 90));
+    EXPECT_EQ(overlay->sizeLabel->pos(), pointer + QPoint(16, 16));
     release({120, 90});
+    EXPECT_FALSE(overlay->sizeLabel->isVisible());
   });
 
   EXPECT_TRUE(window->isVisible());
