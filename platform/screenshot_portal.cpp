@@ -5,7 +5,9 @@
 // running.
 #include "platform/screenshot_portal.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <time.h>
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -134,6 +136,11 @@ QStringList FolderSnapshot::PortalFolders() {
 }
 
 FolderSnapshot::FolderSnapshot(const QStringList& folders) {
+  // The clock the file systems stamp files with: a precise one can run a few milliseconds
+  // ahead of the stamp of a file made just after it.
+  struct timespec now {};
+  ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
+  takenAtNs_ = static_cast<long long>(now.tv_sec) * 1000000000 + now.tv_nsec;
   for (const QString& folder : folders) {
     const QString canonical = QFileInfo(folder).canonicalFilePath();
     if (canonical.isEmpty() || folders_.count(canonical)) continue;
@@ -146,10 +153,19 @@ FolderSnapshot::FolderSnapshot(const QStringList& folders) {
 
 bool FolderSnapshot::madeSince(const QString& path) const {
   const QFileInfo file(path);
-  const auto folder = folders_.find(file.canonicalPath());
-  if (folder == folders_.end()) return false;  // never looked at: it may be anyone's
   const std::optional<unsigned long long> inode = RegularFileInode(path);
   if (!inode) return false;
+  const auto folder = folders_.find(file.canonicalPath());
+  if (folder == folders_.end()) {
+    struct statx info {};
+    if (::statx(AT_FDCWD, QFile::encodeName(path).constData(), AT_SYMLINK_NOFOLLOW, STATX_BTIME,
+                &info) != 0 ||
+        !(info.stx_mask & STATX_BTIME))
+      return false;  // no way to tell: it may be anyone's
+    const long long born =
+        static_cast<long long>(info.stx_btime.tv_sec) * 1000000000 + info.stx_btime.tv_nsec;
+    return born >= takenAtNs_;
+  }
   const auto known = folder->second.find(file.fileName());
   return known == folder->second.end() || known->second != *inode;
 }

@@ -16,7 +16,9 @@ inline constexpr std::chrono::milliseconds kPortalTimeout{20000};
 // and pictures folder (GNOME's and KDE's portals write a new file there for every call) and
 // the temporary folders (wlroots' portal). The portal's answer names its file; that file was
 // made for our call, and is ours to remove, only when it is a regular file that was not in its
-// folder before, under its name or as the same file. Anything else is the user's.
+// folder before, under its name or as the same file. In a folder not looked at, it must have
+// come into being after the snapshot (its birth time, where the file system keeps one).
+// Anything else is the user's.
 class FolderSnapshot {
  public:
   explicit FolderSnapshot(const QStringList& folders = PortalFolders());
@@ -27,6 +29,7 @@ class FolderSnapshot {
  private:
   // canonical folder -> name -> inode
   std::map<QString, std::map<QString, unsigned long long>> folders_;
+  long long takenAtNs_ = 0;  // the wall clock, as file times are kept
 };
 
 // A still of the whole desktop from the freedesktop screenshot portal, taken without asking

@@ -6,6 +6,7 @@ test gives. Imported by a test for StandInPortal; run as a script (by an interpr
 PyGObject) it is the service itself."""
 
 import os
+import shutil
 import subprocess
 import sys
 import threading
@@ -35,12 +36,14 @@ def python_with_gobject():
 
 class StandInPortal:
     """A private dbus-daemon with the stand-in portal on it, serving files in the given order
-    (the last one again once the list is used up). address is the bus for the program's
+    (the last one again once the list is used up). A file given as (path, source) is written
+    when it is asked for, from source, as a real portal writes its picture for the call; a
+    path alone is served as it already lies. address is the bus for the program's
     DBUS_SESSION_BUS_ADDRESS; served() lists the files handed out so far."""
 
     def __init__(self, folder, files):
         self.folder = folder
-        self.files = list(files)
+        self.files = [f if isinstance(f, str) else "%s<%s" % f for f in files]
         self.processes = []
         self.answers = []
 
@@ -98,8 +101,10 @@ def serve(files):
         _, options = parameters.unpack()
         token = options.get("handle_token", "standin%d" % len(calls))
         request = "%s/request/%s/%s" % (OBJECT, sender[1:].replace(".", "_"), token)
-        file = files[min(len(calls), len(files) - 1)]
+        file, _, source = files[min(len(calls), len(files) - 1)].partition("<")
         calls.append(file)
+        if source:
+            shutil.copyfile(source, file)
         invocation.return_value(GLib.Variant("(o)", (request,)))
         connection.emit_signal(None, request, "org.freedesktop.portal.Request", "Response",
                                GLib.Variant("(ua{sv})", (0, {"uri": GLib.Variant(

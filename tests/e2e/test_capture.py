@@ -3,8 +3,8 @@
 clipboard's PNG with the pattern pixel by pixel; the same rectangle dragged up and to the left
 must give the same picture, and Escape during a drag must leave the picture as it was.
 Then the same as an X11 program on a Wayland desktop, whose still comes from the screenshot
-portal (a stand-in on a private session bus): the portal's file is kept when the portal saved
-it among the user's files and removed when it lies in a temporary folder."""
+portal (a stand-in on a private session bus): the file the portal wrote for the call is
+removed, wherever it lies; a file that was there before the call is kept, wherever it lies."""
 
 import os
 import shutil
@@ -64,16 +64,21 @@ def portal_keeps_the_users_file_and_removes_a_temporary_one(args, rect):
     check(kept_folder is not None, "no folder outside the temporary ones to stand for Pictures")
     scratch = tempfile.mkdtemp(prefix="huesift-e2e-portal.")
     try:
+        # The user's own pictures, one where desktops keep screenshots and one in a temporary
+        # folder, and what the portal writes afresh for a call, where its folder happens to be.
         kept = os.path.join(kept_folder, "Screenshot.png")
+        kept_temporary = os.path.join(scratch, "mine.png")
         thrown = os.path.join(scratch, "screenshot.png")
-        for path, rows in ((kept, desktop), (thrown, inverted)):
+        source = os.path.join(scratch, "source")
+        for path, rows in ((kept, desktop), (kept_temporary, inverted), (source, desktop)):
             with open(path, "wb") as f:
                 f.write(encode_png(rows))
-        with StandInPortal(scratch, [kept, thrown]) as portal, Session(
+        with StandInPortal(scratch, [kept, kept_temporary, (thrown, source)]) as portal, Session(
                 args.huesift, env={"XDG_SESSION_TYPE": "wayland",
                                    "DBUS_SESSION_BUS_ADDRESS": portal.address}) as session:
             for n, (path, rows, stays) in enumerate(((kept, desktop, True),
-                                                     (thrown, inverted, False)), 1):
+                                                     (kept_temporary, inverted, True),
+                                                     (thrown, desktop, False)), 1):
                 capture(session, (left, top), (right, bottom))
                 check(portal.wait_for_answer(n)[-1] == path, "the portal served %s" %
                       portal.served())

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Which file after a portal call is the call's own to remove: only a regular file that was
-// not in a folder looked at before the call; a file the user had is never touched.
+// not in its folder before the call (or, in a folder not looked at, was born since); a file
+// the user had is never touched.
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include "platform/screenshot_portal.h"
 
@@ -24,6 +26,9 @@ TEST(FolderSnapshot, OnlyAFileMadeSinceInAFolderLookedAtIsTheCallsOwn) {
   Write(dir.filePath("Screenshot.png"));      // the user's, from before
   Write(dir.filePath("Screenshot-1.png"));    // the user's, replaced during the call
   Write(dir.filePath("kept-as-it-was.png"));  // the user's, overwritten in place
+  // In a folder not looked at, a file's birth tells: the user's from before, the portal's since.
+  Write(QDir(elsewhere.path()).filePath("Screenshot-1.png"));
+  QThread::msleep(30);  // file times are kept to the system clock's tick, a few ms
   const FolderSnapshot before({home.path(), home.path() + "/not-there"});
 
   Write(dir.filePath("Screenshot-2.png"));  // what the portal wrote for the call
@@ -43,7 +48,8 @@ TEST(FolderSnapshot, OnlyAFileMadeSinceInAFolderLookedAtIsTheCallsOwn) {
   EXPECT_FALSE(before.madeSince(dir.filePath("link.png")));
   EXPECT_FALSE(before.madeSince(dir.filePath("folder.png")));
   EXPECT_FALSE(before.madeSince(dir.filePath("missing.png")));
-  EXPECT_FALSE(before.madeSince(QDir(elsewhere.path()).filePath("Screenshot-2.png")));
+  EXPECT_TRUE(before.madeSince(QDir(elsewhere.path()).filePath("Screenshot-2.png")));
+  EXPECT_FALSE(before.madeSince(QDir(elsewhere.path()).filePath("Screenshot-1.png")));
 }
 
 }  // namespace
