@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Process, Stop, the gauge and the busy gate, driven through the toolbar.
+#include <QAccessible>
 #include <QLabel>
 #include <QPaintEvent>
 #include <QSlider>
@@ -86,6 +87,10 @@ TEST_F(ProcessTest, SimilarColoursDialogCountsSetsAndNamesTheDistance) {
       auto* dialog = qobject_cast<SimilarColoursDialog*>(shown);
       ASSERT_NE(dialog, nullptr);
       counts.push_back(dialog->countLabel->text());
+      // What a screen reader says at each control the keyboard reaches.
+      for (QWidget* control : std::initializer_list<QWidget*>{dialog->slider, dialog->spinBox})
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name),
+                  "Distance");
       dialog->slider->setValue(distance);  // the spin box follows, the count a moment later
       QCoreApplication::processEvents();
       counts.push_back(dialog->countLabel->text());
