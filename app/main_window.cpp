@@ -11,6 +11,7 @@
 #include "app/gauge.h"
 #include "app/help_window.h"
 #include "app/process_controller.h"
+#include "app/similar_colours_dialog.h"
 #include "colours/colour_lists.h"
 #include "io/capture.h"
 #include "io/capture_overlay.h"
@@ -243,6 +244,24 @@ void MainWindow::onChooseProcessColour() {
   }
 }
 
+void MainWindow::onChooseSimilarColours() {
+  SimilarColoursDialog dialog(
+      state.similarDistance,
+      [this](int distance) {
+        const Picture& raster = picture->picture();
+        const int width = std::min(picture->displayWidth(), raster.width());
+        const int height = std::min(picture->displayHeight(), raster.height());
+        return SimilarColoursDialog::Count{
+            .kept = CountRetainedPixels(raster, width, height, state.retainedColors, distance),
+            .all = std::int64_t{width} * height};
+      },
+      this);
+  services.execModal(&dialog);
+  if (dialog.result() != QDialog::Accepted) return;
+  state.similarDistance = dialog.distance();
+  similarColoursAction->setText(SimilarColoursItemText(state.similarDistance));
+}
+
 void MainWindow::onReverseClicked() {
   // Qt has toggled the button already; a run reads it when it starts, so during a run it
   // is put back up.
@@ -311,6 +330,7 @@ void MainWindow::connectSignals() {
   connectHandler(print, &ToolbarButton::mouseDown, &MainWindow::onPrintButtonPressed);
 
   connectHandler(processColourAction, &QAction::triggered, &MainWindow::onChooseProcessColour);
+  connectHandler(similarColoursAction, &QAction::triggered, &MainWindow::onChooseSimilarColours);
   connectHandler(fillColourAction, &QAction::triggered, &MainWindow::onChooseFillColour);
   connectHandler(fillWhiteAction, &QAction::triggered, &MainWindow::onFillWhite);
   connectHandler(fillBlackAction, &QAction::triggered, &MainWindow::onFillBlack);

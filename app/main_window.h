@@ -85,10 +85,9 @@ class MainWindow : public QWidget, private WindowStates {
   RetainedColourList* retainedList = nullptr;
   Gauge* gauge = nullptr;
 
-  QMenu* pictureMenu = nullptr;  // picture: Copy
-  QMenu* fillMenu = nullptr;     // Fill: Color..., White, Black
-  QMenu* processMenu =
-      nullptr;  // Process: Process Color..., Convert White to Color, Convert to Color
+  QMenu* pictureMenu = nullptr;   // picture: Copy
+  QMenu* fillMenu = nullptr;      // Fill: Color..., White, Black
+  QMenu* processMenu = nullptr;   // Process: Process Color..., the two ticks, Similar Colors...
   QMenu* captureMenu = nullptr;   // Capture: Paste
   QMenu* printMenu = nullptr;     // Print: Print 1/3 Size
   QAction* copyAction = nullptr;  // "Copy" on the picture's menu
@@ -98,6 +97,7 @@ class MainWindow : public QWidget, private WindowStates {
   QAction* processColourAction = nullptr;
   QAction* convertWhiteAction = nullptr;
   QAction* convertToColourAction = nullptr;
+  QAction* similarColoursAction = nullptr;
   QAction* pasteAction = nullptr;  // "Paste" on the Capture button's menu
   QAction* smallPrintAction = nullptr;
   QAction* openAction = nullptr;    // "Open Picture..." on the Capture button's menu
@@ -131,6 +131,7 @@ class MainWindow : public QWidget, private WindowStates {
   void onPrintButtonPressed(Qt::MouseButton button);
 
   void onChooseProcessColour();
+  void onChooseSimilarColours();
   void onChooseFillColour();
   void onFillWhite();
   void onFillBlack();

@@ -3,6 +3,7 @@
 #include "app/gauge.h"
 #include "app/glyphs.h"
 #include "app/main_window.h"
+#include "app/similar_colours_dialog.h"
 #include "app/toolbar.h"
 
 namespace huesift {
@@ -88,6 +89,8 @@ void MainWindow::buildLayout() {
       MakeItem(processMenu, "convertWhiteAction", tr("Convert White to Color"), true);
   convertToColourAction =
       MakeItem(processMenu, "convertToColourAction", tr("Convert to Color"), true);
+  similarColoursAction =
+      MakeItem(processMenu, "similarColoursAction", SimilarColoursItemText(state.similarDistance));
   captureMenu = new QMenu(this);
   pasteAction = MakeItem(captureMenu, "pasteAction", tr("Paste"));
   openAction = MakeItem(captureMenu, "openAction", tr("Open Picture..."));

@@ -63,7 +63,7 @@ void ProcessController::runPass(ProcessPass pass, int height) {
   hooks.setProgress = [this](int progress) { p_.gauge->setProgress(progress); };
   // The table is copied: the run searches the colours listed when it began.
   const ColourTable retained = p_.state.retainedColors;
-  RunProcessPass(pass, height, height - 1, retained, hooks);
+  RunProcessPass(pass, height, height - 1, retained, hooks, p_.state.similarDistance);
 }
 
 void ProcessController::finish() {

@@ -16,7 +16,8 @@ struct RatioCheck {
   std::string slower;  // numerator: time per iteration of this benchmark ...
   std::string faster;  // ... divided by this one's
   double limit;
-  bool atLeast;  // true: the ratio must be >= limit; false: <= limit
+  bool atLeast;        // true: the ratio must be >= limit; false: <= limit
+  bool target = true;  // false: shown for comparison, with no limit to meet
 };
 
 inline std::vector<RatioCheck>& RatioChecks() {
@@ -27,6 +28,11 @@ inline std::vector<RatioCheck>& RatioChecks() {
 // Returns a value so it can initialise a namespace-scope variable.
 inline bool AddRatioCheck(std::string slower, std::string faster, double limit, bool atLeast) {
   RatioChecks().push_back({std::move(slower), std::move(faster), limit, atLeast});
+  return true;
+}
+
+inline bool AddRatioShown(std::string slower, std::string faster) {
+  RatioChecks().push_back({std::move(slower), std::move(faster), 0, false, false});
   return true;
 }
 

@@ -223,7 +223,8 @@ void ProcessLikeTheWindow(Picture& picture, const CommandLine& options) {
                            : options.reverse ? ProcessPass::Reverse
                                              : ProcessPass::Strip;
   const Colour processColor = options.convert.value_or(options.whiteTo.value_or(kBlack));
-  ProcessWholePicture(pass, picture, retained, options.convert.has_value(), processColor);
+  ProcessWholePicture(pass, picture, retained, options.convert.has_value(), processColor,
+                      options.similarDistance);
 }
 
 namespace {

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <string_view>
 
+#include "engine/process.h"
+
 namespace huesift {
 
 namespace {
@@ -27,6 +29,18 @@ std::vector<std::string> SplitCommas(const std::string& text) {
     if (comma == std::string::npos) return items;
     start = comma + 1;
   }
+}
+
+// A distance for --similar: decimal digits alone, 0 to 255.
+std::optional<int> ParseDistance(const std::string& text) {
+  if (text.empty() || text.size() > 3) return std::nullopt;
+  int distance = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    distance = distance * 10 + (c - '0');
+  }
+  if (distance > kMaxSimilarDistance) return std::nullopt;
+  return distance;
 }
 
 // text in the user's language (context "huesift::CommandLine"), %1 and %2 filled in with the
@@ -65,7 +79,7 @@ std::string UsageText() {
   return QCoreApplication::translate(
              "huesift::CommandLine",
              "Usage: huesift [FILE]\n"
-             "       huesift [--keep COLOURS] [--reverse] [--convert RRGGBB]\n"
+             "       huesift [--keep COLOURS] [--similar N] [--reverse] [--convert RRGGBB]\n"
              "               (-o OUT | --out-dir DIR) FILE...\n"
              "       huesift --white-to RRGGBB (-o OUT | --out-dir DIR) FILE...\n"
              "\n"
@@ -73,6 +87,8 @@ std::string UsageText() {
              "With them, processes every FILE without a window and writes PNG pictures:\n"
              "  --keep COLOURS     colours to keep, comma-separated RRGGBB or #RRGGBB\n"
              "                     (at most 64; default 000000, black)\n"
+             "  --similar N        also keep every colour whose red, green and blue each lie\n"
+             "                     within N of a kept colour's (0 to 255; default 0)\n"
              "  --reverse          whiten the kept colours instead of all others\n"
              "  --convert RRGGBB   paint every surviving pixel in this colour\n"
              "  --white-to RRGGBB  only turn white into this colour\n"
@@ -99,6 +115,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   CommandLine line;
   bool batchOption = false;
   bool keepGiven = false;
+  bool similarGiven = false;
   bool endOfOptions = false;
   std::vector<std::string> operands;
   std::size_t optionsEnd = args.size();  // operands from here on came after "--"
@@ -129,8 +146,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
       arg.resize(eq);
       inlineValue = true;
     }
-    const bool takesValue = arg == "--keep" || arg == "--convert" || arg == "--white-to" ||
-                            arg == "-o" || arg == "--output" || arg == "--out-dir";
+    const bool takesValue = arg == "--keep" || arg == "--similar" || arg == "--convert" ||
+                            arg == "--white-to" || arg == "-o" || arg == "--output" ||
+                            arg == "--out-dir";
     if (arg == "--reverse" && !inlineValue) {
       line.reverse = batchOption = true;
       continue;
@@ -165,6 +183,16 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
       if (static_cast<int>(line.keep.size()) > kMaxColours)
         return UsageError(
             QT_TRANSLATE_NOOP("huesift::CommandLine", "--keep takes at most 64 colours"));
+    } else if (arg == "--similar") {
+      if (similarGiven)
+        return UsageError(QT_TRANSLATE_NOOP("huesift::CommandLine", "--similar given twice"));
+      similarGiven = true;
+      const std::optional<int> distance = ParseDistance(value);
+      if (!distance)
+        return UsageError(
+            QT_TRANSLATE_NOOP("huesift::CommandLine", "%1: '%2' is not a distance from 0 to 255"),
+            arg, value);
+      line.similarDistance = *distance;
     } else if (arg == "--convert" || arg == "--white-to") {
       const std::optional<Colour> c = ParseWebColour(value);
       if (!c)
@@ -219,6 +247,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     return UsageError(
         QT_TRANSLATE_NOOP("huesift::CommandLine",
                           "--white-to cannot be combined with --keep, --reverse or --convert"));
+  if (line.whiteTo && similarGiven)
+    return UsageError(
+        QT_TRANSLATE_NOOP("huesift::CommandLine", "--white-to cannot be combined with --similar"));
   return line;
 }
 

@@ -22,6 +22,7 @@ struct CommandLine {
   // Batch: the retained colours as the window's list would hold them, black alone by default.
   std::vector<Colour> keep{kBlack};
   bool reverse = false;
+  int similarDistance = 0;        // --similar: 0 keeps the listed colours alone
   std::optional<Colour> convert;  // "Convert to Color"
   std::optional<Colour> whiteTo;  // "Convert White to Color"
   std::string output;             // -o: the one output file

@@ -104,6 +104,25 @@ RetainedSet CompileRetainedSet(const ColourTable& table, bool allowHash) {
   return set;
 }
 
+RetainedSet CompileSimilarSet(const ColourTable& table, int distance) {
+  RetainedSet set = CompileRetainedSet(table, false);
+  set.distance = distance;
+  std::array<std::array<std::uint64_t, 256>, 3> byByte{};
+  for (int i = 0; i < set.count; ++i) {
+    for (int c = 0; c < 3; ++c) {
+      const int centre = static_cast<int>((set.colours[i] >> (8 * c)) & 0xFFu);
+      const int last = std::min(centre + distance, 255);
+      for (int v = std::max(centre - distance, 0); v <= last; ++v)
+        byByte[c][v] |= std::uint64_t{1} << i;
+    }
+  }
+  set.near.resize(RetainedSet::kNearHigh + 256);
+  for (std::uint32_t v = 0; v < RetainedSet::kNearHigh; ++v)
+    set.near[v] = byByte[0][v & 0xFFu] & byByte[1][v >> 8];
+  std::copy(byByte[2].begin(), byByte[2].end(), set.near.begin() + RetainedSet::kNearHigh);
+  return set;
+}
+
 // Elsewhere than on x86 the x86 kernels are not even built; the portable one is all there is.
 bool Avx2Supported() {
 #ifdef HUESIFT_X86_KERNELS
@@ -138,6 +157,21 @@ RowKernel RowKernelOf(ProcessKernel kind) {
   }
 }
 
+CountKernel CountKernelOf(ProcessKernel kind) {
+  switch (kind) {
+    case ProcessKernel::Portable:
+      return CountRowPortable;
+#ifdef HUESIFT_X86_KERNELS
+    case ProcessKernel::Avx2:
+      return CountRowAvx2;
+    case ProcessKernel::Avx512:
+      return CountRowAvx512;
+#endif
+    default:
+      return nullptr;
+  }
+}
+
 }  // namespace detail
 
 namespace {
@@ -146,6 +180,7 @@ ProcessKernel kernelLimit = ProcessKernel::Avx512;
 
 ProcessKernel ChooseKernel(ProcessPass pass, const detail::RetainedSet& set) {
   const ProcessKernel widest = std::min(kernelLimit, WidestProcessKernel());
+  if (set.distance > 0) return widest;  // near sets suit every kernel
   const bool tableless = pass == ProcessPass::White || set.count == 0;
   if (widest >= ProcessKernel::Avx512 && !tableless && set.displaced) return ProcessKernel::Avx512;
   if (widest >= ProcessKernel::Avx2 &&
@@ -154,12 +189,21 @@ ProcessKernel ChooseKernel(ProcessPass pass, const detail::RetainedSet& set) {
   return ProcessKernel::Portable;
 }
 
+// Distances outside 0..kMaxSimilarDistance are taken as the nearest end. At 0, and in the
+// white pass, which has no use for a distance, the set is the exact one of old, so the
+// exact kernels run just as they did.
+detail::RetainedSet CompileSet(ProcessPass pass, const ColourTable& retained, int distance) {
+  distance = std::clamp(distance, 0, kMaxSimilarDistance);
+  if (distance == 0 || pass == ProcessPass::White) return detail::CompileRetainedSet(retained);
+  return detail::CompileSimilarSet(retained, distance);
+}
+
 // A pass ready to run row by row: the retained colours compiled once, and the widest kernel
 // that handles them on this CPU chosen for the whole pass.
 class CompiledPass {
  public:
-  CompiledPass(ProcessPass pass, const ColourTable& retained)
-      : set_(detail::CompileRetainedSet(retained)),
+  CompiledPass(ProcessPass pass, const ColourTable& retained, int distance)
+      : set_(CompileSet(pass, retained, distance)),
         kernel_(detail::RowKernelOf(ChooseKernel(pass, set_))) {
     job_.pass = pass;
     job_.set = &set_;
@@ -194,8 +238,8 @@ void LimitProcessKernel(ProcessKernel widest) {
 }
 
 int RunProcessPass(ProcessPass pass, int height, int gaugeMax, const ColourTable& retained,
-                   const ProcessHooks& hooks) {
-  CompiledPass compiled(pass, retained);
+                   const ProcessHooks& hooks, int similarDistance) {
+  CompiledPass compiled(pass, retained, similarDistance);
 
   // The hooks are asked in the same order and as often per row as the pixel-by-pixel walk
   // asks them, except the per-pixel questions: nothing can change them between two rows'
@@ -224,11 +268,24 @@ int RunProcessPass(ProcessPass pass, int height, int gaugeMax, const ColourTable
 }
 
 void ProcessWholePicture(ProcessPass pass, Picture& picture, const ColourTable& retained,
-                         bool convertToColour, Colour processColor) {
+                         bool convertToColour, Colour processColor, int similarDistance) {
   if (picture.empty()) return;
-  CompiledPass compiled(pass, retained);
+  CompiledPass compiled(pass, retained, similarDistance);
   for (int y = 0; y < picture.height(); ++y)
     compiled.processRow(picture.row(y), picture.width(), convertToColour, processColor);
+}
+
+std::int64_t CountRetainedPixels(const Picture& picture, int width, int height,
+                                 const ColourTable& retained, int similarDistance) {
+  width = std::min(width, picture.width());
+  height = std::min(height, picture.height());
+  if (width <= 0 || height <= 0) return 0;
+  const detail::RetainedSet set = CompileSet(ProcessPass::Strip, retained, similarDistance);
+  if (set.count == 0) return 0;
+  const detail::CountKernel count = detail::CountKernelOf(ChooseKernel(ProcessPass::Strip, set));
+  std::int64_t total = 0;
+  for (int y = 0; y < height; ++y) total += count(picture.row(y), width, set);
+  return total;
 }
 
 }  // namespace huesift

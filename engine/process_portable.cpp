@@ -90,6 +90,19 @@ struct ListedSet {
   }
 };
 
+// Similar colours: each lane's two near sets looked up lane by lane, as the hash is.
+struct NearSet {
+  const std::uint64_t* near;
+
+  explicit NearSet(const RetainedSet& set) : near(set.near.data()) {}
+  std::uint32_t laneHit(std::uint32_t m) const {
+    const std::uint64_t shared =
+        near[m & 0xFFFFu] & near[RetainedSet::kNearHigh + ((m >> 16) & 0xFFu)];
+    return shared != 0 ? ~0u : 0u;
+  }
+  V contains(V m) const { return V{laneHit(m[0]), laneHit(m[1]), laneHit(m[2]), laneHit(m[3])}; }
+};
+
 struct Pens {
   V alpha, white, pen;
 };
@@ -174,6 +187,7 @@ template <ProcessPass P>
 void Dispatch(std::uint32_t* row, int n, const RowJob& job) {
   const RetainedSet& set = *job.set;
   if (P == ProcessPass::White || set.count == 0) return Run<P>(row, n, job, EmptySet{});
+  if (set.distance > 0) return Run<P>(row, n, job, NearSet(set));
   if (set.count == 1) return Run<P>(row, n, job, ComparedSet<1>(set));
   if (set.count == 2) return Run<P>(row, n, job, ComparedSet<2>(set));
   if (set.count <= kMaxCompared) return Run<P>(row, n, job, ComparedSet<kMaxCompared>(set));
@@ -181,7 +195,53 @@ void Dispatch(std::uint32_t* row, int n, const RowJob& job) {
   return Run<P>(row, n, job, ListedSet{&set});
 }
 
+// The row loop's blocks and runs, counting instead of writing: a lane that holds is all
+// ones, so subtracting it counts it.
+template <class Set>
+std::int64_t CountLoop(const std::uint32_t* row, int n, const Set set) {
+  const V alpha = Splat(kAlphaBits);
+  V runIn = Splat(kStoredWhite);
+  bool runHits = set.contains(runIn)[0] != 0;
+  std::int64_t count = 0;
+  V lanes{};
+  int i = 0;
+  for (; i + kBlock <= n; i += kBlock) {
+    const std::uint32_t* at = row + i;
+    PrefetchBlockAhead(at);
+    V differs{};
+#pragma GCC unroll 16
+    for (int j = 0; j < kVectors; ++j) differs |= Load(at + kLanes * j) ^ runIn;
+    if (AllZero(differs)) {
+      count += runHits ? kBlock : 0;
+      continue;
+    }
+    V v;
+    V hit;
+#pragma GCC unroll 16
+    for (int j = 0; j < kVectors; ++j) {
+      v = Load(at + kLanes * j);
+      hit = set.contains(v | alpha);
+      lanes -= hit;
+    }
+    runIn = Splat(v[kLanes - 1]);
+    runHits = hit[kLanes - 1] != 0;
+  }
+  for (; i < n; ++i) count += set.contains(Splat(row[i] | kAlphaBits))[0] != 0 ? 1 : 0;
+  for (int j = 0; j < kLanes; ++j) count += lanes[j];
+  return count;
+}
+
 }  // namespace
+
+std::int64_t CountRowPortable(const std::uint32_t* row, int n, const RetainedSet& set) {
+  if (set.count == 0) return 0;
+  if (set.distance > 0) return CountLoop(row, n, NearSet(set));
+  if (set.count == 1) return CountLoop(row, n, ComparedSet<1>(set));
+  if (set.count == 2) return CountLoop(row, n, ComparedSet<2>(set));
+  if (set.count <= kMaxCompared) return CountLoop(row, n, ComparedSet<kMaxCompared>(set));
+  if (set.multiplier != 0) return CountLoop(row, n, HashedSet(set));
+  return CountLoop(row, n, ListedSet{&set});
+}
 
 void ProcessRowPortable(std::uint32_t* row, int n, const RowJob& job) {
   switch (job.pass) {

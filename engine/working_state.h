@@ -22,6 +22,8 @@ struct WorkingState {
   bool stopRequested = false;
   const std::int32_t maxColors = kMaxColours;
   Colour processColor = kBlack;
+  // "Similar Colors...": how near a colour must come to a retained one to count as retained.
+  std::int32_t similarDistance = 0;
   Colour fillColor = kWhite;
   std::int32_t deleteIndex = 0;
   std::int32_t pictureWidth = 0;

@@ -292,8 +292,12 @@
         <translation>„huesift --help“ liefert weitere Informationen.</translation>
     </message>
     <message>
+        <source>standard input (-) has no name for --out-dir to use; write it with -o</source>
+        <translation>die Standardeingabe (-) hat keinen Namen für --out-dir; sie mit -o schreiben</translation>
+    </message>
+    <message>
         <source>Usage: huesift [FILE]
-       huesift [--keep COLOURS] [--reverse] [--convert RRGGBB]
+       huesift [--keep COLOURS] [--similar N] [--reverse] [--convert RRGGBB]
                (-o OUT | --out-dir DIR) FILE...
        huesift --white-to RRGGBB (-o OUT | --out-dir DIR) FILE...
 
@@ -301,6 +305,8 @@ Without -o or --out-dir, opens the window (and FILE in it).
 With them, processes every FILE without a window and writes PNG pictures:
   --keep COLOURS     colours to keep, comma-separated RRGGBB or #RRGGBB
                      (at most 64; default 000000, black)
+  --similar N        also keep every colour whose red, green and blue each lie
+                     within N of a kept colour&apos;s (0 to 255; default 0)
   --reverse          whiten the kept colours instead of all others
   --convert RRGGBB   paint every surviving pixel in this colour
   --white-to RRGGBB  only turn white into this colour
@@ -314,7 +320,7 @@ exists must be a regular file; a link in DIR is replaced, not written through.
 Exit status: 0 when every picture was written, 1 when any failed, 2 for a usage error.
 </source>
         <translation>Aufruf: huesift [DATEI]
-        huesift [--keep FARBEN] [--reverse] [--convert RRGGBB]
+        huesift [--keep FARBEN] [--similar N] [--reverse] [--convert RRGGBB]
                 (-o AUSGABE | --out-dir ORDNER) DATEI...
         huesift --white-to RRGGBB (-o AUSGABE | --out-dir ORDNER) DATEI...
 
@@ -322,6 +328,8 @@ Ohne -o oder --out-dir öffnet sich das Fenster (mit DATEI darin).
 Mit einer der beiden wird jede DATEI ohne Fenster verarbeitet und als PNG-Bild geschrieben:
   --keep FARBEN      die zu behaltenden Farben, durch Kommas getrennt, RRGGBB oder #RRGGBB
                      (höchstens 64; Vorgabe 000000, Schwarz)
+  --similar N        auch jede Farbe behalten, deren Rot, Grün und Blau je höchstens
+                     N von denen einer behaltenen Farbe abweichen (0 bis 255; Vorgabe 0)
   --reverse          die behaltenen Farben statt aller anderen weiß färben
   --convert RRGGBB   jedes verbleibende Pixel in dieser Farbe einfärben
   --white-to RRGGBB  nur Weiß in diese Farbe umwandeln
@@ -338,8 +346,16 @@ Aufruffehler.
 </translation>
     </message>
     <message>
-        <source>standard input (-) has no name for --out-dir to use; write it with -o</source>
-        <translation>die Standardeingabe (-) hat keinen Namen für --out-dir; sie mit -o schreiben</translation>
+        <source>--similar given twice</source>
+        <translation>--similar zweimal angegeben</translation>
+    </message>
+    <message>
+        <source>%1: &apos;%2&apos; is not a distance from 0 to 255</source>
+        <translation>%1: „%2“ ist kein Abstand von 0 bis 255</translation>
+    </message>
+    <message>
+        <source>--white-to cannot be combined with --similar</source>
+        <translation>--white-to lässt sich nicht mit --similar verbinden</translation>
     </message>
 </context>
 <context>
@@ -687,6 +703,41 @@ Aufruffehler.
     <message>
         <source>the screenshot portal&apos;s file %1: %2</source>
         <translation>die Datei des Bildschirmfoto-Portals %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>huesift::SimilarColoursDialog</name>
+    <message>
+        <source>Similar Colors</source>
+        <translation>Ähnliche Farben</translation>
+    </message>
+    <message>
+        <source>Also keep the colors whose red, green and blue each lie within this distance of a retained color&apos;s. At 0 only the retained colors themselves are kept.</source>
+        <translation>Auch die Farben behalten, deren Rot, Grün und Blau je höchstens so weit von denen einer behaltenen Farbe abweichen. Bei 0 bleiben nur die behaltenen Farben selbst.</translation>
+    </message>
+    <message>
+        <source>&amp;Distance:</source>
+        <translation>&amp;Abstand:</translation>
+    </message>
+    <message>
+        <source>Distance</source>
+        <translation>Abstand</translation>
+    </message>
+    <message>
+        <source>Pixels kept</source>
+        <translation>Behaltene Pixel</translation>
+    </message>
+    <message>
+        <source>Keeps %L1 of %L2 pixels</source>
+        <translation>Behält %L1 von %L2 Pixeln</translation>
+    </message>
+    <message>
+        <source>Similar Colors...</source>
+        <translation>Ähnliche Farben …</translation>
+    </message>
+    <message>
+        <source>Similar Colors: %1...</source>
+        <translation>Ähnliche Farben: %1 …</translation>
     </message>
 </context>
 <context>

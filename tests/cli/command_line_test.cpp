@@ -56,6 +56,7 @@ struct Accepted {
   std::vector<std::string> unknownOptions;
   std::vector<Colour> keep = {kBlack};
   bool reverse = false;
+  int similarDistance = 0;
   std::optional<Colour> convert;
   std::optional<Colour> whiteTo;
   std::string output;
@@ -67,6 +68,7 @@ struct Accepted {
   }
   Accepted Keep(std::vector<Colour> v) && { return keep = std::move(v), std::move(*this); }
   Accepted Reverse() && { return reverse = true, std::move(*this); }
+  Accepted Similar(int n) && { return similarDistance = n, std::move(*this); }
   Accepted Convert(Colour c) && { return convert = c, std::move(*this); }
   Accepted WhiteTo(Colour c) && { return whiteTo = c, std::move(*this); }
   Accepted Output(std::string v) && { return output = std::move(v), std::move(*this); }
@@ -125,6 +127,15 @@ const Accepted kAccepted[] = {
         .Reverse()
         .Convert(Rgb(0xFF, 0xF4, 0xCE))
         .OutputDir("d"),
+    Line(Mode::Batch, "SimilarColoursAtBothEnds",
+         {"--similar", "255", "--keep", "C42B1C", "-o", "o.png", "i.png"})
+        .Files({"i.png"})
+        .Keep({Rgb(0xC4, 0x2B, 0x1C)})
+        .Similar(255)
+        .Output("o.png"),
+    Line(Mode::Batch, "SimilarZeroWithEquals", {"--similar=000", "--out-dir", "d", "i.png"})
+        .Files({"i.png"})
+        .OutputDir("d"),
     Line(Mode::Batch, "WhiteToAlone", {"--white-to=FFF4CE", "-o", "o.png", "i.png"})
         .Files({"i.png"})
         .WhiteTo(Rgb(0xFF, 0xF4, 0xCE))
@@ -165,6 +176,7 @@ TEST_P(AcceptedLine, AsksForWhatItSays) {
   if (want.mode == Mode::Window) return;  // the batch options are not read
   EXPECT_EQ(line.keep, want.keep);
   EXPECT_EQ(line.reverse, want.reverse);
+  EXPECT_EQ(line.similarDistance, want.similarDistance);
   EXPECT_EQ(line.convert, want.convert);
   EXPECT_EQ(line.whiteTo, want.whiteTo);
   EXPECT_EQ(line.output, want.output);
@@ -250,6 +262,25 @@ const Refused kRefused[] = {
     {"StandardInputIntoAFolder",
      {"--out-dir", "d", "a.png", "-"},
      "standard input (-) has no name for --out-dir to use; write it with -o"},
+    {"SimilarPastTheTop",
+     {"--similar", "256", "-o", "o.png", "i.png"},
+     "--similar: '256' is not a distance from 0 to 255"},
+    {"NegativeSimilar",
+     {"--similar", "-1", "-o", "o.png", "i.png"},
+     "--similar: '-1' is not a distance from 0 to 255"},
+    {"SimilarNotANumber",
+     {"--similar=4x", "-o", "o.png", "i.png"},
+     "--similar: '4x' is not a distance from 0 to 255"},
+    {"EmptySimilar",
+     {"--similar=", "-o", "o.png", "i.png"},
+     "--similar: '' is not a distance from 0 to 255"},
+    {"SimilarTwice",
+     {"--similar", "4", "--similar", "4", "-o", "o.png", "i.png"},
+     "--similar given twice"},
+    // The white pass looks at white alone: a distance would be silently ignored.
+    {"SimilarWithWhiteTo",
+     {"--white-to", "FF0000", "--similar", "8", "-o", "o", "i"},
+     "--white-to cannot be combined with --similar"},
     {"WhiteToWithKeep",
      {"--white-to", "FF0000", "--keep", "0645AD", "-o", "o", "i"},
      kWhiteToAlone},

@@ -223,9 +223,10 @@ class Session:
     def new_window(self, before, what):
         return wait_for(what, lambda: sorted(self.visible_windows() - before))[0]
 
-    def choose_from_menu(self, point, what, timeout=20.0):
-        """Right-clicks point and chooses the only item of the menu that opens there. The
-        click is repeated while the program refuses it (as it does while Process runs)."""
+    def choose_from_menu(self, point, what, timeout=20.0, item=1):
+        """Right-clicks point and chooses item number item (from 1) of the menu that opens
+        there. The click is repeated while the program refuses it (as it does while Process
+        runs)."""
         deadline = time.monotonic() + timeout
         before = self.visible_windows()
         while True:
@@ -237,7 +238,7 @@ class Session:
             if time.monotonic() > deadline:
                 fail("the %s menu did not open" % what)
         menu = opened[0]
-        self.key("Down", "Return")
+        self.key(*["Down"] * item, "Return")
         wait_for("the %s menu to close" % what, lambda: not self.viewable(menu))
 
     def take_focus(self, window):

@@ -32,12 +32,12 @@ def hex_colour(rgb):
     return "%02X%02X%02X" % rgb
 
 
-def expected(rows, keep, reverse=False, convert=None, white_to=None):
+def expected(rows, keep, reverse=False, convert=None, white_to=None, similar=0):
     """The Process button's pixel rules, pixel by pixel."""
     def rule(px):
         if white_to is not None:
             return white_to if px == WHITE else px
-        kept = px in keep
+        kept = any(all(abs(a - b) <= similar for a, b in zip(px, k)) for k in keep)
         if reverse:
             return WHITE if kept or px == WHITE else (convert or px)
         return (convert or px) if kept else WHITE
@@ -131,6 +131,11 @@ def options_against_rules(huesift, work, rng):
              dict(keep=[(0, 0, 255), WHITE, (1, 0, 0)], reverse=True),
              dict(keep=[(255, 0, 0), (0, 128, 0)], convert=(0, 0, 255)),
              dict(keep=[(200, 200, 200)], reverse=True, convert=(255, 0, 0)),
+             # (1, 0, 0) and (254, 255, 255) lie exactly 1 from black and white, (18, 52, 86)
+             # 18 and more from black.
+             dict(keep=[(0, 0, 0), (255, 0, 0)], similar=1),
+             dict(keep=[(0, 0, 0), WHITE], reverse=True, similar=18),
+             dict(keep=[(210, 190, 200)], convert=(0, 0, 255), similar=rng.randrange(8, 60)),
              dict(keep=[(0, 0, 0)], white_to=(0, 128, 0))]
     for n, case in enumerate(cases):
         args = []
@@ -142,6 +147,8 @@ def options_against_rules(huesift, work, rng):
             args.append("--reverse")
         if case.get("convert"):
             args += ["--convert", hex_colour(case["convert"])]
+        if case.get("similar"):
+            args += ["--similar", str(case["similar"])]
         out_dir = os.path.join(work, "case-%d" % n)
         result = run(huesift, *args, "--out-dir", out_dir, *[p for p, _ in pictures])
         check(result.returncode == 0 and result.stderr == "", "%s: %r" % (args, result))

@@ -71,12 +71,13 @@ struct Harness {
   }
 
   // Runs one pass over `height` rows with the gauge's maximum at height - 1.
-  int Run(Walker walker, ProcessPass pass, int height, const ColourTable& table) {
+  int Run(Walker walker, ProcessPass pass, int height, const ColourTable& table,
+          int similarDistance = 0) {
     const ProcessHooks hooks = Hooks();
     if (walker == Walker::Reference)
-      return RunProcessPassReference(pass, height, height - 1, table, hooks);
+      return RunProcessPassReference(pass, height, height - 1, table, hooks, similarDistance);
     LimitProcessKernel(KernelOf(walker));
-    const int rows = RunProcessPass(pass, height, height - 1, table, hooks);
+    const int rows = RunProcessPass(pass, height, height - 1, table, hooks, similarDistance);
     LimitProcessKernel(ProcessKernel::Avx512);
     return rows;
   }

@@ -1,11 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Process, Stop, the gauge and the busy gate, driven through the toolbar.
+#include <QAccessible>
+#include <QLabel>
 #include <QPaintEvent>
+#include <QSlider>
+#include <QSpinBox>
 #include <stdexcept>
 #include <utility>
 #include <vector>
 
 #include "app/gauge.h"
+#include "app/similar_colours_dialog.h"
 #include "colours/retained_colour_list.h"
 #include "tests/ui/main_window_fixture.h"
 
@@ -63,6 +68,52 @@ TEST_P(ProcessRules, ProcessButtonAppliesThePassRule) {
   EXPECT_TRUE(window->retainedList->isEnabled());
   EXPECT_EQ(window->state.runState, RunState::Idle);
   EXPECT_EQ(fake.sleeps, std::vector<int>{500});
+}
+
+// "Similar Colors...": the dialog counts what the list keeps as its distance moves, OK sets the
+// distance for the runs that follow and names it in the menu, Cancel keeps the one before.
+TEST_F(ProcessTest, SimilarColoursDialogCountsSetsAndNamesTheDistance) {
+  // A ramp of shades of one colour: each step one unit further from the retained colour.
+  Picture ramp(60, 4);
+  for (int x = 0; x < 60; ++x)
+    for (int y = 0; y < 4; ++y) ramp.setPixel(x, y, (x * 2) | (x << 8) | (x * 3) << 16);
+  givePicture(ramp);
+  // Within d of black on every channel: blue is three steps a unit, so x <= d / 3.
+  const auto keptAt = [](int d) { return (d / 3 + 1) * 4; };
+
+  std::vector<QString> counts;
+  const auto setTo = [&](int distance, bool ok) {
+    fake.onModal = [&, distance, ok](QDialog* shown) {
+      auto* dialog = qobject_cast<SimilarColoursDialog*>(shown);
+      ASSERT_NE(dialog, nullptr);
+      counts.push_back(dialog->countLabel->text());
+      // What a screen reader says at each control the keyboard reaches.
+      for (QWidget* control : std::initializer_list<QWidget*>{dialog->slider, dialog->spinBox})
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name),
+                  "Distance");
+      dialog->slider->setValue(distance);  // the spin box follows, the count a moment later
+      QCoreApplication::processEvents();
+      counts.push_back(dialog->countLabel->text());
+      QTest::keyClick(dialog->spinBox, ok ? Qt::Key_Return : Qt::Key_Escape);
+    };
+    window->similarColoursAction->trigger();
+  };
+
+  EXPECT_EQ(window->similarColoursAction->text(), "Similar Colors...");
+  setTo(30, true);
+  EXPECT_EQ(counts, (std::vector<QString>{QString("Keeps 4 of 240 pixels"),
+                                          QString("Keeps %1 of 240 pixels").arg(keptAt(30))}));
+  EXPECT_EQ(window->state.similarDistance, 30);
+  EXPECT_EQ(window->similarColoursAction->text(), "Similar Colors: 30...");
+
+  counts.clear();
+  setTo(3, false);
+  EXPECT_EQ(counts.front(), QString("Keeps %1 of 240 pixels").arg(keptAt(30)));
+  EXPECT_EQ(window->state.similarDistance, 30);
+
+  click(window->processButton);
+  for (int x = 0; x < 60; ++x)
+    EXPECT_EQ(picture().pixel(x, 2), x <= 10 ? ramp.pixel(x, 2) : kWhite) << "pixel " << x;
 }
 
 const Colour W = kWhite, B = kBlue, O = kOrange, N = kNearBlack;
