@@ -27,11 +27,6 @@ namespace {
 void OpenFileOfCommandLine(huesift::MainWindow& form, int argc, char** argv) {
   const huesift::CommandLine line =
       huesift::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
-  for (const std::string& option : line.unknownOptions)
-    std::fprintf(
-        stderr, "huesift: %s\n",
-        qPrintable(QCoreApplication::translate("huesift::CommandLine", "unknown option %1 ignored")
-                       .arg(QString::fromLocal8Bit(option.c_str()))));
   if (line.files.empty()) return;
   // The window holds one picture; the first is opened and the others are said to be left.
   if (line.files.size() > 1)

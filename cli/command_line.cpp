@@ -43,6 +43,39 @@ std::optional<int> ParseDistance(const std::string& text) {
   return distance;
 }
 
+// Whether name (without its leading dashes and any "=value") is an option that Qt takes out
+// of the arguments when the window's application starts, and if so whether it is followed
+// by a value: nothing for anything else.
+std::optional<bool> QtOptionTakesValue(std::string_view name) {
+  static constexpr std::string_view kWithValue[] = {"platform",
+                                                    "platformpluginpath",
+                                                    "platformtheme",
+                                                    "plugin",
+                                                    "qmljsdebugger",
+                                                    "qwindowgeometry",
+                                                    "qwindowicon",
+                                                    "qwindowtitle",
+                                                    "session",
+                                                    "style",
+                                                    "stylesheet",
+                                                    "display",
+                                                    "geometry",
+                                                    "name",
+                                                    "title",
+                                                    "visual",
+                                                    "ncols",
+                                                    "cmap",
+                                                    "im",
+                                                    "inputstyle"};
+  static constexpr std::string_view kAlone[] = {"reverse", "widgetcount", "nograb",
+                                                "dograb",  "sync",        "testability"};
+  for (std::string_view known : kWithValue)
+    if (name == known) return true;
+  for (std::string_view known : kAlone)
+    if (name == known) return false;
+  return std::nullopt;
+}
+
 // text in the user's language (context "huesift::CommandLine"), %1 and %2 filled in with the
 // arguments as the shell gave them.
 CommandLine UsageError(const char* text, const std::string& first = {},
@@ -118,6 +151,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   bool similarGiven = false;
   bool endOfOptions = false;
   std::vector<std::string> operands;
+  std::vector<std::string> qtOptions;    // with their values
   std::size_t optionsEnd = args.size();  // operands from here on came after "--"
 
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -154,7 +188,19 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
       continue;
     }
     if (!takesValue) {
-      // Qt's own options (-platform, -style, ...) are the window's business.
+      // Qt's own options (-platform xcb, -style=fusion, ...) are the window's business; Qt
+      // takes them out of the arguments itself.
+      std::string_view name(args[i]);
+      const bool doubleDash = name.rfind("--", 0) == 0;
+      name.remove_prefix(doubleDash ? 2 : 1);
+      const bool joined = name.find('=') != std::string_view::npos;
+      const std::optional<bool> qtValue = QtOptionTakesValue(name.substr(0, name.find('=')));
+      // "--reverse" is ours; a Qt option that takes no value takes no "=value" either.
+      if (qtValue && (*qtValue || !joined) && !(doubleDash && name.rfind("reverse", 0) == 0)) {
+        qtOptions.push_back(args[i]);
+        if (*qtValue && !joined && i + 1 < args.size()) qtOptions.push_back(args[++i]);
+        continue;
+      }
       operands.push_back(args[i]);
       continue;
     }
@@ -216,10 +262,16 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   if (!batchOption) {
     for (std::size_t i = 0; i < operands.size(); ++i) {
       const bool option = i < optionsEnd && operands[i].size() > 1 && operands[i][0] == '-';
-      (option ? line.unknownOptions : line.files).push_back(operands[i]);
+      if (option)
+        return UsageError(QT_TRANSLATE_NOOP("huesift::CommandLine", "unknown option %1"),
+                          operands[i]);
+      line.files.push_back(operands[i]);
     }
     return line;
   }
+  if (!qtOptions.empty())  // a run without a window has no use for them
+    return UsageError(QT_TRANSLATE_NOOP("huesift::CommandLine", "unknown option %1"),
+                      qtOptions.front());
   for (const std::string& operand : operands) {
     if (operand.size() > 1 && operand[0] == '-' && !endOfOptions)
       return UsageError(QT_TRANSLATE_NOOP("huesift::CommandLine", "unknown option %1"), operand);

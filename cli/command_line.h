@@ -15,10 +15,10 @@ struct CommandLine {
   enum class Mode { Window, Batch, Help, Version, UsageError };
   Mode mode = Mode::Window;
 
+  // Window: Qt's own options (-platform xcb, ...) are left for Qt, which takes them out of
+  // the arguments when the application starts; any other unknown option is a usage error
+  // in every mode, found before the display is asked for.
   std::vector<std::string> files;
-  // Window: options that are neither ours nor taken out by Qt (which takes its own, such as
-  // -platform, out of the arguments when the application starts).
-  std::vector<std::string> unknownOptions;
   // Batch: the retained colours as the window's list would hold them, black alone by default.
   std::vector<Colour> keep{kBlack};
   bool reverse = false;

@@ -32,33 +32,38 @@ def main():
     args = parser.parse_args()
     display = unused_display()
     runtime = tempfile.mkdtemp(prefix="huesift-startup.")
+    more = "Try 'huesift --help' for more information."
     cases = [
-        ({}, "huesift: no display: set DISPLAY or WAYLAND_DISPLAY"),
-        ({"DISPLAY": display}, "huesift: cannot open display " + display),
-        ({"WAYLAND_DISPLAY": "huesift-no-such-display", "QT_QPA_PLATFORM": "wayland"},
+        ([], {}, 1, "huesift: no display: set DISPLAY or WAYLAND_DISPLAY"),
+        ([], {"DISPLAY": display}, 1, "huesift: cannot open display " + display),
+        ([], {"WAYLAND_DISPLAY": "huesift-no-such-display", "QT_QPA_PLATFORM": "wayland"}, 1,
          "huesift: cannot open Wayland display huesift-no-such-display"),
+        # A mistake on the command line is named before the display is looked for.
+        (["-x", "shot.png"], {}, 2, "huesift: unknown option -x\n" + more),
+        (["--frobnicate"], {"DISPLAY": display}, 2, "huesift: unknown option --frobnicate\n" + more),
     ]
     failures = []
     try:
-        for extra, want in cases:
+        for words, extra, code, want in cases:
             env = {k: v for k, v in os.environ.items()
                    if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM",
                                 "XDG_SESSION_TYPE")}
             env.update(extra, XDG_RUNTIME_DIR=runtime)
-            result = subprocess.run([args.huesift], env=env, stdin=subprocess.DEVNULL,
+            result = subprocess.run([args.huesift, *words], env=env, stdin=subprocess.DEVNULL,
                                     capture_output=True, timeout=30)
             got = result.stderr.decode(errors="replace")
-            if result.returncode != 1 or got != want + "\n" or result.stdout:
-                failures.append("with %s: exit %d, stderr %r (expected exit 1 and %r)" %
-                                (extra or "no display", result.returncode, got, want))
+            if result.returncode != code or got != want + "\n" or result.stdout:
+                failures.append("%s with %s: exit %d, stderr %r (expected exit %d and %r)" %
+                                (words, extra or "no display", result.returncode, got, code,
+                                 want))
     finally:
         os.rmdir(runtime)
     for failure in failures:
         print("FAIL: " + failure, file=sys.stderr)
     if failures:
         sys.exit(1)
-    print("PASS: %d start-ups without a display each gave one line and exit status 1" %
-          len(cases))
+    print("PASS: %d start-ups without a display each said what was wrong, with the exit status "
+          "for it" % len(cases))
 
 
 if __name__ == "__main__":
