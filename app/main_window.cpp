@@ -175,7 +175,10 @@ void MainWindow::pictureComing() {
   putToolsAway();
 }
 
-void MainWindow::pictureArrived(bool hasRows) {
+void MainWindow::pictureArrived(bool hasRows, const QString& name) {
+  emptyHint->hide();
+  //: The window's title with a picture: the picture's name, then the program's.
+  setWindowTitle(tr("%1 - Huesift").arg(name));
   for (QToolButton* tool : {addColourButton, printButton, fillButton, processButton})
     tool->setEnabled(hasRows);
   reverseButton->setEnabled(true);

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFrame>
+#include <QLabel>
 #include <QMenu>
 #include <QToolButton>
 #include <QWidget>
@@ -69,6 +70,7 @@ class MainWindow : public QWidget, private WindowStates {
   QWidget* toolbar = nullptr;
   QFrame* toolbarBottomLine = nullptr;  // strip under the toolbar
   QFrame* toolbarTopLine = nullptr;     // strip over the toolbar's top edge
+  QLabel* emptyHint = nullptr;          // how to bring a picture in, until the first comes
   ColourBox* colourBox = nullptr;       // the "Retain which color?" box
 
   QToolButton* addColourButton = nullptr;  // Add Color (toggle, group with Fill)
@@ -181,7 +183,7 @@ class MainWindow : public QWidget, private WindowStates {
  private:
   // The window's state changes, each setting every enabled state it implies.
   void pictureComing() override;
-  void pictureArrived(bool hasRows) override;
+  void pictureArrived(bool hasRows, const QString& name) override;
   void undoOffered() override;
   void undoWithdrawn() override;
   void runStarted() override;
@@ -197,6 +199,7 @@ class MainWindow : public QWidget, private WindowStates {
   void connectSignals();
   void fitToWorkArea();
   void placePictureView();
+  void placeEmptyHint();
   void fitFrameTo(const QRect& area);
   // Shows a window of a toolbar button (capture overlay, help) with the gate closed, so
   // clicks queued before it cannot open another window inside it.

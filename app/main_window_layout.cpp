@@ -68,6 +68,19 @@ void MainWindow::buildLayout() {
   });
   pictureView->addOverlay(bandLayer);
 
+  // Until the first picture comes, the empty area says how to bring one in.
+  emptyHint = new QLabel(
+      tr("Capture part of the screen, paste a picture with Ctrl+V, open one with Ctrl+O, or "
+         "drop a picture file here."),
+      this);
+  emptyHint->setObjectName("emptyHint");
+  emptyHint->setAlignment(Qt::AlignCenter);
+  emptyHint->setWordWrap(true);
+  // Drops and clicks go to the window beneath it.
+  emptyHint->setAttribute(Qt::WA_TransparentForMouseEvents);
+  emptyHint->setFont(QFont());  // the desktop's own font, as the menus
+  placeEmptyHint();
+
   toolbarKeys_ = BuildToolbar(*this);
   toolbarBottomLine = MakeStrip(this, "toolbarBottomLine", {-3, kPictureTop - 1, 798, 2});
   toolbarTopLine = MakeStrip(this, "toolbarTopLine", {-6, 1, 801, 2});
@@ -133,6 +146,12 @@ void MainWindow::placePictureView() {
   // From one pixel left of the window's edge, as the picture always lay, to the window's
   // right and bottom edges.
   pictureView->setGeometry(-1, kPictureTop, width() + 1, height() - kPictureTop);
+  placeEmptyHint();
+}
+
+void MainWindow::placeEmptyHint() {
+  if (emptyHint)
+    emptyHint->setGeometry(QRect(24, kPictureTop, width() - 48, height() - kPictureTop));
 }
 
 void MainWindow::fitFrameTo(const QRect& area) {

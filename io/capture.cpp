@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "io/capture.h"
 
+#include <QCoreApplication>
+
 namespace huesift {
 
 void Capture::click() {
@@ -18,7 +20,9 @@ void Capture::click() {
     return;
   }
   const QSize size = taken->size;
-  p_.intake.take(std::move(taken->raster), size);
+  //: The window's title names a captured picture so: "Captured picture - Huesift".
+  p_.intake.take(std::move(taken->raster), size,
+                 QCoreApplication::translate("huesift::Capture", "Captured picture"));
   // Undo was withdrawn as the picture came; the copy it kept of the picture before goes too.
   p_.undoPicture->clear();
   p_.undoPicture->setDisplaySize(size);

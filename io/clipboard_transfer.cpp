@@ -18,7 +18,9 @@ void Paste::click() {
   // whatever reason, leaves the picture, its size, Undo and the buttons as they were.
   const std::optional<EncodedImage> offered = p_.services.clipboardImageBytes();
   if (!offered) return;
-  p_.intake.takeDecoded([&](Picture& pasted) {
+  //: The window's title names a pasted picture so: "Pasted picture - Huesift".
+  const QString name = QCoreApplication::translate("huesift::Clipboard", "Pasted picture");
+  p_.intake.takeDecoded(name, [&](Picture& pasted) {
     const DecodedPicture decoded = DecodePicture(offered->bytes, QByteArray(), pasted);
     if (decoded.result == DecodedPicture::Result::TooLarge) {
       p_.services.showMessage(

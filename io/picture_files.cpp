@@ -61,7 +61,7 @@ void PictureFiles::open(const QByteArray& path) {
   QString reason;
   // Anything but a regular file is refused before it is opened: a FIFO would block the
   // window, a device never end.
-  p_.intake.takeDecoded([&](Picture& picture) {
+  p_.intake.takeDecoded(QFileInfo(name).fileName(), [&](Picture& picture) {
     if (!ReadPictureFile(path, Streams::Refuse, picture, reason))
       throw std::runtime_error(
           QCoreApplication::translate("huesift::PictureFiles", "Cannot open %1: %2")

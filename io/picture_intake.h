@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QSize>
+#include <QString>
 #include <utility>
 
 #include "engine/working_state.h"
@@ -25,17 +26,18 @@ class PictureIntake {
 
   // The raster becomes the working picture, shown at the given size: where that size reaches
   // past the raster the picture is white, and a raster larger than it keeps its pixels
-  // beyond. The tools that need rows are usable when the size has rows.
-  void take(Picture raster, QSize displaySize);
+  // beyond. The tools that need rows are usable when the size has rows. name is what the
+  // window's title calls it: a file's name, or a word for where it came from.
+  void take(Picture raster, QSize displaySize, const QString& name);
   // decode writes a new picture into the picture it is given and says whether it succeeded;
   // only then is it taken, at its own size. It is given the raster the last new picture
   // displaced: fresh memory for a 4K picture cost more time being faulted in page by page
   // than decoding spent in it outside the PNG codec.
   template <typename Decode>
-  void takeDecoded(Decode&& decode) {
+  void takeDecoded(const QString& name, Decode&& decode) {
     if (!decode(spare_)) return;
     const QSize size(spare_.width(), spare_.height());
-    take(std::exchange(spare_, Picture()), size);
+    take(std::exchange(spare_, Picture()), size, name);
   }
 
  private:

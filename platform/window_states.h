@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QString>
+
 namespace huesift {
 
 // The main window's enabled states change in these few ways only, each in one function of
@@ -12,8 +14,8 @@ class WindowStates {
   // withdrawn, the colour box closes and the default cursor returns.
   virtual void pictureComing() = 0;
   // A new picture is in place: the tools that need a picture are usable when it has rows,
-  // Reverse Process always.
-  virtual void pictureArrived(bool hasRows) = 0;
+  // Reverse Process always. The window is named after the picture ("shot.png").
+  virtual void pictureArrived(bool hasRows, const QString& name) = 0;
   // Undo can bring back the copy taken before the last change of the picture.
   virtual void undoOffered() = 0;
   // There is nothing Undo should bring back.

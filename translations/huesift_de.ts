@@ -33,6 +33,14 @@
     </message>
 </context>
 <context>
+    <name>huesift::Capture</name>
+    <message>
+        <source>Captured picture</source>
+        <extracomment>The window&apos;s title names a captured picture so: &quot;Captured picture - Huesift&quot;.</extracomment>
+        <translation>Aufgenommenes Bild</translation>
+    </message>
+</context>
+<context>
     <name>huesift::CaptureOverlay</name>
     <message>
         <source>Huesift capture</source>
@@ -77,6 +85,11 @@
     <message>
         <source>The clipboard&apos;s picture did not come within %1 s: it is too large or comes too slowly</source>
         <translation>Das Bild aus der Zwischenablage ist nicht innerhalb von %1 s angekommen: Es ist zu groß oder kommt zu langsam</translation>
+    </message>
+    <message>
+        <source>Pasted picture</source>
+        <extracomment>The window&apos;s title names a pasted picture so: &quot;Pasted picture - Huesift&quot;.</extracomment>
+        <translation>Eingefügtes Bild</translation>
     </message>
 </context>
 <context>
@@ -231,10 +244,6 @@
 </context>
 <context>
     <name>huesift::CommandLine</name>
-    <message>
-        <source>unknown option %1 ignored</source>
-        <translation>unbekannte Option %1 wird ignoriert</translation>
-    </message>
     <message>
         <source>opening %1 only; the window holds one picture at a time</source>
         <translation>nur %1 wird geöffnet; das Fenster zeigt jeweils ein Bild</translation>
@@ -525,6 +534,15 @@ Aufruffehler.
     <message>
         <source>Print 1/3 Size</source>
         <translation>In 1/3 Größe drucken</translation>
+    </message>
+    <message>
+        <source>%1 - Huesift</source>
+        <extracomment>The window&apos;s title with a picture: the picture&apos;s name, then the program&apos;s.</extracomment>
+        <translation>%1 - Huesift</translation>
+    </message>
+    <message>
+        <source>Capture part of the screen, paste a picture with Ctrl+V, open one with Ctrl+O, or drop a picture file here.</source>
+        <translation>Nehmen Sie einen Teil des Bildschirms auf, fügen Sie ein Bild mit Strg+V ein, öffnen Sie eines mit Strg+O oder ziehen Sie eine Bilddatei hierher.</translation>
     </message>
 </context>
 <context>

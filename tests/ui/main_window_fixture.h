@@ -34,7 +34,7 @@ class MainWindowTest : public ::testing::Test {
   // A new picture, taken in as a paste takes it: the control sized to it, a picture present
   // and the tools that need one enabled.
   void givePicture(const Picture& picture) {
-    window->intake().take(picture, QSize(picture.width(), picture.height()));
+    window->intake().take(picture, QSize(picture.width(), picture.height()), "test picture");
   }
 
   static void click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton); }

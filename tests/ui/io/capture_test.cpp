@@ -125,6 +125,8 @@ TEST_F(CaptureTest, DraggedRectangleOfTheScreenBecomesThePicture) {
   EXPECT_EQ(picture().pixel(180, 0), kWhite);  // the rest of the raster
 
   EXPECT_EQ(window->state.runState, RunState::Idle);
+  EXPECT_EQ(window->windowTitle(), "Captured picture - Huesift");
+  EXPECT_FALSE(window->emptyHint->isVisible());
   EXPECT_EQ(toolsEnabled(), std::vector<bool>(4, true));
   EXPECT_TRUE(window->reverseButton->isEnabled());
   EXPECT_FALSE(window->undoButton->isEnabled());
@@ -270,6 +272,9 @@ TEST_F(CaptureTest, ScreenThatCannotBeReadShowsOneMessageAndChangesNothing) {
 TEST_F(CaptureTest, CancelBeforeAnyPictureLeavesNoPicture) {
   const QSize empty = window->picture->displaySize();
   capture([&] { QTest::keyClick(overlay, Qt::Key_Escape); });
+  // The window still says how to bring a picture in, and names none.
+  EXPECT_TRUE(window->emptyHint->isVisible());
+  EXPECT_EQ(window->windowTitle(), "Huesift");
   EXPECT_EQ(window->state.runState, RunState::NoPicture);
   EXPECT_FALSE(window->picture->hasRaster());
   EXPECT_EQ(window->picture->displaySize(), empty);

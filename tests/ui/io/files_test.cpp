@@ -89,6 +89,7 @@ TEST_P(NewPicture, FromAFileLeavesExactlyTheStateAPasteLeaves) {
   EXPECT_TRUE(fake.messages.isEmpty()) << fake.messages.join("|").toStdString();
   const Snapshot opened = snapshot();
   EXPECT_EQ(window->lastPictureFile, path);
+  EXPECT_EQ(window->windowTitle(), "shot.png - Huesift");
   ASSERT_EQ(QSize(picture().width(), picture().height()), image.size());
   for (int y = 0; y < image.height(); ++y)
     for (int x = 0; x < image.width(); ++x)
@@ -97,6 +98,7 @@ TEST_P(NewPicture, FromAFileLeavesExactlyTheStateAPasteLeaves) {
   setUpEarlierPicture();
   fake.clipboardBytes = EncodedImage{"image/png", png};
   paste();
+  EXPECT_EQ(window->windowTitle(), "Pasted picture - Huesift");
   EXPECT_TRUE(opened == snapshot());
   EXPECT_EQ(opened.enabled, kAfterPaste);
 }
