@@ -310,7 +310,12 @@ class Desktop:
         return found
 
     def window(self, title, kind=None):
-        return next((w for w in self.windows() if w.get("name") == title and
+        """A visible window called title, or "NAME - title" (Huesift's main window names its
+        picture first)."""
+        def named(w):
+            name = w.get("name") or ""
+            return name == title or name.endswith(" - " + title)
+        return next((w for w in self.windows() if named(w) and
                      (kind is None or w.get("type") == kind)), None)
 
     def layout(self):
