@@ -8,20 +8,23 @@
 #include <QStyleOptionToolButton>
 
 #include "app/gauge.h"
+#include "colours/swatch.h"
+#include "platform/contrast.h"
 
 namespace huesift {
 namespace {
 
-QPixmap Canvas(int width, int height) {
-  QPixmap pixmap(width, height);
-  pixmap.fill(QApplication::palette().color(QPalette::Button));
-  return pixmap;
+// The pictures show the toolbar's controls as they look: on a dark colour scheme the toolbar
+// keeps the light button faces its glyphs are drawn for, and so do they.
+QPalette ToolbarPalette() {
+  const QPalette palette = QApplication::palette();
+  return IsDark(palette) ? QApplication::style()->standardPalette() : palette;
 }
 
-// The swatch both colour lists draw: white entry, coloured inside a 2-pixel margin.
-void DrawSwatch(QPainter& p, const QRect& entry, const QColor& colour) {
-  p.fillRect(entry, Qt::white);
-  p.fillRect(entry.adjusted(2, 2, -2, -2), colour);
+QPixmap Canvas(int width, int height) {
+  QPixmap pixmap(width, height);
+  pixmap.fill(ToolbarPalette().color(QPalette::Button));
+  return pixmap;
 }
 
 }  // namespace
@@ -31,7 +34,7 @@ QPixmap ButtonPicture(Glyph glyph) {
   QPainter p(&pixmap);
   QStyleOptionToolButton option;
   option.rect = pixmap.rect();
-  option.palette = QApplication::palette();
+  option.palette = ToolbarPalette();
   option.state = QStyle::State_Enabled | QStyle::State_Raised;
   option.subControls = QStyle::SC_ToolButton;
   option.icon = GlyphIcon(glyph);
@@ -46,7 +49,7 @@ QPixmap RetainedListPicture() {
   QPainter p(&pixmap);
   QStyleOptionComboBox option;
   option.rect = QRect(0, 0, 31, 22);
-  option.palette = QApplication::palette();
+  option.palette = ToolbarPalette();
   option.state = QStyle::State_Enabled;
   option.subControls = QStyle::SC_All;
   QApplication::style()->drawComplexControl(QStyle::CC_ComboBox, &option, &p);
@@ -54,8 +57,8 @@ QPixmap RetainedListPicture() {
   const QRect list(0, 22, 31, 34);
   p.setPen(Qt::black);
   p.drawRect(list.adjusted(0, 0, -1, -1));
-  DrawSwatch(p, QRect(1, 23, 29, 16), QColor(0, 0, 255));
-  DrawSwatch(p, QRect(1, 39, 29, 16), QColor(255, 140, 0));
+  DrawSwatch(p, QRect(1, 23, 29, 16), 0xFF0000);  // blue
+  DrawSwatch(p, QRect(1, 39, 29, 16), 0x008CFF);  // orange
   return pixmap;
 }
 

@@ -15,6 +15,8 @@ constexpr const char* kGrayWords[] = {QT_TRANSLATE_NOOP("huesift::ColourWord", "
                                       QT_TRANSLATE_NOOP("huesift::ColourWord", "gray"),
                                       QT_TRANSLATE_NOOP("huesift::ColourWord", "light gray"),
                                       QT_TRANSLATE_NOOP("huesift::ColourWord", "white")};
+// A colour that looks white but is not: said so, as it would be taken for white otherwise.
+constexpr const char* kNearWhiteWord = QT_TRANSLATE_NOOP("huesift::ColourWord", "near white");
 
 struct HueWords {
   int below;  // the family reaches up to this hue, in degrees
@@ -74,6 +76,7 @@ QString ColourWord(Colour c) {
   const int spread = high - low, level = (high + low) / 2;
   if (spread < kGraySpread) {
     const int step = level < 24 ? 0 : level < 96 ? 1 : level < 176 ? 2 : level < 240 ? 3 : 4;
+    if (step == 4 && c != kWhite) return Translated(kNearWhiteWord);
     return Translated(kGrayWords[step]);
   }
   // The hue in degrees, 0 red, 120 green, 240 blue.

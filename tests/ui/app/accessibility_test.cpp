@@ -5,9 +5,11 @@
 #include <QAccessible>
 #include <QAccessibleTableInterface>
 #include <QAccessibleValueInterface>
+#include <QPainter>
 
 #include "app/gauge.h"
 #include "colours/colour_names.h"
+#include "colours/swatch.h"
 #include "tests/ui/tools/tools_fixture.h"
 
 namespace huesift::test {
@@ -58,14 +60,47 @@ TEST_F(AccessibilityTest, SwatchesAreReadAsHexValueAndColourWord) {
 
 TEST_F(AccessibilityTest, ColourWordsFollowWhatTheEyeSees) {
   const std::pair<Colour, const char*> kWords[] = {
-      {0xFFFFFF, "white"},      {0xC0C0C0, "light gray"}, {0x3A3A3A, "dark gray"},
-      {0x0000FF, "red"},        {0x00FF00, "green"},      {0xFF0000, "blue"},
-      {0x00FFFF, "yellow"},     {0x13458B, "brown"},      {0x800000, "dark blue"},
-      {0xCBC0FF, "pink"},       {0xFF00FF, "magenta"},    {0x808000, "teal"},
-      {0xFFBF87, "light blue"}, {0x1C2BC4, "red"},        {0x008080, "olive"},
+      {0xFFFFFF, "white"},
+      {0xC0C0C0, "light gray"},
+      {0x3A3A3A, "dark gray"},
+      {0x0000FF, "red"},
+      {0x00FF00, "green"},
+      {0xFF0000, "blue"},
+      {0x00FFFF, "yellow"},
+      {0x13458B, "brown"},
+      {0x800000, "dark blue"},
+      {0xCBC0FF, "pink"},
+      {0xFF00FF, "magenta"},
+      {0x808000, "teal"},
+      {0xFFBF87, "light blue"},
+      {0x1C2BC4, "red"},
+      {0x008080, "olive"},
+      // Pale colours that a screen reader must not call white.
+      {0xFEFEFE, "near white"},
+      {0xF8F9FD, "near white"},
+      {0xFAFAFD, "near white"},
+      {0xF0F0F0, "near white"},
   };
   for (const auto& [colour, word] : kWords) {
     EXPECT_EQ(ColourWord(colour), word) << HexText(colour).toStdString();
+  }
+}
+
+// A swatch so pale that it would vanish in its white frame is outlined in grey; any other is
+// its colour edge to edge inside the frame.
+TEST(Swatch, NearWhiteIsOutlinedInsideItsWhiteFrame) {
+  for (const Colour colour : {0xFEFEFEu, 0xF8F9FDu, 0xF7F7F7u, 0xF6FFFFu, 0x808080u, 0x2080F0u}) {
+    QImage image(29, 16, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    DrawSwatch(painter, image.rect(), colour);
+    painter.end();
+    const bool pale = colour == 0xFEFEFE || colour == 0xF8F9FD || colour == 0xF7F7F7;
+    SCOPED_TRACE(HexText(colour).toStdString());
+    EXPECT_EQ(image.pixel(0, 0), qRgb(255, 255, 255));  // the frame
+    EXPECT_EQ(image.pixel(2, 7), pale ? qRgb(128, 128, 128) : ToQColor(colour).rgb());
+    EXPECT_EQ(image.pixel(26, 13), pale ? qRgb(128, 128, 128) : ToQColor(colour).rgb());
+    EXPECT_EQ(image.pixel(14, 7), ToQColor(colour).rgb());
   }
 }
 

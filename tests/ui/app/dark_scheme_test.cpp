@@ -135,6 +135,19 @@ TEST_F(DarkSchemeTest, ToolbarGlyphsStandOutFromTheirButtons) {
   }
 }
 
+// The help window's pictures of the buttons show them as the toolbar does: light faces.
+TEST_F(DarkSchemeTest, HelpPicturesShowTheButtonsAsTheToolbarDoes) {
+  HelpWindow& h = help();
+  const std::pair<QLabel*, QToolButton*> shown[] = {{h.captureIcon, window->captureButton},
+                                                    {h.printIcon, window->printButton},
+                                                    {h.quitIcon, window->quitButton}};
+  for (const auto& [picture, button] : shown) {
+    button->setEnabled(true);
+    EXPECT_EQ(Background(picture->pixmap().toImage()), Background(button->grab().toImage()))
+        << button->objectName().toStdString();
+  }
+}
+
 TEST_F(DarkSchemeTest, GaugeTextReads) {
   EXPECT_GE(TextContrast(window->gauge->grab().toImage()), 4.5);
 }
