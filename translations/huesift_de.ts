@@ -241,6 +241,10 @@
         <extracomment>A swatch read aloud: its hex value, then its colour word.</extracomment>
         <translation>%1, %2</translation>
     </message>
+    <message>
+        <source>near white</source>
+        <translation>fast weiß</translation>
+    </message>
 </context>
 <context>
     <name>huesift::CommandLine</name>
