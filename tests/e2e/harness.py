@@ -99,8 +99,14 @@ def pattern_colour(x, y):
 # ---- images: rows of (r, g, b) tuples ----
 
 def encode_png(rows):
-    height, width = len(rows), len(rows[0])
-    raw = b"".join(b"\0" + bytes(c for px in row for c in px) for row in rows)
+    return encode_png_bytes(len(rows[0]), len(rows),
+                            b"".join(bytes(c for px in row for c in px) for row in rows))
+
+
+def encode_png_bytes(width, height, rgb):
+    """An 8-bit RGB PNG of width x height pixels given as R, G, B bytes, row after row."""
+    stride = width * 3
+    raw = b"".join(b"\0" + rgb[y * stride:(y + 1) * stride] for y in range(height))
 
     def chunk(kind, data):
         return (struct.pack(">I", len(data)) + kind + data +

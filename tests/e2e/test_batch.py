@@ -15,9 +15,9 @@ import sys
 import tempfile
 import threading
 import time
-import zlib
 
-from harness import check, decode_png, encode_bmp, encode_gif, encode_png, fail, first_difference
+from harness import (check, decode_png, encode_bmp, encode_gif, encode_png, encode_png_bytes, fail,
+                     first_difference)
 
 WHITE = (255, 255, 255)
 
@@ -405,24 +405,13 @@ def hostile_files(huesift, work):
     check(result.returncode == 0 and problem is None, "JPEG against ImageMagick: %s" % problem)
 
 
-def noise_png(width, height):
-    """A PNG of random pixels: large, so a run spends much of its time writing."""
-    raw = os.urandom(width * height * 3)
-    rows = b"".join(b"\0" + raw[y * width * 3:(y + 1) * width * 3] for y in range(height))
-
-    def chunk(kind, data):
-        return (struct.pack(">I", len(data)) + kind + data +
-                struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
-            + chunk(b"IDAT", zlib.compress(rows, 1)) + chunk(b"IEND", b""))
-
-
 def interrupted_runs_leave_nothing(huesift, work):
     """A run stopped while it writes (Ctrl+C, kill) removes its temporary files before it
     ends; one killed outright leaves them, and the next run into that folder removes those,
     and nothing else."""
     inputs = []
-    data = noise_png(1600, 1200)
+    # Random pixels: large, so a run spends much of its time writing.
+    data = encode_png_bytes(1600, 1200, os.urandom(1600 * 1200 * 3))
     for i in range(16):
         path = os.path.join(work, "noise-%d.png" % i)
         write(path, data)

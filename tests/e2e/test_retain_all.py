@@ -59,6 +59,17 @@ def square_colours(rows, x, y):
     return found
 
 
+def paste_and_retain_square(session, rows, spot):
+    """Pastes the picture, samples once at spot with "Add Color" and retains all the square
+    offers with Ctrl+A."""
+    session.offer_clipboard(encode_png(rows), "image/png")
+    session.paste()
+    session.click(session.client_point(ADD_COLOR_BUTTON))
+    session.click(session.picture_point(*spot))
+    session.take_focus(session.main)
+    session.key("ctrl+a")
+
+
 def main():
     args = arguments()
     rows = text_picture()
@@ -72,12 +83,7 @@ def main():
           "the text has no grays outside the square to whiten")
 
     with Session(args.huesift) as session:
-        session.offer_clipboard(encode_png(rows), "image/png")
-        session.paste()
-        session.click(session.client_point(ADD_COLOR_BUTTON))
-        session.click(session.picture_point(*spot))
-        session.take_focus(session.main)
-        session.key("ctrl+a")
+        paste_and_retain_square(session, rows, spot)
         session.click(session.client_point(PROCESS_BUTTON))
 
         got = session.copy_picture(session.picture_point(1, 1))

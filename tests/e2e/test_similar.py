@@ -5,10 +5,10 @@ Process's menu sets a distance of 48 in its dialog, and Process keeps every pixe
 of a retained colour on red, green and blue: every pixel nearer the text colour than the
 ground among them, where the exact colours alone keep the text in pieces."""
 
-from harness import (ADD_COLOR_BUTTON, PROCESS_BUTTON, arguments, check, encode_png,
-                     first_difference, wait_for)
+from harness import PROCESS_BUTTON, arguments, check, first_difference, wait_for
 from session import Session
-from test_retain_all import HEIGHT, SUPERSAMPLE, WIDTH, covered, square_colours
+from test_retain_all import (HEIGHT, SUPERSAMPLE, WIDTH, covered, paste_and_retain_square,
+                             square_colours)
 
 WHITE, BLACK = (255, 255, 255), (0, 0, 0)
 TEXT, GROUND = (196, 43, 28), WHITE
@@ -52,12 +52,7 @@ def main():
     check(exact < 0.9 * len(text), "the exact colours already keep %d of %d" % (exact, len(text)))
 
     with Session(args.huesift) as session:
-        session.offer_clipboard(encode_png(rows), "image/png")
-        session.paste()
-        session.click(session.client_point(ADD_COLOR_BUTTON))
-        session.click(session.picture_point(*spot))
-        session.take_focus(session.main)
-        session.key("ctrl+a")
+        paste_and_retain_square(session, rows, spot)
 
         before = session.visible_windows()
         session.choose_from_menu(session.client_point(PROCESS_BUTTON), "Process",
