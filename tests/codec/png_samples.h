@@ -86,11 +86,10 @@ inline std::vector<std::uint8_t> WithPaletteOf(const std::vector<std::uint8_t>& 
   return out;
 }
 
-// indices (one a byte) as libpng writes a palette picture with every filter tried on each row,
-// packed to depth bits; empty if libpng fails.
-inline std::vector<std::uint8_t> LibpngPalettePng(int width, int height, int depth,
-                                                  std::vector<png_color>& palette,
-                                                  const std::vector<std::uint8_t>& indices) {
+// A PNG as libpng writes it: write sets the header up and writes the rows, the end of the
+// file follows; empty if libpng fails.
+template <typename Write>
+std::vector<std::uint8_t> LibpngWrite(Write&& write) {
   std::vector<std::uint8_t> png;
   png_structp writer = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(writer);
@@ -105,18 +104,28 @@ inline std::vector<std::uint8_t> LibpngPalettePng(int width, int height, int dep
         out->insert(out->end(), data, data + size);
       },
       nullptr);
-  png_set_IHDR(writer, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height),
-               depth, PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-               PNG_FILTER_TYPE_DEFAULT);
-  png_set_PLTE(writer, info, palette.data(), static_cast<int>(palette.size()));
-  png_set_filter(writer, PNG_FILTER_TYPE_BASE, PNG_ALL_FILTERS);
-  png_write_info(writer, info);
-  png_set_packing(writer);  // one index a byte in, packed to the depth in the file
-  for (int y = 0; y < height; ++y)
-    png_write_row(writer, indices.data() + static_cast<std::size_t>(y) * width);
+  write(writer, info);
   png_write_end(writer, nullptr);
   png_destroy_write_struct(&writer, &info);
   return png;
+}
+
+// indices (one a byte) as libpng writes a palette picture with every filter tried on each row,
+// packed to depth bits; empty if libpng fails.
+inline std::vector<std::uint8_t> LibpngPalettePng(int width, int height, int depth,
+                                                  std::vector<png_color>& palette,
+                                                  const std::vector<std::uint8_t>& indices) {
+  return LibpngWrite([&](png_structp writer, png_infop info) {
+    png_set_IHDR(writer, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height),
+                 depth, PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_set_PLTE(writer, info, palette.data(), static_cast<int>(palette.size()));
+    png_set_filter(writer, PNG_FILTER_TYPE_BASE, PNG_ALL_FILTERS);
+    png_write_info(writer, info);
+    png_set_packing(writer);  // one index a byte in, packed to the depth in the file
+    for (int y = 0; y < height; ++y)
+      png_write_row(writer, indices.data() + static_cast<std::size_t>(y) * width);
+  });
 }
 
 // Random rows of any colour type, depth and interlacing as libpng writes them (a palette of
@@ -132,30 +141,16 @@ inline std::vector<std::uint8_t> LibpngRawPng(std::mt19937& random, int width, i
   std::vector<png_bytep> rows;
   for (int y = 0; y < height; ++y) rows.push_back(pixels.data() + rowBytes * y);
   std::vector<png_color> palette(colourType == 3 ? std::size_t{1} << depth : 0);
-  std::vector<std::uint8_t> png;
-  png_structp writer = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(writer);
-  if (setjmp(png_jmpbuf(writer))) {
-    png_destroy_write_struct(&writer, &info);
-    return {};
-  }
-  png_set_write_fn(
-      writer, &png,
-      [](png_structp p, png_bytep data, png_size_t size) {
-        auto* out = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(p));
-        out->insert(out->end(), data, data + size);
-      },
-      nullptr);
-  png_set_IHDR(writer, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height),
-               depth, colourType, interlace ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  if (filters) png_set_filter(writer, PNG_FILTER_TYPE_BASE, filters);
-  if (colourType == 3) png_set_PLTE(writer, info, palette.data(), static_cast<int>(palette.size()));
-  png_write_info(writer, info);
-  png_write_image(writer, rows.data());
-  png_write_end(writer, nullptr);
-  png_destroy_write_struct(&writer, &info);
-  return png;
+  return LibpngWrite([&](png_structp writer, png_infop info) {
+    png_set_IHDR(writer, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height),
+                 depth, colourType, interlace ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (filters) png_set_filter(writer, PNG_FILTER_TYPE_BASE, filters);
+    if (colourType == 3)
+      png_set_PLTE(writer, info, palette.data(), static_cast<int>(palette.size()));
+    png_write_info(writer, info);
+    png_write_image(writer, rows.data());
+  });
 }
 
 }  // namespace huesift::test
