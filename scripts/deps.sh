@@ -1,5 +1,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by scripts/run and scripts/test: installs the Debian packages that are missing.
+# HUESIFT_NO_RECOMMENDS=1 leaves out the packages' recommendations (the desktops below would
+# otherwise bring whole sessions).
 huesift_install() {
   local missing=()
   for p in "$@"; do
@@ -10,7 +12,8 @@ huesift_install() {
   [ "$(id -u)" -eq 0 ] || sudo=(sudo)
   echo "Installing: ${missing[*]}"
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
-  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q \
+    ${HUESIFT_NO_RECOMMENDS:+--no-install-recommends} "${missing[@]}"
 }
 
 # libdeflate-dev: the PNG codec's inflating, deflating and checksums. libpng-dev: the PNG tests
@@ -26,6 +29,14 @@ HUESIFT_TEST_PACKAGES=(xvfb xauth xdotool xclip x11-utils x11-apps cups cups-cli
   sway swaybg pipewire xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk grim
   wl-clipboard xwayland qt6-wayland dbus-daemon dbus-bin passwd procps
   clang-format python3-gi qt6-translations-l10n locales qt6-image-formats-plugins lintian)
+# Capture on GNOME Shell and on KDE Plasma's KWin, each run headless with its own screenshot
+# portal: the compositors, the portals' back ends, the QML modules KDE's portal builds its
+# dialog from, Qt 5's Wayland platform for that portal, KWin's fake-input protocol for the
+# test's pointer, and D-Bus and pictures in Python for the tests' own side.
+HUESIFT_DESKTOP_PACKAGES=(gnome-shell xdg-desktop-portal-gnome kwin-wayland xdg-desktop-portal-kde
+  plasma-workspace qml-module-org-kde-kirigami2 qml-module-qtquick-controls2
+  qml-module-qtquick-layouts qml-module-qtquick2 qml-module-qtgraphicaleffects qtwayland5
+  plasma-wayland-protocols python3-dbus python3-pil)
 # For the engine's and the codec's tests on aarch64: a cross compiler, GoogleTest's sources,
 # qemu to run them, and the codec's libraries for arm64 (Debian's multiarch packages; the
 # architecture is added first, see huesift_add_arm64).
