@@ -23,12 +23,14 @@ HUESIFT_BUILD_PACKAGES=(build-essential cmake pkg-config qt6-base-dev qt6-qpa-pl
   libwayland-dev libwayland-bin libgtest-dev libbenchmark-dev libcups2-dev qt6-tools-dev
   qt6-l10n-tools libdeflate-dev libpng-dev libxtst-dev)
 # python3-gi: the capture test's stand-in screenshot portal is a D-Bus service in Python.
+# gifsicle, python3-pil: GIFs as people's tools write them.
 HUESIFT_TEST_PACKAGES=(xvfb xauth xdotool xclip x11-utils x11-apps cups cups-client cups-bsd
   printer-driver-cups-pdf poppler-utils python3 imagemagick libmagick++-dev libopencv-imgproc-dev
   fonts-dejavu-core desktop-file-utils appstream binutils dpkg-dev file clang libclang-rt-14-dev
   sway swaybg pipewire xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk grim
   wl-clipboard xwayland qt6-wayland dbus-daemon dbus-bin passwd procps
-  clang-format python3-gi qt6-translations-l10n locales qt6-image-formats-plugins lintian)
+  clang-format python3-gi qt6-translations-l10n locales qt6-image-formats-plugins lintian
+  gifsicle python3-pil)
 # Capture on GNOME Shell and on KDE Plasma's KWin, each run headless with its own screenshot
 # portal: the compositors, the portals' back ends, the QML modules KDE's portal builds its
 # dialog from, Qt 5's Wayland platform for that portal, KWin's fake-input protocol for the
@@ -36,7 +38,7 @@ HUESIFT_TEST_PACKAGES=(xvfb xauth xdotool xclip x11-utils x11-apps cups cups-cli
 HUESIFT_DESKTOP_PACKAGES=(gnome-shell xdg-desktop-portal-gnome kwin-wayland xdg-desktop-portal-kde
   plasma-workspace qml-module-org-kde-kirigami2 qml-module-qtquick-controls2
   qml-module-qtquick-layouts qml-module-qtquick2 qml-module-qtgraphicaleffects qtwayland5
-  plasma-wayland-protocols python3-dbus python3-pil)
+  plasma-wayland-protocols python3-dbus)
 # For the engine's and the codec's tests on aarch64: a cross compiler, GoogleTest's sources,
 # qemu to run them, and the codec's libraries for arm64 (Debian's multiarch packages; the
 # architecture is added first, see huesift_add_arm64).

@@ -230,6 +230,70 @@ def same_pixels_as_imagemagick(huesift, work, rng):
                                        read_png(reference))
             check(problem is None, "%s differs from ImageMagick %s on %s: %s"
                   % (ours, theirs, os.path.basename(path), problem))
+    gifs_as_tools_write_them(huesift, work, rng, magick)
+
+
+def gifs_as_tools_write_them(huesift, work, rng, magick):
+    """GIFs as people make them: ImageMagick's, Pillow's and gifsicle's, most with a global
+    colour table, one frame and several. The first frame is read as ImageMagick reads it."""
+    frames = [screenshot_like(rng, 160, 100) for _ in range(3)]
+    colours = sorted({px for rows in frames for row in rows for px in row})
+    check(len(colours) <= 256, "the test's frames hold %d colours, over a GIF's 256" % len(colours))
+    pngs = []
+    for n, rows in enumerate(frames):
+        pngs.append(os.path.join(work, "frame-%d.png" % n))
+        write(pngs[-1], encode_png(rows))
+    gifs = []
+    for count in (1, 3):
+        gifs.append(os.path.join(work, "magick-%d.gif" % count))
+        subprocess.run([magick, *pngs[:count], gifs[-1]], check=True)
+    # Pillow, where the system's Python has it (the one running this may be another).
+    pillow = next((p for p in (sys.executable, "/usr/bin/python3") if os.path.exists(p) and
+                   subprocess.run([p, "-c", "import PIL"], capture_output=True).returncode == 0),
+                  None)
+    if pillow:
+        for count in (1, 3):
+            gifs.append(os.path.join(work, "pillow-%d.gif" % count))
+            subprocess.run([pillow, "-c", PILLOW_GIF, gifs[-1], *pngs[:count]], check=True)
+    else:
+        print("Pillow is not installed: its GIFs are left out")
+    gifsicle = shutil.which("gifsicle")
+    if gifsicle:
+        # Optimised: colour tables and frames rewritten as gifsicle sees fit.
+        gifs.append(os.path.join(work, "gifsicle-3.gif"))
+        subprocess.run([gifsicle, "-O3", "-o", gifs[-1], gifs[1]], check=True)
+    else:
+        print("gifsicle is not installed: its GIFs are left out")
+    with_global = 0
+    for path in gifs:
+        with open(path, "rb") as f:
+            with_global += f.read(11)[10] >> 7
+        reference = path + ".first.png"
+        subprocess.run([magick, path + "[0]", reference], check=True)
+        out = path + ".out.png"
+        result = run(huesift, "--keep", "C42B1C", "-o", out, path)
+        check(result.returncode == 0, "%s: %r" % (os.path.basename(path), result))
+        problem = first_difference(read_png(out),
+                                   expected(read_png(reference), [(196, 43, 28)]))
+        check(problem is None, "%s, first frame: %s" % (os.path.basename(path), problem))
+    check(with_global >= 2, "only %d of the tools' GIFs have a global colour table" % with_global)
+
+
+# Pillow's GIF of the PNG frames given, in one palette of their colours: argv = GIF, PNGs.
+PILLOW_GIF = """
+import sys
+from PIL import Image
+frames = [Image.open(p).convert("RGB") for p in sys.argv[2:]]
+colours = sorted({c for f in frames for c in f.getdata()})
+index = {c: i for i, c in enumerate(colours)}
+out = []
+for f in frames:
+    p = Image.new("P", f.size)
+    p.putpalette([v for c in colours for v in c])
+    p.putdata([index[c] for c in f.getdata()])
+    out.append(p)
+out[0].save(sys.argv[1], save_all=len(out) > 1, append_images=out[1:])
+"""
 
 
 def peak_mib(huesift, *args, **kwargs):
