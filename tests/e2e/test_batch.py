@@ -5,6 +5,7 @@ installed, against its output for the same work."""
 
 import argparse
 import os
+import pwd
 import random
 import signal
 import shutil
@@ -525,9 +526,66 @@ def interrupted_runs_leave_nothing(huesift, work):
     check(left == sorted(kept + ["noise-0.png"]), "after the next run: %s" % left)
 
 
+def replaced_files_keep_their_rights(huesift, work):
+    """A replaced output keeps its permissions (a private picture stays private), and a file
+    its owner may not write is left as it is. Root may write anything, so as root the program
+    runs as a throw-away user."""
+    rows = [[WHITE, (0, 0, 0)], [(196, 43, 28), (0, 0, 0)]]
+    user = None
+    place = work
+    if os.geteuid() == 0:
+        if not all(shutil.which(t) for t in ("useradd", "userdel", "runuser")):
+            print("useradd or runuser is missing: the permission checks are left out")
+            return False
+        # Where the user can reach the program: the build may lie in root's own folders.
+        place = tempfile.mkdtemp(prefix="huesift-rights.", dir="/var/tmp")
+        os.chmod(place, 0o755)
+        user = "hsrt" + os.urandom(4).hex()
+        subprocess.run(["useradd", "--system", "--no-create-home", "--home-dir", place,
+                        "--shell", "/usr/sbin/nologin", "--user-group", user], check=True)
+    try:
+        program = os.path.join(place, "huesift")
+        if user:
+            shutil.copy2(huesift, program)
+        folder = os.path.join(place, "pictures")
+        os.mkdir(folder, 0o755)
+        picture, private, locked = (os.path.join(folder, n)
+                                    for n in ("in.png", "private.png", "locked.png"))
+        write(picture, encode_png(rows))
+        for path, mode in ((private, 0o600), (locked, 0o444)):
+            write(path, b"the user's earlier file")
+            os.chmod(path, mode)
+        if user:
+            ids = pwd.getpwnam(user)
+            for path in (folder, picture, private, locked):
+                os.chown(path, ids.pw_uid, ids.pw_gid)
+
+        def as_user(*args):
+            argv = ["runuser", "-u", user, "--", program] if user else [huesift]
+            return subprocess.run([*argv, *args], capture_output=True, text=True, timeout=120,
+                                  env=dict(os.environ, QT_QPA_PLATFORM="xcb"))
+        result = as_user("-o", private, picture)
+        check(result.returncode == 0, "replacing a private file: %r" % result)
+        check(stat.S_IMODE(os.stat(private).st_mode) == 0o600,
+              "the replaced file's mode is %o, not 600" % stat.S_IMODE(os.stat(private).st_mode))
+        check(read_png(private) == expected(rows, [(0, 0, 0)]), "the replaced file's picture")
+        result = as_user("-o", locked, picture)
+        check(result.returncode == 1 and len(result.stderr.splitlines()) == 1,
+              "writing over a read-only file: %r" % result)
+        with open(locked, "rb") as f:
+            check(f.read() == b"the user's earlier file", "a read-only file was overwritten")
+        check(sorted(os.listdir(folder)) == ["in.png", "locked.png", "private.png"],
+              "left in the folder: %s" % os.listdir(folder))
+    finally:
+        if user:
+            subprocess.run(["userdel", user], check=False)
+            shutil.rmtree(place, ignore_errors=True)
+
+
 PARTS = {part.__name__: part for part in (
     command_line_contract, options_against_rules, failures_are_reported_and_the_rest_done,
-    same_pixels_as_imagemagick, hostile_files, interrupted_runs_leave_nothing)}
+    same_pixels_as_imagemagick, hostile_files, interrupted_runs_leave_nothing,
+    replaced_files_keep_their_rights)}
 
 
 def main():

@@ -225,6 +225,12 @@ TEST_F(German, EnglishDesktopKeepsQtsDialogsEnglish) {
   EXPECT_EQ(QCoreApplication::translate("QFileDialog", "File &name:"), "File &name:");
   EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Cancel");
   EXPECT_EQ(QCoreApplication::translate("huesift::Toolbar", "Capture"), "Capture");
+  // A language the program has no catalogue for: its own words stay English, Qt's dialogs
+  // still speak the desktop's language.
+  InstallTranslations(QLocale(QLocale::French, QLocale::France),
+                      {QStringLiteral(HUESIFT_TRANSLATIONS_DIR)});
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Annuler");
+  EXPECT_EQ(QCoreApplication::translate("huesift::Toolbar", "Capture"), "Capture");
   InstallTranslations(QLocale::system(), {QStringLiteral(HUESIFT_TRANSLATIONS_DIR)});
   EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Abbrechen");
   EXPECT_EQ(QCoreApplication::translate("huesift::Toolbar", "Capture"), "Aufnehmen");

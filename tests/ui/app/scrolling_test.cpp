@@ -219,6 +219,18 @@ TEST_F(ScrollingTest, ABandDraggedPastTheViewsEdgeScrollsOnAndReachesBeyondIt) {
   EXPECT_EQ(picture().pixel(from.x(), from.y()), kWhite);
   EXPECT_EQ(picture().pixel(end.x() - 1, end.y() - 1), kWhite);
   EXPECT_EQ(picture().pixel(end.x(), end.y()), kBlack);
+
+  // And back: dragged past the top left corner, the view scrolls up and left.
+  pressAt(QPoint(right, bottom) + QPoint(50, 50));
+  const QPoint before(-40, -40);
+  QMouseEvent back(QEvent::MouseMove, window->picture->mapFrom(window.get(), QPointF(before)),
+                   QPointF(before), window->mapToGlobal(before), Qt::NoButton, Qt::LeftButton,
+                   Qt::NoModifier);
+  QApplication::sendEvent(window->picture, &back);
+  QTest::qWait(300);
+  EXPECT_LT(across()->value(), right);
+  EXPECT_LT(down()->value(), bottom);
+  releaseAt(QPoint(window->state.bandEndX, window->state.bandEndY));
 }
 
 TEST_F(ScrollingTest, ProcessChangesPixelsBeyondTheFirstScreenful) {
