@@ -64,19 +64,21 @@ def gives_up_on_a_silent_owner(session, kept):
         session.choose_from_menu(session.client_point(CAPTURE_BUTTON), "Capture")
         started = time.monotonic()
         # The window keeps painting while the paste waits: grown back after shrinking, its
-        # toolbar must reach the new edge again.
+        # toolbar must reach the new edge again, before the paste gives up.
         session.tool("xdotool", "windowsize", str(session.main), str(width - 300), str(height))
-        time.sleep(0.3)
+        wait_for("the toolbar cut short", lambda: screen_pixel(
+            session, x + width - 40, y + 12) != TOOLBAR_COLOUR, timeout=4, quiet=True)
         session.tool("xdotool", "windowsize", str(session.main), str(width), str(height))
-        time.sleep(0.7)
-        check(time.monotonic() - started < 3.5, "the paste gave up too early to test painting")
-        check(screen_pixel(session, x + width - 40, y + 12) == TOOLBAR_COLOUR,
+        repainted = wait_for("the toolbar grown back", lambda: screen_pixel(
+            session, x + width - 40, y + 12) == TOOLBAR_COLOUR, timeout=4, quiet=True)
+        check(repainted and len(session.messages()) == count,
               "the window did not repaint while the paste waited")
         wait_for("the message", lambda: len(session.messages()) > count, timeout=8.0)
         waited = time.monotonic() - started
         message = session.answer_message(count)
         check(message == NO_ANSWER, "message %r" % message)
-        check(waited < 5.0, "the paste gave up after %.1f s" % waited)
+        # The owner's 4.5 s, with room for a busy machine; far from the 30 s of a slow owner.
+        check(waited < 7.0, "the paste gave up after %.1f s" % waited)
         print("a silent clipboard owner was given up on after %.1f s" % waited)
     finally:
         owner.send_signal(signal.SIGCONT)
@@ -98,12 +100,27 @@ def takes_a_wide_picture(session):
 def queued_clicks_open_nothing_inside_a_capture(session, button):
     """Process, Capture and Help (or Print) clicked in quick succession: the last two wait
     behind the run's end pause. Whatever opens is closed with Escape and Return."""
+    before = session.visible_windows()
     for point in (PROCESS_BUTTON, CAPTURE_BUTTON, button):
         session.click(session.client_point(point))
-    time.sleep(2.0)
-    for key in ("Escape", "Return", "Escape"):
-        session.key(key)
-        time.sleep(0.7)
+
+    # Whatever opens is closed as it comes, until the main window has been alone and shown
+    # for a while: on a busy machine the windows come late, and keys sent ahead are lost.
+    quiet_since = time.monotonic()
+    deadline = quiet_since + 30
+    while time.monotonic() < deadline:
+        opened = session.visible_windows() - before
+        if opened or not session.viewable(session.main):
+            quiet_since = time.monotonic()
+            for key in ("Escape", "Return"):
+                if opened:
+                    session.key(key)
+                    wait_for("a window to close", lambda: not (
+                        session.visible_windows() - before) >= opened, timeout=2, quiet=True)
+                    opened = session.visible_windows() - before
+        elif time.monotonic() - quiet_since > 4:
+            break
+        time.sleep(0.1)
     wait_for("the main window back", lambda: session.viewable(session.main), timeout=10)
     check(session.alive(), "huesift ended after the queued clicks (%r)" % (button,))
     found = session.tool("xdotool", "search", "--onlyvisible", "--name", "^Huesift Help$",
