@@ -53,19 +53,39 @@ def dialog(session, key, what):
 def answer(session, window, path, confirm=False):
     """Types path into the file dialog's name field and accepts it; with confirm, answers Yes
     to the question whether to replace the file."""
-    before = session.visible_windows()
     session.take_focus(window)
+    shown = session.visible_windows()
     session.tool("xdotool", "type", "--delay", "8", path)
-    time.sleep(0.3)  # the name field's completion list settles
+    # The name field's completion list may open as the typing ends, late on a busy machine;
+    # a Return then only closes the list.
+    completion = steady_windows(session) - shown
     session.key("Return")
+    if completion:
+        wait_for("the completion list to close",
+                 lambda: not session.visible_windows() & completion)
+        # The list may pass the Return on to the dialog, which then closes or asks something.
+        if not wait_for("the dialog to close or ask", lambda: not session.viewable(window) or
+                        session.visible_windows() - shown - completion, timeout=3, quiet=True):
+            session.key("Return")
     if confirm:
-        question = session.new_window(before | {window}, "the question about replacing")
+        question = session.new_window(shown, "the question about replacing")
         session.key("y")
         wait_for("the question to close", lambda: not session.viewable(question))
-    if wait_for("the dialog to close", lambda: not session.viewable(window), timeout=2,
-                quiet=True) is None:
-        session.key("Return")  # the first Return only closed the completion list
-        wait_for("the dialog to close", lambda: not session.viewable(window))
+    wait_for("the dialog to close", lambda: not session.viewable(window))
+
+
+def steady_windows(session):
+    """The program's windows once they have stayed the same for half a second."""
+    last, since = None, time.monotonic()
+    deadline = since + 10
+    while time.monotonic() < deadline:
+        now = session.visible_windows()
+        if now != last:
+            last, since = now, time.monotonic()
+        elif time.monotonic() - since >= 0.5:
+            break
+        time.sleep(0.1)
+    return last
 
 
 def save(session, path, confirm=False):
