@@ -100,7 +100,8 @@ class FakeServices : public Services {
   bool clipboardFails = false;
   std::optional<QImage> clipboard;             // what Copy put there; offered back as PNG
   std::optional<EncodedImage> clipboardBytes;  // offered instead of clipboard when set
-  std::optional<EncodedImage> clipboardImageBytes() override {
+  using Services::clipboardImageBytes;
+  std::optional<EncodedImage> clipboardImageBytes(const ClipboardWait&) override {
     if (clipboardFails) throw std::runtime_error("Cannot open clipboard");
     if (clipboardBytes) return clipboardBytes;
     if (!clipboard || clipboard->isNull()) return std::nullopt;
