@@ -9,7 +9,7 @@ One session walks through what a clipboard peer can do to the window:
   the window answers meanwhile;
 - an owner that sends slowly (20 KB every 0.8 s, wl-copy serving through a slow "cat" of
   ours): the window answers meanwhile, a second Paste chosen then reads nothing more, and the
-  picture arrives exact;
+  picture arrives exact; Stop abandons another such paste;
 - a reader that stops reading after Copy: the window answers, and the next reader gets the
   whole PNG meanwhile.
 "Answers" is measured from outside: a right-press on Capture has its menu on the screen."""
@@ -27,6 +27,7 @@ from wayland_session import (OUTPUT, Desktop, Frame, Huesift, Pointer, arguments
 # How long a right-press may wait for its menu while the clipboard is busy: the window
 # answers at once; the screenshots that see the menu take their time on a loaded machine.
 ANSWER_BOUND_S = 1.5
+STOP_BUTTON = (86 + 17, 2 + 11)
 OWNER_SILENT = "The program that holds the clipboard did not answer"
 
 # wl-copy serves each paste with "cat FILE"; ours sends FILE 20 KB at a time, every 0.8 s, and
@@ -36,13 +37,16 @@ import shutil, sys, time
 if len(sys.argv) < 2:
     shutil.copyfileobj(sys.stdin.buffer, sys.stdout.buffer)
     sys.exit()
-with open(%r, "a") as log:
-    log.write("served\\n")
 data = open(sys.argv[1], "rb").read()
-for i in range(0, len(data), 20000):
-    sys.stdout.buffer.write(data[i:i + 20000])
-    sys.stdout.buffer.flush()
-    time.sleep(0.8)
+with open(%r, "a", buffering=1) as log:
+    log.write("served\\n")
+    try:
+        for i in range(0, len(data), 20000):
+            sys.stdout.buffer.write(data[i:i + 20000])
+            sys.stdout.buffer.flush()
+            time.sleep(0.8)
+    except BrokenPipeError:
+        log.write("cut off\\n")
 """
 
 
@@ -151,7 +155,8 @@ def test(args):
         with open(os.path.join(slow, "cat"), "w") as f:
             f.write(SLOW_CAT % served)
         os.chmod(os.path.join(slow, "cat"), 0o755)
-        slowly = noise(200, 150, 2)  # about 90 KB: four seconds on the way
+        # About 150 KB: six seconds on the way, longer than the owner's time-out.
+        slowly = noise(250, 200, 2)
         owner = offer(desktop, encode_png(slowly), path=slow)
         choose_paste(app)
         time.sleep(0.5)
@@ -165,6 +170,16 @@ def test(args):
         with open(served) as f:
             reads = f.read().count("served")
         check(reads == 1, "the slow owner was read %d times" % reads)
+        check(app.messages() == [OWNER_SILENT], "messages shown: %s" % app.messages())
+        desktop.stop(owner)
+
+        step("Stop abandons a slow paste: the reader let go, the picture kept")
+        owner = offer(desktop, encode_png(noise(250, 200, 4)), path=slow)
+        choose_paste(app)
+        time.sleep(0.5)
+        pointer.click(app.at(STOP_BUTTON))
+        wait_for("the slow owner cut off", lambda: "cut off" in open(served).read())
+        wait_shown(app, slowly, timeout=1)
         check(app.messages() == [OWNER_SILENT], "messages shown: %s" % app.messages())
         desktop.stop(owner)
 
@@ -199,7 +214,8 @@ def test(args):
         check(app.messages() == [OWNER_SILENT], "messages shown: %s" % app.messages())
         app.quit()
     print("PASS: a stalled owner gets its message with the window answering; a slow owner's "
-          "picture arrives exact, read once, with the window answering; a stalled reader "
+          "picture arrives exact, read once, with the window answering; Stop abandons such a "
+          "paste; a stalled reader "
           "after Copy costs the window nothing and the next reader gets the whole PNG")
 
 
