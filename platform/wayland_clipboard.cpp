@@ -12,14 +12,12 @@
 #include <wayland-client.h>
 
 #include <QAbstractEventDispatcher>
-#include <QCoreApplication>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <cerrno>
 #include <csignal>
-#include <cstring>
 #include <map>
 #include <stdexcept>
 #include <string_view>
@@ -88,9 +86,8 @@ struct WaylandClipboard::Connection {
   QEventLoop* reading = nullptr;
   bool abandoned = false;
 
-  void dispatch() {
-    if (wl_display_dispatch_queue_pending(display, queue) < 0) return;
-  }
+  // A broken connection is Qt's to report; ours then has nothing more to dispatch.
+  void dispatch() { wl_display_dispatch_queue_pending(display, queue); }
 
   void forget(wl_data_offer* offer) {
     if (!offer) return;
@@ -128,17 +125,13 @@ struct WaylandClipboard::Connection {
     });
   }
 
-  // Our own pointer and keyboard on the seat: they hear the same input as Qt's, and with it
-  // the serial of the user's last press, which the compositor asks of whoever sets the
-  // selection. (Qt 6.4 does not hand out its own.)
-  wl_seat* seat = nullptr;  // our own binding of Qt's seat
-  wl_pointer* pointer = nullptr;
-  wl_keyboard* keyboard = nullptr;
-  uint32_t lastSerial = 0;
-
-  uint32_t serial() {
-    dispatch();
-    return lastSerial;
+  // The serial of the user's last input to the window, as Qt's seat saw it: the compositor
+  // asks it of whoever sets the selection.
+  static uint32_t serial() {
+    QPlatformNativeInterface* native = QGuiApplication::platformNativeInterface();
+    return native ? static_cast<uint32_t>(
+                        reinterpret_cast<quintptr>(native->nativeResourceForIntegration("serial")))
+                  : 0;
   }
 };
 
@@ -208,62 +201,11 @@ const wl_data_source_listener kSourceListener = {
     .action = [](void*, wl_data_source*, uint32_t) {},
 };
 
-void NoteSerial(void* data, uint32_t serial) {
-  static_cast<Connection*>(data)->lastSerial = serial;
-}
-
-const wl_pointer_listener kPointerListener = {
-    .enter = [](void* data, wl_pointer*, uint32_t serial, wl_surface*, wl_fixed_t,
-                wl_fixed_t) { NoteSerial(data, serial); },
-    .leave = [](void*, wl_pointer*, uint32_t, wl_surface*) {},
-    .motion = [](void*, wl_pointer*, uint32_t, wl_fixed_t, wl_fixed_t) {},
-    .button = [](void* data, wl_pointer*, uint32_t serial, uint32_t, uint32_t,
-                 uint32_t) { NoteSerial(data, serial); },
-    .axis = [](void*, wl_pointer*, uint32_t, uint32_t, wl_fixed_t) {},
-    .frame = [](void*, wl_pointer*) {},
-    .axis_source = [](void*, wl_pointer*, uint32_t) {},
-    .axis_stop = [](void*, wl_pointer*, uint32_t, uint32_t) {},
-    .axis_discrete = [](void*, wl_pointer*, uint32_t, int32_t) {},
-    .axis_value120 = [](void*, wl_pointer*, uint32_t, int32_t) {},
-};
-
-const wl_keyboard_listener kKeyboardListener = {
-    .keymap = [](void*, wl_keyboard*, uint32_t, int32_t fd, uint32_t) { ::close(fd); },
-    .enter = [](void* data, wl_keyboard*, uint32_t serial, wl_surface*,
-                wl_array*) { NoteSerial(data, serial); },
-    .leave = [](void*, wl_keyboard*, uint32_t, wl_surface*) {},
-    .key = [](void* data, wl_keyboard*, uint32_t serial, uint32_t, uint32_t,
-              uint32_t) { NoteSerial(data, serial); },
-    .modifiers = [](void*, wl_keyboard*, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t) {},
-    .repeat_info = [](void*, wl_keyboard*, int32_t, int32_t) {},
-};
-
-const wl_seat_listener kSeatListener = {
-    .capabilities =
-        [](void* data, wl_seat* seat, uint32_t capabilities) {
-          auto* c = static_cast<Connection*>(data);
-          if ((capabilities & WL_SEAT_CAPABILITY_POINTER) && !c->pointer) {
-            c->pointer = wl_seat_get_pointer(seat);
-            wl_pointer_add_listener(c->pointer, &kPointerListener, c);
-          }
-          if ((capabilities & WL_SEAT_CAPABILITY_KEYBOARD) && !c->keyboard) {
-            c->keyboard = wl_seat_get_keyboard(seat);
-            wl_keyboard_add_listener(c->keyboard, &kKeyboardListener, c);
-          }
-        },
-    .name = [](void*, wl_seat*, const char*) {},
-};
-
 const wl_registry_listener kRegistryListener = {
     .global =
         [](void* data, wl_registry* registry, uint32_t name, const char* interface,
            uint32_t version) {
           auto* c = static_cast<Connection*>(data);
-          if (std::string_view(interface) == wl_seat_interface.name && !c->seat) {
-            c->seat = static_cast<wl_seat*>(
-                wl_registry_bind(registry, name, &wl_seat_interface, std::min(version, 5u)));
-            wl_seat_add_listener(c->seat, &kSeatListener, c);
-          }
           if (std::string_view(interface) != wl_data_device_manager_interface.name || c->manager)
             return;
           c->managerVersion = std::min(version, 3u);
@@ -280,7 +222,8 @@ std::unique_ptr<WaylandClipboard> WaylandClipboard::create() {
   QPlatformNativeInterface* native = QGuiApplication::platformNativeInterface();
   if (!native) return nullptr;
   auto* display = static_cast<wl_display*>(native->nativeResourceForIntegration("wl_display"));
-  if (!display) return nullptr;
+  auto* seat = static_cast<wl_seat*>(native->nativeResourceForIntegration("wl_seat"));
+  if (!display || !seat) return nullptr;
 
   std::unique_ptr<WaylandClipboard> clipboard(new WaylandClipboard);
   clipboard->c_ = std::make_unique<Connection>();
@@ -294,10 +237,10 @@ std::unique_ptr<WaylandClipboard> WaylandClipboard::create() {
   wl_registry_add_listener(c.registry, &kRegistryListener, &c);
   wl_display_roundtrip_queue(display, c.queue);
   // The destructor releases what was made.
-  if (!c.manager || !c.seat) return nullptr;
-  c.device = wl_data_device_manager_get_data_device(c.manager, c.seat);
+  if (!c.manager) return nullptr;
+  // Made from our manager, the device is on our queue; the seat is Qt's own.
+  c.device = wl_data_device_manager_get_data_device(c.manager, seat);
   wl_data_device_add_listener(c.device, &kDeviceListener, &c);
-
   wl_display_flush(display);
 
   // A reader that goes away before it has read everything must cost a failed write, not the
@@ -322,9 +265,6 @@ WaylandClipboard::~WaylandClipboard() {
     else
       wl_data_device_destroy(c.device);
   }
-  if (c.pointer) wl_pointer_destroy(c.pointer);
-  if (c.keyboard) wl_keyboard_destroy(c.keyboard);
-  if (c.seat) wl_seat_destroy(c.seat);
   if (c.manager) wl_data_device_manager_destroy(c.manager);
   if (c.registry) wl_registry_destroy(c.registry);
   if (c.displayOnQueue) wl_proxy_wrapper_destroy(c.displayOnQueue);
