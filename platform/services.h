@@ -81,7 +81,8 @@ class Services {
   // quicker may now be got ready, while the window is idle.
   virtual void prepareClipboardRead() {}
   // Puts a picture on the clipboard: png is its PNG file, offered as it is (the pixels other
-  // programs get are exactly ours); from image the other formats are made on request.
+  // programs get are exactly ours); from image the other formats are made on request (on
+  // Wayland the PNG is offered alone, served to each reader without the window waiting).
   virtual void setClipboardImage(const QImage& image, const QByteArray& png) = 0;
 
   // Prints image on the default printer, each picture pixel scale printer pixels wide.

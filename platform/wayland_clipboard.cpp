@@ -353,7 +353,9 @@ std::optional<EncodedImage> WaylandClipboard::read(const ClipboardWait& wait, in
   if (tooLarge) throw std::runtime_error(TooLargeMessage());
   if (silent) throw std::runtime_error(OwnerSilentMessage());
   if (tooSlow) throw std::runtime_error(TransferTooSlowMessage(totalMs));
-  if (failed || !ended) throw std::runtime_error(CannotOpenMessage());
+  if (failed) throw std::runtime_error(CannotOpenMessage());
+  // Otherwise the wait was ended from outside: the program is quitting.
+  if (!ended) return std::nullopt;
   return EncodedImage{format, std::move(bytes)};
 }
 
