@@ -74,8 +74,11 @@ void MainWindow::createSubsystems() {
                                                           .busy = [this] { return busy(); }});
   intake_ = std::make_unique<PictureIntake>(
       PictureIntake::Parts{.state = state, .transitions = *this, .picture = picture});
-  paste_ = std::make_unique<Paste>(
-      Paste::Parts{.state = state, .services = services, .intake = *intake_, .mainWindow = this});
+  paste_ = std::make_unique<Paste>(Paste::Parts{.state = state,
+                                                .services = services,
+                                                .transitions = *this,
+                                                .intake = *intake_,
+                                                .mainWindow = this});
   copy_ = std::make_unique<Copy>(Copy::Parts{
       .state = state, .services = services, .picture = picture, .scratch = copyScratch});
   capture_ = std::make_unique<Capture>(Capture::Parts{.state = state,
@@ -155,7 +158,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool MainWindow::busy() const {
-  return state.runState == RunState::Running || process_->running() || windowsOpen_ > 0;
+  return state.runState == RunState::Running || process_->running() || paste_->underWay() ||
+         windowsOpen_ > 0;
 }
 
 bool MainWindow::refusedWhileBusy(QToolButton* own) {
@@ -220,6 +224,17 @@ void MainWindow::runFinished(bool undoable) {
   retainedList->setEnabled(true);
 }
 
+void MainWindow::pasteUnderWay() {
+  stopButton->setEnabled(true);
+  QApplication::setOverrideCursor(Qt::BusyCursor);
+}
+
+void MainWindow::pasteOver() {
+  stopButton->setChecked(false);
+  stopButton->setEnabled(false);
+  QApplication::restoreOverrideCursor();
+}
+
 void MainWindow::dismissColourBox() {
   colourBox->hide();
   ClearColourTable(state.candidateColors);
@@ -233,6 +248,7 @@ void MainWindow::onProcessClicked() {
 }
 
 void MainWindow::onStopClicked() {
+  if (paste_->underWay()) return paste_->abandon();
   process_->stop();
 }
 

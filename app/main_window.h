@@ -189,6 +189,8 @@ class MainWindow : public QWidget, private WindowStates {
   void runStarted() override;
   void runStopped() override;
   void runFinished(bool undoable) override;
+  void pasteUnderWay() override;
+  void pasteOver() override;
   void dismissColourBox() override;
   // What a new picture and a run both begin with: the tool toggles up, Undo withdrawn, the
   // colour box closed, the default cursor.

@@ -13,10 +13,28 @@ namespace huesift {
 void Paste::click() {
   // A new picture under a running Process would pull the raster from under it.
   if (p_.state.runState == RunState::Running) return;
+  // The clipboard is read once at a time: a second Paste while the bytes still come would
+  // only read them all again.
+  if (underWay_) return;
 
   // Everything is read and decoded before anything changes: a paste that fails, for
   // whatever reason, leaves the picture, its size, Undo and the buttons as they were.
-  const std::optional<EncodedImage> offered = p_.services.clipboardImageBytes();
+  std::optional<EncodedImage> offered;
+  {
+    underWay_ = true;
+    struct Over {
+      Paste& paste;
+      bool shown = false;
+      ~Over() {
+        paste.underWay_ = false;
+        if (shown) paste.p_.transitions.pasteOver();
+      }
+    } over{*this};
+    offered = p_.services.clipboardImageBytes(ClipboardWait{.underWay = [&over, this] {
+      over.shown = true;
+      p_.transitions.pasteUnderWay();
+    }});
+  }
   if (!offered) return;
   //: The window's title names a pasted picture so: "Pasted picture - Huesift".
   const QString name = QCoreApplication::translate("huesift::Clipboard", "Pasted picture");
@@ -37,6 +55,10 @@ void Paste::click() {
               .toStdString());
     return true;
   });
+}
+
+void Paste::abandon() {
+  if (underWay_) p_.services.abandonClipboardRead();
 }
 
 Picture RecordedArea(const WorkingState& state, const Picture& picture) {

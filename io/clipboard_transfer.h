@@ -7,6 +7,7 @@
 #include "io/picture_intake.h"
 #include "platform/picture_control.h"
 #include "platform/services.h"
+#include "platform/window_states.h"
 
 namespace huesift {
 
@@ -16,6 +17,7 @@ class Paste {
   struct Parts {
     const WorkingState& state;
     Services& services;
+    WindowStates& transitions;
     PictureIntake& intake;
     QWidget* mainWindow = nullptr;
   };
@@ -24,11 +26,17 @@ class Paste {
 
   // Only a picture that decoded completely replaces the working picture. Throws
   // std::runtime_error when the clipboard cannot be read or its picture cannot be decoded
-  // completely; the program is then exactly as before.
+  // completely; the program is then exactly as before. Where the clipboard is read with the
+  // window taking input, a click while a paste is under way is not taken.
   void click();
+  // From click() until it returns: the clipboard is being read.
+  bool underWay() const { return underWay_; }
+  // Abandons the paste under way: it returns without a picture or a message.
+  void abandon();
 
  private:
   Parts p_;
+  bool underWay_ = false;
 };
 
 // The area Copy puts on the clipboard and Save writes: the recorded size, with the picture's

@@ -34,19 +34,16 @@ Q_LOGGING_CATEGORY(lcClipboard, "huesift.clipboard", QtInfoMsg)
 constexpr int kCannotOpen = 3;
 constexpr int kTooLarge = 4;
 
-// How long a transfer may take in all once the clipboard's owner has answered (its list of
-// formats came): a large picture on a slow link is still arriving, not unanswered.
-constexpr int kTransferTimeoutMs = 30000;
 // What a spare writes first when told to read, before it asks the clipboard's owner.
 constexpr char kSpareAlive = '+';
 
-// The image format of mime most likely to come back exact: PNG, then BMP, then any other
-// that Qt reads; empty when none is offered. Asks the owner for its formats only.
-QString BestImageFormat(const QMimeData& mime) {
+}  // namespace
+
+QString BestImageFormat(const QStringList& formats) {
   const QList<QByteArray> readable = QImageReader::supportedMimeTypes();
   QString best;
   int bestRank = 3;
-  for (const QString& format : mime.formats()) {
+  for (const QString& format : formats) {
     if (!format.startsWith("image/") || !readable.contains(format.toLatin1())) continue;
     const int rank = format == "image/png" ? 0 : format == "image/bmp" ? 1 : 2;
     if (best.isEmpty() || rank < bestRank) {
@@ -65,14 +62,26 @@ std::string TooLargeMessage() {
       .toStdString();
 }
 
-std::string CannotOpen() {
+std::string CannotOpenMessage() {
   return QCoreApplication::translate("huesift::Clipboard", "Cannot open clipboard").toStdString();
 }
 
-}  // namespace
+std::string OwnerSilentMessage() {
+  return QCoreApplication::translate("huesift::Clipboard",
+                                     "The program that holds the clipboard did not answer")
+      .toStdString();
+}
+
+std::string TransferTooSlowMessage(int totalMs) {
+  return QCoreApplication::translate("huesift::Clipboard",
+                                     "The clipboard's picture did not come within %1 s: it "
+                                     "is too large or comes too slowly")
+      .arg(totalMs / 1000)
+      .toStdString();
+}
 
 std::optional<EncodedImage> TakeImageBytes(const QMimeData& mime) {
-  const QString best = BestImageFormat(mime);
+  const QString best = BestImageFormat(mime.formats());
   if (best.isEmpty()) return std::nullopt;
   QByteArray bytes = mime.data(best);
   if (bytes.size() > kMaxPictureFileBytes) throw std::runtime_error(TooLargeMessage());
@@ -90,7 +99,7 @@ int ReadClipboardToOutput() {
   // One line with the format (empty: no image) as soon as the owner has listed its formats,
   // so the waiting program knows it answered; then, once they have all come, a line with
   // the number of bytes and the bytes as they came.
-  const QString best = BestImageFormat(*mime);
+  const QString best = BestImageFormat(mime->formats());
   if (!WriteDescriptorBytes(STDOUT_FILENO, best.toLatin1() + '\n').isEmpty()) return 1;
   if (best.isEmpty()) return 0;
   const QByteArray bytes = mime->data(best);
@@ -134,7 +143,7 @@ namespace {
 // clipboard"; a spare that fails so is replaced by a fresh reader first.
 class ReaderFailed : public std::runtime_error {
  public:
-  ReaderFailed() : std::runtime_error(CannotOpen()) {}
+  ReaderFailed() : std::runtime_error(CannotOpenMessage()) {}
 };
 
 // A spare that stays silent this long after it was told to read is taken for hung.
@@ -142,7 +151,7 @@ constexpr int kSpareAnswersMs = 1000;
 
 // Waits for reader's answer while the event loop goes on (without user input); go: tell a
 // spare to read first, which says kSpareAlive before anything else. The owner must answer within
-// timeoutMs, its picture then come within kTransferTimeoutMs in all and hold at most
+// timeoutMs, its picture then come within kClipboardTransferTimeoutMs in all and hold at most
 // kMaxPictureFileBytes. A reader still running afterwards has been killed unless its whole answer
 // came.
 std::optional<EncodedImage> Await(QProcess& reader, int timeoutMs, bool go) {
@@ -192,9 +201,9 @@ std::optional<EncodedImage> Await(QProcess& reader, int timeoutMs, bool go) {
   deadline.setSingleShot(true);
   bool extended = false;
   QObject::connect(&deadline, &QTimer::timeout, &loop, [&] {
-    if (headEnd >= 0 && !extended && kTransferTimeoutMs > timeoutMs) {
+    if (headEnd >= 0 && !extended && kClipboardTransferTimeoutMs > timeoutMs) {
       extended = true;
-      deadline.start(kTransferTimeoutMs - timeoutMs);
+      deadline.start(kClipboardTransferTimeoutMs - timeoutMs);
       return;
     }
     loop.quit();
@@ -219,17 +228,8 @@ std::optional<EncodedImage> Await(QProcess& reader, int timeoutMs, bool go) {
     reader.waitForFinished(1000);
     if (silent || garbled) throw ReaderFailed();
     if (tooLarge) throw std::runtime_error(TooLargeMessage());
-    if (headEnd < 0)
-      throw std::runtime_error(
-          QCoreApplication::translate("huesift::Clipboard",
-                                      "The program that holds the clipboard did not answer")
-              .toStdString());
-    throw std::runtime_error(
-        QCoreApplication::translate("huesift::Clipboard",
-                                    "The clipboard's picture did not come within %1 s: it "
-                                    "is too large or comes too slowly")
-            .arg(kTransferTimeoutMs / 1000)
-            .toStdString());
+    if (headEnd < 0) throw std::runtime_error(OwnerSilentMessage());
+    throw std::runtime_error(TransferTooSlowMessage(kClipboardTransferTimeoutMs));
   }
   if (!complete()) {
     // It ended before its answer was whole: the rest, if any, and why it ended.

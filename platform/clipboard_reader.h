@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QTimer>
 #include <optional>
+#include <string>
 
 #include "platform/services.h"
 
@@ -24,10 +25,24 @@ inline constexpr char kSpareReaderFlag[] = "--when-asked";
 // answer is written.
 [[noreturn]] void RunClipboardReader(int argc, char** argv);
 
-// The image format of mime most likely to come back exact (PNG, then BMP, then any other
-// that Qt reads) with its bytes; nothing when no image format is offered. Throws
-// std::runtime_error when the bytes are more than a picture file may hold.
+// How long a picture may take to come in all once the clipboard's owner has answered: a large
+// picture on a slow link is still arriving, not unanswered.
+inline constexpr int kClipboardTransferTimeoutMs = 30000;
+
+// Of the formats a clipboard offers, the image format most likely to come back exact: PNG,
+// then BMP, then any other that Qt reads; empty when none is offered.
+QString BestImageFormat(const QStringList& formats);
+
+// The image format of mime most likely to come back exact with its bytes; nothing when no
+// image format is offered. Throws std::runtime_error when the bytes are more than a picture
+// file may hold.
 std::optional<EncodedImage> TakeImageBytes(const QMimeData& mime);
+
+// What a failed clipboard read says, the same however the clipboard was read.
+std::string TooLargeMessage();
+std::string CannotOpenMessage();
+std::string OwnerSilentMessage();  // the owner sent nothing for its time-out
+std::string TransferTooSlowMessage(int totalMs);
 
 // Reads the clipboard through reader processes while the event loop goes on (without user
 // input). A spare reader, started ahead of need and already set up, answers faster than a

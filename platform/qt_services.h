@@ -11,6 +11,7 @@ class QScreen;
 namespace huesift {
 
 class ClipboardReaders;
+class WaylandClipboard;
 
 // The real desktop behind Services.
 class QtServices : public Services {
@@ -33,7 +34,9 @@ class QtServices : public Services {
                                                               const QStringList& filters) override;
   bool placesWindowsItself() override;
   QImage grabScreen(const QWidget* window, const QRect& area) override;
-  std::optional<EncodedImage> clipboardImageBytes() override;
+  using Services::clipboardImageBytes;
+  std::optional<EncodedImage> clipboardImageBytes(const ClipboardWait& wait) override;
+  void abandonClipboardRead() override;
   void prepareClipboardRead() override;
   void setClipboardImage(const QImage& image, const QByteArray& png) override;
   void printImage(const QImage& image, double scale) override;
@@ -49,6 +52,11 @@ class QtServices : public Services {
 
   QString programDirectory_;
   std::unique_ptr<ClipboardReaders> clipboardReaders_;
+  // On Wayland, the selection spoken to directly; null where it cannot be (then Qt's own
+  // clipboard is used).
+  WaylandClipboard* waylandClipboard();
+  std::unique_ptr<WaylandClipboard> waylandClipboard_;
+  bool waylandClipboardTried_ = false;
   bool resampleNoticeGiven_ = false;
 };
 

@@ -23,6 +23,7 @@
 #include "platform/clipboard_reader.h"
 #include "platform/print_geometry.h"
 #include "platform/qt_services.h"
+#include "platform/wayland_clipboard.h"
 
 namespace huesift {
 
@@ -89,6 +90,9 @@ int DefaultResolution(const QString& printerName) {
 // a spare clipboard reader starts: long enough for the picture to be on the screen first.
 constexpr int kSpareDelayMs = 250;
 
+// How long the clipboard's owner has to answer, and to go on sending once it has begun.
+constexpr int kOwnerTimeoutMs = 4500;
+
 // Scheduling priority saved while a capture rectangle is dragged.
 bool g_priorityRaised = false;
 int g_savedNice = 0;
@@ -104,21 +108,33 @@ ClipboardReaders& QtServices::clipboardReaders() {
   return *clipboardReaders_;
 }
 
-void QtServices::prepareClipboardRead() {
-  if (QGuiApplication::platformName() == "xcb") clipboardReaders().startSpareLater(kSpareDelayMs);
+WaylandClipboard* QtServices::waylandClipboard() {
+  if (!std::exchange(waylandClipboardTried_, true)) waylandClipboard_ = WaylandClipboard::create();
+  return waylandClipboard_.get();
 }
 
-std::optional<EncodedImage> QtServices::clipboardImageBytes() {
+void QtServices::prepareClipboardRead() {
+  if (QGuiApplication::platformName() == "xcb") clipboardReaders().startSpareLater(kSpareDelayMs);
+  // Our data device is made while the window is idle, and learns the selection from now on.
+  waylandClipboard();
+}
+
+void QtServices::abandonClipboardRead() {
+  if (waylandClipboard_) waylandClipboard_->abandonRead();
+}
+
+std::optional<EncodedImage> QtServices::clipboardImageBytes(const ClipboardWait& wait) {
   if (QGuiApplication::platformName() == "xcb") {
     // Whatever came of this read, the next one gets its spare once the window is idle again.
     struct AfterRead {
       ClipboardReaders& readers;
       ~AfterRead() { readers.startSpareLater(kSpareDelayMs); }
     } next{clipboardReaders()};
-    return next.readers.read(4500);
+    return next.readers.read(kOwnerTimeoutMs);
   }
-  // Elsewhere the clipboard is the program's own (offscreen) or delivered by the compositor
-  // through a pipe that Qt gives up on by itself (Wayland).
+  if (WaylandClipboard* wayland = waylandClipboard())
+    return wayland->read(wait, kOwnerTimeoutMs, kClipboardTransferTimeoutMs);
+  // Elsewhere the clipboard is the program's own (offscreen).
   QClipboard* clipboard = QGuiApplication::clipboard();
   const QMimeData* mime = clipboard ? clipboard->mimeData(QClipboard::Clipboard) : nullptr;
   if (!mime)
@@ -132,6 +148,12 @@ void QtServices::setClipboardImage(const QImage& image, const QByteArray& png) {
   if (!clipboard)
     throw std::runtime_error(
         QCoreApplication::translate("huesift::Clipboard", "Cannot open clipboard").toStdString());
+  if (WaylandClipboard* wayland = waylandClipboard()) {
+    // The PNG alone: it is exact, every program that reads pictures takes it, and each
+    // reader is served from the one encoding made for this copy.
+    wayland->setPng(image.isNull() ? QByteArray() : png);
+    return;
+  }
   if (image.isNull()) {
     clipboard->clear(QClipboard::Clipboard);  // an empty picture: nothing is left to paste
     return;

@@ -7,6 +7,7 @@
 #include <QRect>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -22,6 +23,14 @@ namespace huesift {
 struct EncodedImage {
   QString mimeType;
   QByteArray bytes;
+};
+
+// What a clipboard read that lets the window go on meanwhile (as on Wayland) tells the one who
+// asked for it.
+struct ClipboardWait {
+  // Called once the read has waited long enough to be seen; from then until it returns,
+  // Services::abandonClipboardRead() ends it.
+  std::function<void()> underWay;
 };
 
 // Everything the program asks of the desktop goes through here, so tests can replace what
@@ -63,12 +72,17 @@ class Services {
   // The clipboard's picture as the bytes of one image format it offers (the one most
   // likely to be exact), or nothing when it offers none. Throws std::runtime_error with a
   // one-line text when the clipboard cannot be reached or its owner does not answer in time.
-  virtual std::optional<EncodedImage> clipboardImageBytes() = 0;
+  // Where the platform allows, the window takes input while the bytes come (see wait).
+  virtual std::optional<EncodedImage> clipboardImageBytes(const ClipboardWait& wait) = 0;
+  std::optional<EncodedImage> clipboardImageBytes() { return clipboardImageBytes({}); }
+  // Ends a read that said it is under way: it returns nothing, and the clipboard is as it was.
+  virtual void abandonClipboardRead() {}
   // Called once the main window has been painted: whatever makes the next clipboard read
   // quicker may now be got ready, while the window is idle.
   virtual void prepareClipboardRead() {}
   // Puts a picture on the clipboard: png is its PNG file, offered as it is (the pixels other
-  // programs get are exactly ours); from image the other formats are made on request.
+  // programs get are exactly ours); from image the other formats are made on request (on
+  // Wayland the PNG is offered alone, served to each reader without the window waiting).
   virtual void setClipboardImage(const QImage& image, const QByteArray& png) = 0;
 
   // Prints image on the default printer, each picture pixel scale printer pixels wide.

@@ -28,6 +28,11 @@ class WindowStates {
   // The run has returned: Stop is up and unusable again, the list usable, and Undo offered
   // when the run walked a picture.
   virtual void runFinished(bool undoable) = 0;
+  // A paste waits for the clipboard's bytes with the window taking input: Stop (and Escape)
+  // abandon it, and the window shows that it waits.
+  virtual void pasteUnderWay() = 0;
+  // The paste's wait is over, however it ended.
+  virtual void pasteOver() = 0;
   // The colour box closes and forgets its candidates.
   virtual void dismissColourBox() = 0;
 

@@ -8,9 +8,10 @@
 # The real program is then driven from outside by X input events: Paste, Open, Copy, Save and
 # Process, each timed from the event to the pixels on the X server, the last byte in xclip or
 # the saved file. Prints medians of REPEATS runs and each figure's target. Needs Xvfb, xclip
-# and xdotool.
+# and xdotool. Run as root, it adds Paste and Copy on Wayland (wayland_latency.py).
 #   bench/window/window_latency.sh [BUILD] [REPEATS]
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:-build}" && pwd)
 repeats=${2:-5}
 for tool in Xvfb xclip xdotool; do
@@ -53,3 +54,14 @@ mkdir "$work/other"
 "$build/bench/huesift_screenshots" 2 "$work/other" 3840 2100
 "$build/bench/huesift_window_bench" --outside "$repeats" "$build/huesift" "$picture" \
   "$work/other/shot-001.png" "$work"
+
+# Paste and Copy on Wayland, beside the X11 figures: a headless sway run as a throw-away user,
+# which only root can make; driven by the end-to-end tests' virtual pointer.
+pointer="$build/tests/e2e/e2e_virtual_pointer"
+if [ "$(id -u)" -eq 0 ] && [ -x "$pointer" ]; then
+  HUESIFT_BENCH_REPEATS=$repeats python3 "$here/wayland_latency.py" \
+    --huesift "$build/huesift" --pointer "$pointer" 2>/dev/null ||
+    echo "Wayland figures: the session could not be run (see wayland_latency.py)"
+else
+  echo "Wayland figures: need root (for the session's throw-away user) and $pointer"
+fi

@@ -7,6 +7,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/services.h"
@@ -100,7 +101,18 @@ class FakeServices : public Services {
   bool clipboardFails = false;
   std::optional<QImage> clipboard;             // what Copy put there; offered back as PNG
   std::optional<EncodedImage> clipboardBytes;  // offered instead of clipboard when set
-  std::optional<EncodedImage> clipboardImageBytes() override {
+  using Services::clipboardImageBytes;
+  // Runs inside the first read from now, as the window's input would while the bytes come.
+  std::function<void(const ClipboardWait&)> whileReading;
+  int clipboardReads = 0;
+  int abandonedReads = 0;
+  std::optional<EncodedImage> clipboardImageBytes(const ClipboardWait& wait) override {
+    ++clipboardReads;
+    if (auto reading = std::exchange(whileReading, nullptr)) {
+      const int abandoned = abandonedReads;
+      reading(wait);
+      if (abandonedReads > abandoned) return std::nullopt;
+    }
     if (clipboardFails) throw std::runtime_error("Cannot open clipboard");
     if (clipboardBytes) return clipboardBytes;
     if (!clipboard || clipboard->isNull()) return std::nullopt;
@@ -109,6 +121,7 @@ class FakeServices : public Services {
     if (clipboard->cacheKey() == copiedKey) return EncodedImage{"image/png", copiedPng};
     return EncodedImage{"image/png", Encoded(*clipboard, "PNG")};
   }
+  void abandonClipboardRead() override { ++abandonedReads; }
   void setClipboardImage(const QImage& image, const QByteArray& png) override {
     if (clipboardFails) throw std::runtime_error("Cannot open clipboard");
     clipboard = image;

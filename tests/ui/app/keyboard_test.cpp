@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The keyboard: each key acts exactly when its button or menu item would, refused while
-// Process runs but for Escape, which stops the run; Tab walks the toolbar and the menu key
+// Process runs or a paste waits for the clipboard but for Escape, which stops the run or
+// abandons the paste; Tab walks the toolbar and the menu key
 // opens a button's menu.
 #include <QContextMenuEvent>
 #include <functional>
@@ -144,6 +145,38 @@ TEST_F(KeyboardTest, DuringARunEscapeStopsItAndEveryOtherKeyIsRefused) {
   EXPECT_TRUE(fake.openRequests.empty());
   EXPECT_TRUE(fake.saveRequests.empty());
   EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(KeyboardTest, DuringAPasteEscapeAbandonsItAndEveryOtherKeyIsRefused) {
+  const Picture original(5, 4, kOrange);
+  givePicture(original);
+  QImage waiting(7, 3, QImage::Format_RGB32);
+  waiting.fill(Qt::white);
+  fake.clipboard = waiting;
+  bool stopUsable = false;
+  fake.whileReading = [&](const ClipboardWait& wait) {
+    wait.underWay();
+    stopUsable = window->stopButton->isEnabled();
+    for (QKeyCombination key :
+         {Qt::CTRL | Qt::Key_V, Qt::CTRL | Qt::Key_P, Qt::CTRL | Qt::Key_O, Qt::CTRL | Qt::Key_S,
+          QKeyCombination(Qt::Key_F1), Qt::CTRL | Qt::Key_Q}) {
+      Press(*window, key);
+    }
+    Press(*window, Qt::Key_Escape);
+  };
+  Press(*window, Qt::CTRL | Qt::Key_V);
+
+  EXPECT_TRUE(stopUsable);
+  EXPECT_EQ(fake.clipboardReads, 1);  // the second Ctrl+V read nothing
+  EXPECT_EQ(fake.abandonedReads, 1);
+  EXPECT_EQ(picture(), original);
+  EXPECT_FALSE(window->stopButton->isEnabled());
+  EXPECT_TRUE(fake.printed.empty());
+  EXPECT_TRUE(fake.modals.empty());
+  EXPECT_TRUE(fake.openRequests.empty());
+  EXPECT_TRUE(fake.saveRequests.empty());
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_TRUE(fake.messages.isEmpty());
 }
 
 TEST_F(KeyboardTest, TabWalksTheToolbarLeftToRightAndTheMenuKeyOpensTheButtonsMenu) {
