@@ -50,6 +50,7 @@ class QtServices : public Services {
   QString programDirectory_;
   std::unique_ptr<ClipboardReaders> clipboardReaders_;
   bool resampleNoticeGiven_ = false;
+  bool pointerNoticeGiven_ = false;
 };
 
 }  // namespace huesift
