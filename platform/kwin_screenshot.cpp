@@ -94,9 +94,11 @@ QImage DecodeKWinPixels(const QByteArray& pixels, const QVariantMap& metadata) {
     Fail(Unreadable());
   const QImage view(reinterpret_cast<const uchar*>(pixels.constData()), static_cast<int>(width),
                     static_cast<int>(height), static_cast<qsizetype>(stride), qFormat);
-  // A copy of our own: the view lives on the bytes it was given. The screen is opaque, so the
-  // premultiplied form KWin keeps it in comes out unchanged.
-  QImage image = view.convertToFormat(QImage::Format_RGB32);
+  // A copy of our own: the view lives on the bytes it was given, and a conversion to the
+  // format it already has would share them. The screen is opaque, so the premultiplied form
+  // KWin keeps it in comes out unchanged.
+  QImage image = view.format() == QImage::Format_RGB32 ? view.copy()
+                                                       : view.convertToFormat(QImage::Format_RGB32);
   if (image.isNull()) Fail(Unreadable());
   return image;
 }
