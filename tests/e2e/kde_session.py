@@ -164,9 +164,9 @@ class KWinDesktop:
                   encoding="utf-8") as f:
             f.write(text)
 
-    def start(self, size=(1280, 800), scale=1):
-        """The private buses, KWin on a virtual output of size (logical) at scale, and the
-        portal with KDE's back-end."""
+    def start(self, size=(1280, 800), scale=1, xwayland=False):
+        """The private buses, KWin on a virtual output of size (logical) at scale (with
+        XWayland when asked), and the portal with KDE's back-end."""
         self.scale = scale
         self.mode = tuple(round(v * scale) for v in size)
         self.outputs = {"Virtual-0": dict(origin=(0, 0), mode=self.mode, scale=scale)}
@@ -207,14 +207,23 @@ class KWinDesktop:
         import dbus  # the system's python3-dbus, which the session's own Python has
         self.bus = dbus.SessionBus()
         env = dict(self.env, QT_LOGGING_RULES="kwin_scripting.debug=true")
+        sockets = "/tmp/.X11-unix"
+        if xwayland:
+            os.makedirs(sockets, mode=0o1777, exist_ok=True)
+            displays = set(os.listdir(sockets))
         self.kwin = self.spawn([kwin, "--virtual", "--width", str(size[0]), "--height",
                                 str(size[1]), "--scale", str(scale), "--socket", "wayland-0",
-                                "--no-lockscreen", "--no-global-shortcuts", "--no-kactivities"],
-                               "kwin", env=env)
+                                "--no-lockscreen", "--no-global-shortcuts", "--no-kactivities"] +
+                               (["--xwayland"] if xwayland else []), "kwin", env=env)
         wait_for("KWin on the bus", lambda: self.kwin.poll() is None and
                  self.on_bus("org.kde.KWin"), timeout=60)
         check(self.kwin.poll() is None, "KWin ended; see kwin.log")
         self.env["WAYLAND_DISPLAY"] = "wayland-0"
+        if xwayland:
+            # The X display KWin's XWayland serves: the socket that came with it.
+            self.x_display = ":" + wait_for("XWayland's socket", lambda: next(
+                (n[1:] for n in set(os.listdir(sockets)) - displays if n.startswith("X")),
+                None))
         backend = self.spawn([kde_portal()], "xdpk", env=dict(self.env, QT_QPA_PLATFORM="wayland"))
         # The front end must find the back-end on the bus when it starts.
         wait_for("KDE's portal back-end", lambda: backend.poll() is None and
@@ -315,15 +324,27 @@ def main_window_of(windows, pid):
 class KHuesift:
     """The program on KWin, on Qt's Wayland platform, and what a user does with it."""
 
-    def __init__(self, desktop, pointer, program, name="huesift"):
+    def __init__(self, desktop, pointer, program, name="huesift", platform="wayland"):
         self.desktop, self.pointer = desktop, pointer
-        env = dict(desktop.env, QT_QPA_PLATFORM="wayland",
+        env = dict(desktop.env, QT_QPA_PLATFORM=platform,
                    QT_LOGGING_RULES="huesift.messages.debug=true")
+        if platform == "xcb":
+            env["DISPLAY"] = desktop.x_display
         self.log = os.path.join(desktop.dir, name + ".log")
         self.process = desktop.spawn([program], name, env=env)
         main = wait_for("the main window", lambda: main_window_of(desktop.windows(),
                                                                   self.process.pid))
         self.origin = (main["x"], main["y"])
+        if platform == "xcb":
+            # KWin tells an X11 window's frame, its title bar included: the window's own
+            # top is where its toolbar begins.
+            def toolbar_top():
+                screen = desktop.screen()
+                x = round((main["x"] + 5) * desktop.scale)
+                return next((y for y in range(round(main["y"] * desktop.scale), screen.height)
+                             if screen.pixel(x, y) == TOOLBAR_COLOUR), None)
+            self.origin = (main["x"], wait_for("the toolbar drawn", toolbar_top) /
+                           desktop.scale)
         wait_for("the toolbar drawn", lambda: desktop.screen().pixel(
             *self.at((5, 10))) == TOOLBAR_COLOUR)
 
