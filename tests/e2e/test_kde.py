@@ -10,9 +10,10 @@ Capture was clicked, is exactly what KWin's own screenshot shows there without t
 the overlay shows the still one to one (where the scale is whole) and the main window shows
 the picture one picture pixel per screen pixel. At scale 1, twenty captures in a row (some
 given up with Escape) each bring the main window back on top and active, and ten more with
-the program on KWin's XWayland. Then the program runs where no desktop entry
-names it, so KWin refuses it its screenshots: ten captures through the portal, one notice that
-the pointer may show, and the user's home and pictures folder as they were."""
+the program on KWin's XWayland over an X11 program's full-screen window. Then the program
+runs where no desktop entry names it, so KWin refuses it its screenshots: ten captures through
+the portal, one notice that the pointer may show, and the user's home and pictures folder as
+they were; with the portal stopped, one message, and the main window back on top."""
 
 import math
 import os
