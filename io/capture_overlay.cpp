@@ -13,6 +13,7 @@
 
 #include "files/picture_image.h"
 #include "platform/guarded_handler.h"
+#include "platform/window_activation.h"
 
 namespace huesift {
 
@@ -108,8 +109,7 @@ void CaptureOverlay::takeStill() {
   setAttribute(Qt::WA_DontShowOnScreen, false);
   QWidget::setVisible(true);
   phase_ = Phase::ShowingStill;
-  raise();
-  activateWindow();
+  BringToFront(this);
   QApplication::setOverrideCursor(Qt::CrossCursor);
 }
 
@@ -204,8 +204,14 @@ void CaptureOverlay::onStillReleased(Qt::MouseButton, Qt::KeyboardModifiers, int
   taken_ = Taken{std::move(raster), QSize(width, height)};
 
   leaveStill(Phase::Closed);
-  if (p_.mainWindow) p_.mainWindow->show();
+  showMainWindow();
   accept();
+}
+
+void CaptureOverlay::showMainWindow() {
+  if (!p_.mainWindow) return;
+  p_.mainWindow->show();
+  BringToFront(p_.mainWindow);
 }
 
 std::optional<CaptureOverlay::Taken> CaptureOverlay::takeResult() {
@@ -215,7 +221,7 @@ std::optional<CaptureOverlay::Taken> CaptureOverlay::takeResult() {
 void CaptureOverlay::reject() {
   if (capturing()) {
     leaveStill(Phase::Closed);
-    if (p_.mainWindow) p_.mainWindow->show();
+    showMainWindow();
   }
   QDialog::reject();
 }

@@ -77,6 +77,8 @@ class CaptureOverlay : public QDialog {
   // Takes the still, the band and the cross-hair away and moves on to the phase given.
   void leaveStill(Phase next);
   void endUnshown();
+  // The main window back, in front and active.
+  void showMainWindow();
 
   Parts p_;
   Phase phase_ = Phase::Closed;

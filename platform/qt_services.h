@@ -58,6 +58,7 @@ class QtServices : public Services {
   std::unique_ptr<WaylandClipboard> waylandClipboard_;
   bool waylandClipboardTried_ = false;
   bool resampleNoticeGiven_ = false;
+  bool pointerNoticeGiven_ = false;
 };
 
 }  // namespace huesift

@@ -3,20 +3,25 @@
 // the still of it, in device pixels, from the X server or, on Wayland, from the desktop's
 // screenshot portal.
 #include <QGuiApplication>
+#include <QLoggingCategory>
 #include <QPixmap>
 #include <QProcess>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QWidget>
 #include <cmath>
+#include <optional>
 #include <stdexcept>
 
+#include "platform/kwin_screenshot.h"
 #include "platform/qt_services.h"
 #include "platform/screen_ratio.h"
 #include "platform/screenshot_portal.h"
 
 namespace huesift {
 namespace {
+
+Q_LOGGING_CATEGORY(lcScreen, "huesift.screen", QtInfoMsg)
 
 QScreen* ScreenOf(const QWidget* window) {
   QScreen* screen = window ? window->screen() : nullptr;
@@ -102,6 +107,25 @@ QImage OutputPixels(const QString& output) {
 // on its own where the compositor lets us, and else resampled to its own pixels, which the
 // user is told once.
 QImage QtServices::portalStill(QScreen* screen, const QRect& area) {
+  const QRect screenArea = screen->geometry();
+  const qreal ratio = ScreenPixelRatio(screen);
+  const QSize own = DeviceRect(area, screenArea, ratio, ratio).size();
+  // KDE's portal draws the pointer into its picture; KWin itself leaves it out, for a program
+  // it knows by its desktop entry. Elsewhere the call fails at once.
+  QString refusal;
+  if (std::optional<QImage> shot = KWinScreenshot(area, kPortalTimeout, &refusal)) {
+    if (shot->size() == own) return *shot;
+    return shot->scaled(own, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  }
+  if (KdeSession() && !pointerNoticeGiven_) {
+    pointerNoticeGiven_ = true;
+    qCInfo(lcScreen).noquote() << "KWin's screenshot refused:" << refusal;
+    showMessage(nullptr, QCoreApplication::translate(
+                             "huesift::Screen",
+                             "The mouse pointer may show in captured pictures: KWin leaves it "
+                             "out only for programs installed with a desktop entry that allows "
+                             "them its screenshots."));
+  }
   const QImage desktop = PortalScreenshot();
   const QRect all = screen->virtualGeometry();
   const qreal scaleX = qreal(desktop.width()) / all.width();
@@ -111,9 +135,6 @@ QImage QtServices::portalStill(QScreen* screen, const QRect& area) {
     throw std::runtime_error(
         QCoreApplication::translate("huesift::Screen", "the screenshot portal's picture is empty")
             .toStdString());
-  const QRect screenArea = screen->geometry();
-  const qreal ratio = ScreenPixelRatio(screen);
-  const QSize own = DeviceRect(area, screenArea, ratio, ratio).size();
   if (still.size() == own || std::abs(scaleX - ratio) * screenArea.width() < 1) return still;
 
   const QImage output = OutputPixels(screen->name());

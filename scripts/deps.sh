@@ -19,10 +19,11 @@ huesift_install() {
 # libdeflate-dev: the PNG codec's inflating, deflating and checksums. libpng-dev: the PNG tests
 # write and read pictures with libpng, as other programs do. libxtst-dev: the window bench
 # sends its keys and clicks as X input events. qt6-base-private-dev: the Wayland clipboard
-# takes Qt's connection to the compositor through Qt's platform interface.
+# takes Qt's connection to the compositor through Qt's platform interface. libxcb1-dev: on X11
+# a window shown again after a capture asks the window manager for the front.
 HUESIFT_BUILD_PACKAGES=(build-essential cmake pkg-config qt6-base-dev qt6-base-private-dev
   qt6-qpa-plugins libgl-dev libwayland-dev libwayland-bin libgtest-dev libbenchmark-dev
-  libcups2-dev qt6-tools-dev qt6-l10n-tools libdeflate-dev libpng-dev libxtst-dev)
+  libcups2-dev qt6-tools-dev qt6-l10n-tools libdeflate-dev libpng-dev libxtst-dev libxcb1-dev)
 # python3-gi: the capture test's stand-in screenshot portal is a D-Bus service in Python.
 # gifsicle, python3-pil: GIFs as people's tools write them.
 HUESIFT_TEST_PACKAGES=(xvfb xauth xdotool xclip x11-utils x11-apps cups cups-client cups-bsd

@@ -726,6 +726,18 @@ Aufruffehler.
         <source>the screenshot portal&apos;s file %1: %2</source>
         <translation>die Datei des Bildschirmfoto-Portals %1: %2</translation>
     </message>
+    <message>
+        <source>KWin&apos;s screenshot cannot be read</source>
+        <translation>das Bildschirmfoto von KWin kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>KWin&apos;s screenshot did not come within %1 seconds</source>
+        <translation>das Bildschirmfoto von KWin kam nicht innerhalb von %1 Sekunden</translation>
+    </message>
+    <message>
+        <source>The mouse pointer may show in captured pictures: KWin leaves it out only for programs installed with a desktop entry that allows them its screenshots.</source>
+        <translation>Der Mauszeiger kann in aufgenommenen Bildern erscheinen: KWin lässt ihn nur für Programme weg, die mit einem Desktop-Eintrag installiert sind, der ihnen seine Bildschirmfotos erlaubt.</translation>
+    </message>
 </context>
 <context>
     <name>huesift::SimilarColoursDialog</name>

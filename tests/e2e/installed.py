@@ -53,6 +53,17 @@ def desktop_entry(path):
     return entry["Desktop Entry"]
 
 
+def check_names_program(entry, program):
+    """KWin grants its pointer-free screenshots to the executable whose full path a desktop
+    entry's Exec names (its first word, compared made canonical) with the interface listed;
+    the entry names the installed program by exactly that path."""
+    named = entry["Exec"].split()[0]
+    check(named == program, "the desktop entry runs %s, not %s" % (named, program))
+    check("org.kde.KWin.ScreenShot2" in
+          entry.get("X-KDE-DBUS-Restricted-Interfaces", "").split(","),
+          "the desktop entry does not ask KWin for its screenshots")
+
+
 def window_class(session):
     out = session.tool("xprop", "-id", str(session.main), "WM_CLASS").stdout.decode()
     return re.findall(r'"([^"]*)"', out)
@@ -73,6 +84,7 @@ def check_running(session, prefix):
     """The window's class is the one the desktop entry names, its icon is the installed one,
     and every tool cursor loads."""
     entry = desktop_entry(os.path.join(prefix, "share/applications/huesift.desktop"))
+    check_names_program(entry, os.path.join(prefix, "bin/huesift"))
     names = window_class(session)
     check(len(names) == 2 and names[1] == entry["StartupWMClass"],
           "window class %s, the desktop entry says %s" % (names, entry["StartupWMClass"]))

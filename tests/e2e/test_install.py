@@ -15,8 +15,8 @@ import subprocess
 import xml.etree.ElementTree as ElementTree
 
 from harness import check, fail
-from installed import (build_as_packager, check_running, load_every_cursor, require_display_tools,
-                       run, start_from_root)
+from installed import (build_as_packager, check_names_program, check_running, desktop_entry,
+                       load_every_cursor, require_display_tools, run, start_from_root)
 
 ICON_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
 EXPECTED = sorted(
@@ -109,6 +109,9 @@ def main():
     run(["cmake", "--install", build, "--prefix", "/usr"], env=dict(os.environ, DESTDIR=stage))
     check(files_under(stage) == ["usr/" + f for f in EXPECTED],
           "installed under DESTDIR: %s" % files_under(stage))
+    check_names_program(
+        desktop_entry(os.path.join(stage, "usr/share/applications/huesift.desktop")),
+        "/usr/bin/huesift")
     check_metadata(prefix, build)
 
     huesift = os.path.join(prefix, "bin/huesift")
