@@ -33,6 +33,7 @@ class QtServices : public Services {
                                                               const QStringList& filters) override;
   bool placesWindowsItself() override;
   QImage grabScreen(const QWidget* window, const QRect& area) override;
+  std::optional<QString> screenshotPermission(QWidget* window) override;
   std::optional<EncodedImage> clipboardImageBytes() override;
   void prepareClipboardRead() override;
   void setClipboardImage(const QImage& image, const QByteArray& png) override;
