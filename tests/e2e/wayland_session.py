@@ -36,6 +36,10 @@ PORTALS = ("/usr/libexec/xdg-desktop-portal", "/usr/libexec/xdg-desktop-portal-w
 
 # What the test run as the session's user imports, copied beside it.
 MODULES = ("harness.py", "wayland_session.py")
+# What the session bus may start: the portal back-end for what wlroots' lacks, and the
+# permission store.
+SERVICES = ("org.freedesktop.impl.portal.desktop.gtk.service",
+            "org.freedesktop.impl.portal.PermissionStore.service")
 
 
 def arguments():
@@ -52,16 +56,18 @@ def arguments():
 # Outside: as root, a user for the session, and everything removed afterwards.
 # ---------------------------------------------------------------------------------------
 
-def run_as_session_user(args, test):
+def run_as_session_user(args, test, tools=TOOLS, portals=PORTALS, modules=MODULES,
+                        services=SERVICES, timeout=240):
     """Runs the test script again as a throw-away user on a private session bus, with --inner
-    and --dir, and exits with its status."""
+    and --dir, and exits with its status. tools and portals must be installed; modules are
+    copied beside the test, and the bus starts the services named."""
     if os.geteuid() != 0:
         skip("the Wayland session runs as a throw-away user, which only root can create")
-    missing = [t for t in TOOLS + ("runuser", "useradd", "userdel") if not shutil.which(t)]
-    missing += [p for p in PORTALS if not os.path.exists(p)]
+    missing = [t for t in tools + ("runuser", "useradd", "userdel") if not shutil.which(t)]
+    missing += [p for p in portals if not os.path.exists(p)]
     if missing:
         skip("not installed: " + ", ".join(missing))
-    if not args.pointer:
+    if args.pointer is not None and not args.pointer:
         skip("the virtual-pointer client was not built (wayland-client or wayland-scanner "
              "missing)")
 
@@ -84,22 +90,24 @@ def run_as_session_user(args, test):
         for name in os.listdir(source):
             if name.endswith(".cur"):
                 shutil.copy2(os.path.join(source, name), bin_dir)
-        shutil.copy2(args.pointer, bin_dir)
+        if args.pointer:
+            shutil.copy2(args.pointer, bin_dir)
         shutil.copy2(test, bin_dir)
-        for name in MODULES:
+        for name in modules:
             shutil.copy2(os.path.join(here, name), bin_dir)
         session = os.path.join(work, "session")
         os.mkdir(session, 0o700)
         os.chown(session, entry.pw_uid, entry.pw_gid)
 
-        bus = write_bus_config(work, session)
+        bus = write_bus_config(work, session, services)
         # The system's own Python: the one running this may live where the user cannot read.
         python = "/usr/bin/python3" if os.path.exists("/usr/bin/python3") else sys.executable
         inner_argv = ["runuser", "-u", user, "--", "dbus-run-session", "--config-file", bus,
                       "--", python, os.path.join(bin_dir, os.path.basename(test)), "--inner",
                       "--huesift", os.path.join(bin_dir, os.path.basename(args.huesift)),
-                      "--pointer", os.path.join(bin_dir, os.path.basename(args.pointer)),
                       "--dir", session]
+        if args.pointer:
+            inner_argv += ["--pointer", os.path.join(bin_dir, os.path.basename(args.pointer))]
         private_tmp = subprocess.run(
             ["unshare", "--mount", "--propagation", "private", "true"],
             capture_output=True).returncode == 0
@@ -111,7 +119,7 @@ def run_as_session_user(args, test):
             if os.path.exists("/tmp/out.png"):
                 skip("/tmp/out.png, where the portal writes, belongs to something else")
             argv = inner_argv
-        result = subprocess.run(argv, timeout=240)
+        result = subprocess.run(argv, timeout=timeout)
         code = result.returncode
     finally:
         if created:
@@ -124,13 +132,13 @@ def run_as_session_user(args, test):
     sys.exit(code)
 
 
-def write_bus_config(work, session):
-    """A session bus that starts only the portal back-ends the test wants: the front end is
-    started by the test itself, so that stopping it leaves no portal at all."""
+def write_bus_config(work, session, names):
+    """A session bus that starts only the services the test wants (portal back-ends, say):
+    the front end is started by the test itself, so that stopping it leaves no portal at
+    all."""
     services = os.path.join(work, "services")
     os.mkdir(services)
-    for name in ("org.freedesktop.impl.portal.desktop.gtk.service",
-                 "org.freedesktop.impl.portal.PermissionStore.service"):
+    for name in names:
         path = os.path.join("/usr/share/dbus-1/services", name)
         if os.path.exists(path):
             shutil.copy2(path, services)
