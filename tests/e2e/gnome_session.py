@@ -16,7 +16,7 @@ import time
 
 from harness import (CAPTURE_BUTTON, PICTURE_ORIGIN, TOOLBAR_COLOUR, check, fail,
                      session_bus_config)
-from wayland_session import Desktop, Frame, changed_box, wait_for
+from wayland_session import Desktop, Frame, wait_for
 
 TOOLS = ("gnome-shell", "gsettings", "dbus-daemon", "dbus-run-session",
          "dbus-update-activation-environment")
@@ -206,9 +206,13 @@ class GnomeDesktop(Desktop):
     def screen(self):
         """What the monitor shows, in its own pixels, as the shell itself takes it."""
         from PIL import Image
-        path = os.path.join(self.dir, "shell-shot.png")
-        if os.path.exists(path):
-            os.remove(path)
+        # A new name each time (the last one kept, for a failure's log): with one name for
+        # all, the shell now and then failed to open its file.
+        self.shots = getattr(self, "shots", 0) + 1
+        last = os.path.join(self.dir, "shell-shot-%d.png" % (self.shots - 1))
+        if os.path.exists(last):
+            os.remove(last)
+        path = os.path.join(self.dir, "shell-shot-%d.png" % self.shots)
         shot = self.bus.get_object("org.gnome.Shell.Screenshot", "/org/gnome/Shell/Screenshot")
         ok, used = shot.Screenshot(False, False, path,
                                    dbus_interface="org.gnome.Shell.Screenshot")
@@ -282,6 +286,15 @@ class GnomeDesktop(Desktop):
         self.remote.NotifyPointerMotionRelative(x / self.motion_scale, y / self.motion_scale)
         wait_for("the pointer at (%s, %s)" % (x, y), lambda: all(
             abs(p - q) <= 1 for p, q in zip(self.pointer_at(), (x, y))), timeout=5)
+
+    def window_at(self, x, y):
+        """Whether the pointer at a point of the layout would reach a window."""
+        return self.eval("""(() => {
+            let a = global.stage.get_actor_at_pos(imports.gi.Clutter.PickMode.REACTIVE, %r, %r);
+            while (a && !(a instanceof imports.gi.Meta.WindowActor))
+                a = a.get_parent();
+            return !!a;
+        })()""" % (x, y))
 
     def button(self, down, button=None):
         self.remote.NotifyPointerButton(button or BTN_LEFT, down)
@@ -387,28 +400,49 @@ class Huesift:
         self.main = wait_for("the main window back", lambda: not desktop.window(
             "Huesift capture") and desktop.window("Huesift"))
 
+    def menu(self):
+        """The program's pop-up menu, while it is up: a window of its own over the main
+        window."""
+        return next((w for w in self.desktop.windows() if w["x"] != self.main["x"] or
+                     w["width"] != self.main["width"]), None)
+
     def copy(self):
         """The picture through its menu's Copy and the clipboard, as a Frame."""
         import io
         from PIL import Image
         desktop = self.desktop
         per = desktop.pixels_per_stage()
-        scale = desktop.scale
         point = self.at((PICTURE_ORIGIN[0] + 20, PICTURE_ORIGIN[1] + 20))
         desktop.move(point[0] / per, point[1] / per)
         # Whatever the clipboard held goes first: every capture here takes the same pixels.
         desktop.eval("imports.gi.St.Clipboard.get_default().set_text("
                      "imports.gi.St.ClipboardType.CLIPBOARD, 'none')")
-        before = desktop.screen()
-        # The right button opens the picture's menu, whose first item is Copy.
-        desktop.button(True, BTN_RIGHT)
-        desktop.button(False, BTN_RIGHT)
-        wait_for("the picture's menu", lambda: changed_box(before, desktop.screen()))
-        time.sleep(0.3)
-        menu = changed_box(before, desktop.screen())
-        desktop.click((menu[0] + 25 * scale) / per, (menu[1] + 10 * scale) / per)
-        png = wait_for("a picture on the clipboard", lambda: (
-            lambda data: data.startswith(b"\x89PNG") and data)(desktop.clipboard_png()))
+        png = None
+        per_logical = self.stage_per_logical()
+        # A click that comes before the new menu takes the pointer is lost: it is repeated,
+        # on the menu while it is up, and else on the picture for the menu again.
+        for _ in range(4):
+            menu = self.menu()
+            if not menu:
+                # The right button opens the picture's menu, whose first item is Copy. A
+                # window just shown again takes the pointer only after a while; until then
+                # the button would open the desktop's own menu.
+                desktop.move(point[0] / per, point[1] / per)
+                wait_for("the main window under the pointer",
+                         lambda: desktop.window_at(point[0] / per, point[1] / per))
+                desktop.button(True, BTN_RIGHT)
+                desktop.button(False, BTN_RIGHT)
+                menu = wait_for("the picture's menu", self.menu, timeout=3, quiet=True)
+                if not menu:
+                    continue
+                time.sleep(0.3)
+            desktop.click(menu["x"] + 25 * per_logical, menu["y"] + 10 * per_logical)
+            png = wait_for("a picture on the clipboard", lambda: (
+                lambda data: data.startswith(b"\x89PNG") and data)(desktop.clipboard_png()),
+                timeout=3, quiet=True)
+            if png:
+                break
+        check(png, "Copy put no picture on the clipboard")
         with Image.open(io.BytesIO(png)) as image:
             rgb = image.convert("RGB")
             return Frame(rgb.width, rgb.height, rgb.tobytes())
