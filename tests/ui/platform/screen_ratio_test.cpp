@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace huesift::test {
 namespace {
 
@@ -33,6 +35,7 @@ TEST(OutputRatio, AnOutputOnItsSideAndNothingMeasurable) {
 // measured in screen pixels, and a window's logical pixels are that many times larger. A
 // compositor that lays out in logical pixels tells a smaller size; at scale 1 they agree.
 struct Layout {
+  const char* name;
   QSize logical;
   QSize pixels;
   int scale;
@@ -48,11 +51,12 @@ TEST_P(LayoutScaleOf, AnOutput) {
 
 INSTANTIATE_TEST_SUITE_P(
     Outputs, LayoutScaleOf,
-    testing::Values(Layout{{1920, 1080}, {1920, 1080}, 2, 2},  // mutter at 2
-                    Layout{{1080, 1920}, {1920, 1080}, 3, 3},  // the same, on its side, at 3
-                    Layout{{960, 540}, {1920, 1080}, 2, 1},    // sway at 2
-                    Layout{{1280, 720}, {1920, 1080}, 2, 1},   // mutter's fractional 1.5
-                    Layout{{1920, 1080}, {1920, 1080}, 1, 1}));
+    testing::Values(Layout{"MutterAt2", {1920, 1080}, {1920, 1080}, 2, 2},
+                    Layout{"MutterAt3OnItsSide", {1080, 1920}, {1920, 1080}, 3, 3},
+                    Layout{"SwayAt2", {960, 540}, {1920, 1080}, 2, 1},
+                    Layout{"MutterFractional1_5", {1280, 720}, {1920, 1080}, 2, 1},
+                    Layout{"At1", {1920, 1080}, {1920, 1080}, 1, 1}),
+    [](const testing::TestParamInfo<Layout>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace huesift::test
