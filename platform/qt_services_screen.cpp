@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
 #include <cmath>
@@ -76,6 +77,9 @@ bool AllOneColour(const QImage& image) {
   }
   return true;
 }
+
+// How long the portal waits for its own question whether programs may take screenshots.
+constexpr int kPortalQuestionLimit = 25000;
 
 // How long grim may take to read one screen.
 constexpr int kOutputGrabTimeoutMs = 10000;
@@ -177,11 +181,23 @@ std::optional<QString> QtServices::screenshotPermission(QWidget* window) {
   waiting.setWindowTitle(QCoreApplication::translate("huesift::Screen", "Screen capture"));
   waiting.setModal(true);
   auto* layout = new QVBoxLayout(&waiting);
-  layout->addWidget(new QLabel(QCoreApplication::translate(
-      "huesift::Screen", "Waiting for the desktop's permission to take screenshots...")));
+  auto* label = new QLabel(QCoreApplication::translate(
+      "huesift::Screen", "Waiting for the desktop's permission to take screenshots..."));
+  layout->addWidget(label);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel);
   QObject::connect(buttons, &QDialogButtonBox::rejected, &waiting, &QDialog::reject);
   layout->addWidget(buttons);
+  // The portal (1.16) stops waiting for its own question after 25 s and then never answers,
+  // while the question stays up: an answer given later comes to nothing.
+  QTimer late;
+  late.setSingleShot(true);
+  QObject::connect(&late, &QTimer::timeout, label, [label] {
+    label->setText(QCoreApplication::translate(
+        "huesift::Screen",
+        "Waiting for the desktop's permission to take screenshots... If you have answered "
+        "and nothing happens, press Cancel and capture again."));
+  });
+  late.start(kPortalQuestionLimit);
   waiting.show();
   try {
     PortalScreenshot(kPortalTimeout, &waiting);

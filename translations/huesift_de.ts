@@ -715,6 +715,10 @@ Aufruffehler.
         <translation>Warten auf die Erlaubnis der Arbeitsumgebung, Bildschirmfotos aufzunehmen …</translation>
     </message>
     <message>
+        <source>Waiting for the desktop&apos;s permission to take screenshots... If you have answered and nothing happens, press Cancel and capture again.</source>
+        <translation>Warten auf die Erlaubnis der Arbeitsumgebung, Bildschirmfotos aufzunehmen … Wenn Sie schon geantwortet haben und nichts geschieht, drücken Sie „Abbrechen“ und nehmen Sie erneut auf.</translation>
+    </message>
+    <message>
         <source>the screenshot portal&apos;s picture cannot be read</source>
         <translation>das Bild des Bildschirmfoto-Portals kann nicht gelesen werden</translation>
     </message>
