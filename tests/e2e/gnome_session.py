@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """A headless GNOME Shell for the end-to-end tests: gnome-shell on one virtual monitor with
 GNOME's own screenshot portal, on a private session bus and a private "system" bus (the shell
-wants one), the pointer and keys driven through mutter's RemoteDesktop D-Bus API, the screen
+wants one), the pointer driven through mutter's RemoteDesktop D-Bus API, the screen
 read through the shell's own screenshot call, and the real huesift on it.
 
 The session runs as a throw-away user, as wayland_session.py makes one (root needed, else the
@@ -248,7 +248,7 @@ class GnomeDesktop(Desktop):
         return next((w for w in self.windows() if w["title"] == title or
                      (w["title"] or "").endswith(" - " + title)), None)
 
-    # ---- the pointer and keys (counted in the shell's layout) ----
+    # ---- the pointer (counted in the shell's layout) ----
 
     def remote_session(self):
         import dbus

@@ -1,12 +1,13 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """Capture on GNOME Shell: headless gnome-shell with GNOME's own screenshot portal, Huesift on
-Qt's Wayland platform, the pointer and keys driven through mutter's RemoteDesktop API (the
+Qt's Wayland platform, the pointer driven through mutter's RemoteDesktop API (the
 session is set up by gnome_session.py as a throw-away user: the test needs root and skips
 without).
 
 The desktop's background is a noisy pattern. In one session:
-- no screenshot grant yet: Capture waits for the desktop's question as long as it is up, well
-  past the portal's time-out, with no message; after Allow the overlay shows the screen one
+- no screenshot grant yet: Capture waits for the desktop's question past the 20 s it used to
+  wait for the portal, with no message (the portal itself gives up on its question at 25 s);
+  after Allow the overlay shows the screen one
   to one and the dragged rectangle is the shell's own screenshot of it, without a trace of
   the question, shown one picture pixel per screen pixel;
 - ten captures leave the user's home and Pictures folder as they were, a Screenshot.png of
@@ -14,7 +15,8 @@ The desktop's background is a noisy pattern. In one session:
 - with the grant taken away, Deny gives one message and leaves the picture as it was, and a
   refusal on record gives one message at once;
 - at scale 2 (mutter lays the screen out in its pixels) and at 1.5 (its fractional layout)
-  the overlay and the picture are the screen's pixels as at 1."""
+  the picture is the screen's pixels as at 1; at 1.5 the shell smooths what Qt draws at 2,
+  so there the overlay and the picture shown are checked to lie on the screen's pixels."""
 
 import math
 import os
@@ -256,8 +258,9 @@ def test(args):
             app.quit()
     print("PASS: on GNOME Shell Capture waits for the desktop's question and takes the screen "
           "without it after Allow, says once why not after Deny, leaves the user's folders as "
-          "they were, and at scales 1, 2 and 1.5 shows the screen one to one and takes its "
-          "pixels, shown one picture pixel per screen pixel")
+          "they were, and at scales 1, 2 and 1.5 takes the screen's pixels, the overlay and the "
+          "picture shown one to one with the screen (at 1.5 lined up, as the shell smooths "
+          "them)")
 
 
 def main():
