@@ -13,6 +13,7 @@
 
 #include "files/picture_image.h"
 #include "platform/guarded_handler.h"
+#include "platform/screen_ratio.h"
 #include "platform/window_activation.h"
 
 namespace huesift {
@@ -69,8 +70,17 @@ void CaptureOverlay::takeStill() {
   // for while the main window is shown: a hidden window's screen on Wayland is Qt's first.
   QScreen* screen = main ? main->screen() : nullptr;
   coversScreen_ = p_.services.placesWindowsItself();
-  const QRect area = coversScreen_ && screen ? screen->geometry() : p_.services.workArea(main);
+  const QRect area =
+      coversScreen_ && screen ? LogicalScreen(screen).logical : p_.services.workArea(main);
   askedToCoverAgain_ = false;
+  // The desktop's question whether we may take screenshots at all is put, and answered, with
+  // our windows up: with them hidden, the user would be kept waiting for a capture behind a
+  // question, and the still taken as the question fades.
+  if (const std::optional<QString> refused = p_.services.screenshotPermission(main)) {
+    if (!refused->isEmpty()) failure_ = tr("Screen capture is not available: %1").arg(*refused);
+    endUnshown();
+    return;
+  }
   // Full-screen too: Qt places a dialog on the screen its geometry lies on.
   setGeometry(area);
 

@@ -34,6 +34,7 @@ class QtServices : public Services {
                                                               const QStringList& filters) override;
   bool placesWindowsItself() override;
   QImage grabScreen(const QWidget* window, const QRect& area) override;
+  std::optional<QString> screenshotPermission(QWidget* window) override;
   using Services::clipboardImageBytes;
   std::optional<EncodedImage> clipboardImageBytes(const ClipboardWait& wait) override;
   void abandonClipboardRead() override;

@@ -2,12 +2,17 @@
 // The screen behind the capture: the work area of the screen that holds the main window and
 // the still of it, in device pixels, from the X server or, on Wayland, from the desktop's
 // screenshot portal.
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLoggingCategory>
 #include <QPixmap>
 #include <QProcess>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QTimer>
+#include <QVBoxLayout>
 #include <QWidget>
 #include <cmath>
 #include <optional>
@@ -78,6 +83,9 @@ bool AllOneColour(const QImage& image) {
   return true;
 }
 
+// How long the portal waits for its own question whether programs may take screenshots.
+constexpr int kPortalQuestionLimit = 25000;
+
 // How long grim may take to read one screen.
 constexpr int kOutputGrabTimeoutMs = 10000;
 
@@ -107,8 +115,9 @@ QImage OutputPixels(const QString& output) {
 // on its own where the compositor lets us, and else resampled to its own pixels, which the
 // user is told once.
 QImage QtServices::portalStill(QScreen* screen, const QRect& area) {
-  const QRect screenArea = screen->geometry();
-  const qreal ratio = ScreenPixelRatio(screen);
+  const ScreenArea shown = LogicalScreen(screen);
+  const QRect screenArea = shown.logical;
+  const qreal ratio = shown.ratio;
   const QSize own = DeviceRect(area, screenArea, ratio, ratio).size();
   // KDE's portal draws the pointer into its picture; KWin itself leaves it out, for a program
   // it knows by its desktop entry. Elsewhere the call fails at once.
@@ -127,15 +136,26 @@ QImage QtServices::portalStill(QScreen* screen, const QRect& area) {
                              "them its screenshots."));
   }
   const QImage desktop = PortalScreenshot();
+  // The portal's picture spans Qt's layout of the screens, which may count in screen pixels
+  // where windows count in logical ones: area is taken there in Qt's units.
+  const QRect layout = screen->geometry();
+  const qreal toLayoutX = qreal(layout.width()) / shown.logical.width();
+  const qreal toLayoutY = qreal(layout.height()) / shown.logical.height();
+  const QPointF corner = area.topLeft() - shown.logical.topLeft();
+  const QRect inLayout(
+      layout.topLeft() +
+          QPoint(std::lround(corner.x() * toLayoutX), std::lround(corner.y() * toLayoutY)),
+      QSize(std::lround(area.width() * toLayoutX), std::lround(area.height() * toLayoutY)));
   const QRect all = screen->virtualGeometry();
   const qreal scaleX = qreal(desktop.width()) / all.width();
   const qreal scaleY = qreal(desktop.height()) / all.height();
-  QImage still = Part(desktop, DeviceRect(area, all, scaleX, scaleY));
+  QImage still = Part(desktop, DeviceRect(inLayout, all, scaleX, scaleY));
   if (still.isNull())
     throw std::runtime_error(
         QCoreApplication::translate("huesift::Screen", "the screenshot portal's picture is empty")
             .toStdString());
-  if (still.size() == own || std::abs(scaleX - ratio) * screenArea.width() < 1) return still;
+  if (still.size() == own || std::abs(scaleX * toLayoutX - ratio) * screenArea.width() < 1)
+    return still;
 
   const QImage output = OutputPixels(screen->name());
   if (!output.isNull() && std::abs(output.width() - screenArea.width() * ratio) < 2) {
@@ -160,7 +180,56 @@ QRect QtServices::workArea(const QWidget* window) {
   if (!screen) return QRect(0, 0, 800, 600);
   // Wayland tells programs no work area. An X11 program on a Wayland desktop (XWayland) is
   // told one by the X server, as the desktop's window manager publishes it.
-  return WaylandPlatform() ? screen->geometry() : screen->availableGeometry();
+  return WaylandPlatform() ? LogicalScreen(screen).logical : screen->availableGeometry();
+}
+
+std::optional<QString> QtServices::screenshotPermission(QWidget* window) {
+  if (!WaylandPlatform() && !WaylandSession()) return std::nullopt;
+  const ScreenshotGrant grant = StoredScreenshotGrant();
+  if (grant == ScreenshotGrant::Granted || !PortalAsksFirst()) return std::nullopt;
+  if (grant == ScreenshotGrant::Refused) {
+    return QCoreApplication::translate(
+        "huesift::Screen",
+        "the desktop was told not to let programs take screenshots. To be asked again, run: "
+        "gdbus call --session --dest org.freedesktop.impl.portal.PermissionStore "
+        "--object-path /org/freedesktop/impl/portal/PermissionStore --method "
+        "org.freedesktop.impl.portal.PermissionStore.DeletePermission screenshot screenshot "
+        "\"''\"");
+  }
+  // One screenshot, thrown away, for the desktop to put its question with our window still
+  // up; the capture proper follows once it is answered. The user may give up waiting.
+  QDialog waiting(window);
+  waiting.setWindowTitle(QCoreApplication::translate("huesift::Screen", "Screen capture"));
+  waiting.setModal(true);
+  auto* layout = new QVBoxLayout(&waiting);
+  auto* label = new QLabel(QCoreApplication::translate(
+      "huesift::Screen", "Waiting for the desktop's permission to take screenshots..."));
+  layout->addWidget(label);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &waiting, &QDialog::reject);
+  layout->addWidget(buttons);
+  // The portal (1.16) stops waiting for its own question after 25 s and then never answers,
+  // while the question stays up: an answer given later comes to nothing.
+  QTimer late;
+  late.setSingleShot(true);
+  QObject::connect(&late, &QTimer::timeout, label, [label] {
+    label->setText(QCoreApplication::translate(
+        "huesift::Screen",
+        "Waiting for the desktop's permission to take screenshots... If you have answered "
+        "and nothing happens, press Cancel and capture again."));
+  });
+  late.start(kPortalQuestionLimit);
+  waiting.show();
+  try {
+    PortalScreenshot(kPortalTimeout, &waiting);
+  } catch (const PortalCancelled&) {
+    return QString();
+  } catch (const std::runtime_error& error) {
+    waiting.hide();
+    return QString::fromUtf8(error.what());
+  }
+  waiting.hide();
+  return std::nullopt;
 }
 
 bool QtServices::placesWindowsItself() {
@@ -170,7 +239,13 @@ bool QtServices::placesWindowsItself() {
 QImage QtServices::grabScreen(const QWidget* window, const QRect& area) {
   // The screen under the area: the window may be hidden by now, and a hidden window's
   // screen on Wayland is Qt's first.
-  QScreen* screen = QGuiApplication::screenAt(area.center());
+  QScreen* screen = nullptr;
+  for (QScreen* each : QGuiApplication::screens()) {
+    if (LogicalScreen(each).logical.contains(area.center())) {
+      screen = each;
+      break;
+    }
+  }
   if (!screen) screen = ScreenOf(window);
   if (!screen)
     throw std::runtime_error(

@@ -17,6 +17,12 @@
 
 namespace huesift {
 
+int LayoutScale(const WaylandOutput& output) {
+  const QSize size = output.logical.size();
+  const bool inPixels = size == output.pixels || size == output.pixels.transposed();
+  return output.scale > 1 && inPixels ? output.scale : 1;
+}
+
 qreal OutputRatio(QSize pixels, QSize logical) {
   // The longer sides: an output turned on its side has its mode the other way round.
   const int device = std::max(pixels.width(), pixels.height());
@@ -52,7 +58,8 @@ const wl_output_listener kOutputListener = {
                    const char*, int32_t) {},
     .mode = OnMode,
     .done = [](void*, wl_output*) {},
-    .scale = [](void*, wl_output*, int32_t) {},
+    .scale = [](void* data, wl_output*,
+                int32_t factor) { static_cast<Output*>(data)->seen.scale = factor; },
     .name = [](void*, wl_output*, const char*) {},
     .description = [](void*, wl_output*, const char*) {},
 };
@@ -132,23 +139,23 @@ std::vector<WaylandOutput> WaylandOutputs() {
 
 #endif
 
-qreal ScreenPixelRatio(QScreen* screen) {
-  if (!screen) return 1;
+ScreenArea LogicalScreen(QScreen* screen) {
+  if (!screen) return {};
+  const QRect geometry = screen->geometry();
   const qreal qt = screen->devicePixelRatio();
-  if (!QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) return qt;
+  if (!QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) return {geometry, qt};
   // Asked on every paint and pointer move: the compositor is asked again only when the
   // screen has changed.
   struct Known {
     QRect geometry;
     qreal qt;
-    qreal ratio;
+    ScreenArea area;
   };
   static std::map<QString, Known> known;
-  const QRect geometry = screen->geometry();
   const auto it = known.find(screen->name());
   if (it != known.end() && it->second.geometry == geometry && it->second.qt == qt)
-    return it->second.ratio;
-  qreal ratio = qt;
+    return it->second.area;
+  ScreenArea area{geometry, qt};
   const std::vector<WaylandOutput> outputs = WaylandOutputs();
   for (const WaylandOutput& output : outputs) {
     // Qt's screens are the compositor's outputs, named as the compositor names them; with a
@@ -156,12 +163,19 @@ qreal ScreenPixelRatio(QScreen* screen) {
     // Qt's.
     if (output.name == screen->name() ||
         (output.name.isEmpty() && output.logical.topLeft() == geometry.topLeft())) {
-      ratio = OutputRatio(output.pixels, geometry.size());
+      const int layout = LayoutScale(output);
+      area.logical = QRect(geometry.x() / layout, geometry.y() / layout, geometry.width() / layout,
+                           geometry.height() / layout);
+      area.ratio = OutputRatio(output.pixels, area.logical.size());
       break;
     }
   }
-  known[screen->name()] = {geometry, qt, ratio};
-  return ratio;
+  known[screen->name()] = {geometry, qt, area};
+  return area;
+}
+
+qreal ScreenPixelRatio(QScreen* screen) {
+  return screen ? LogicalScreen(screen).ratio : 1;
 }
 
 qreal ScreenPixelRatio(const QWidget* widget) {

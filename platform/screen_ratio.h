@@ -25,7 +25,26 @@ struct WaylandOutput {
   QString name;
   QRect logical;
   QSize pixels;
+  int scale = 1;  // the whole scale the compositor asks clients to draw at
 };
+
+// A screen as windows are sized on it: its rectangle in the logical pixels windows are
+// measured in, and the screen pixels per logical pixel.
+struct ScreenArea {
+  QRect logical;
+  qreal ratio = 1;
+};
+
+// The one place that knows a screen's logical rectangle and its ratio; on Wayland it asks the
+// compositor (see LayoutScale and OutputRatio).
+ScreenArea LogicalScreen(QScreen* screen);
+
+// How many of the compositor's layout units make one logical pixel of a window on output.
+// Mutter at whole scales (without its fractional layout) lays screens out in their own
+// pixels: it tells an output's logical size as its mode, and Qt takes that as the screen's
+// size, while a window covering it is sized at the mode divided by the scale. Elsewhere the
+// layout is in logical pixels already.
+int LayoutScale(const WaylandOutput& output);
 
 // The compositor's outputs, read on a connection of our own (Qt keeps the modes to itself);
 // empty without a Wayland display or where the compositor does not tell logical sizes.

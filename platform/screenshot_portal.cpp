@@ -11,12 +11,15 @@
 
 #include <QBuffer>
 #include <QCoreApplication>
+#include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QDBusVariant>
+#include <QDialog>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -170,7 +173,63 @@ bool FolderSnapshot::madeSince(const QString& path) const {
   return known == folder->second.end() || known->second != *inode;
 }
 
-QImage PortalScreenshot(std::chrono::milliseconds timeout) {
+ScreenshotGrant StoredScreenshotGrant() {
+  QDBusMessage call = QDBusMessage::createMethodCall(
+      QStringLiteral("org.freedesktop.impl.portal.PermissionStore"),
+      QStringLiteral("/org/freedesktop/impl/portal/PermissionStore"),
+      QStringLiteral("org.freedesktop.impl.portal.PermissionStore"), QStringLiteral("Lookup"));
+  call << QStringLiteral("screenshot") << QStringLiteral("screenshot");
+  // No entry at all is an error here, and so no grant.
+  const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 5000);
+  if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+    return ScreenshotGrant::None;
+  // a{sas}: app id -> values; a program outside a sandbox has the empty app id.
+  QMap<QString, QStringList> apps;
+  const QDBusArgument argument = reply.arguments().first().value<QDBusArgument>();
+  argument >> apps;
+  const QStringList values = apps.value(QString());
+  if (values.isEmpty()) return ScreenshotGrant::None;
+  return values.first() == QLatin1String("yes") ? ScreenshotGrant::Granted
+                                                : ScreenshotGrant::Refused;
+}
+
+bool PortalAsksFirst() {
+  // The portal's own rule for which back end serves screenshots: the first, by file name,
+  // whose description offers them and names one of the current desktops.
+  QString folder = qEnvironmentVariable("XDG_DESKTOP_PORTAL_DIR");
+  if (folder.isEmpty()) folder = QStringLiteral("/usr/share/xdg-desktop-portal/portals");
+  const QDir portals(folder);
+  const QStringList names =
+      portals.entryList({QStringLiteral("*.portal")}, QDir::Files, QDir::Name);
+  for (const QString& desktop :
+       qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(':', Qt::SkipEmptyParts)) {
+    for (const QString& name : names) {
+      QFile file(portals.filePath(name));
+      if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) continue;
+      QMap<QString, QStringList> keys;
+      for (const QByteArray& line : file.readAll().split('\n')) {
+        const int equals = line.indexOf('=');
+        if (equals > 0)
+          keys[QString::fromUtf8(line.left(equals)).trimmed()] =
+              QString::fromUtf8(line.mid(equals + 1)).trimmed().split(';', Qt::SkipEmptyParts);
+      }
+      if (!keys.value(QStringLiteral("Interfaces"))
+               .contains(QStringLiteral("org.freedesktop.impl.portal.Screenshot")) ||
+          !keys.value(QStringLiteral("UseIn")).contains(desktop, Qt::CaseInsensitive))
+        continue;
+      QDBusMessage call = QDBusMessage::createMethodCall(
+          keys.value(QStringLiteral("DBusName")).value(0), kObject,
+          QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+      call << QStringLiteral("org.freedesktop.impl.portal.Screenshot") << QStringLiteral("version");
+      const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 5000);
+      if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return false;
+      return reply.arguments().first().value<QDBusVariant>().variant().toUInt() >= 2;
+    }
+  }
+  return false;
+}
+
+QImage PortalScreenshot(std::chrono::milliseconds timeout, QDialog* waiting) {
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!bus.isConnected())
     throw std::runtime_error(
@@ -208,7 +267,8 @@ QImage PortalScreenshot(std::chrono::milliseconds timeout) {
        << QVariantMap{{QStringLiteral("handle_token"), token},
                       {QStringLiteral("interactive"), false},
                       {QStringLiteral("modal"), false}};
-  const auto timeoutMs = static_cast<int>(timeout.count());
+  // The call itself answers at once with the request; the picture is what takes long.
+  const auto timeoutMs = static_cast<int>(waiting ? kPortalTimeout.count() : timeout.count());
   QDBusPendingCallWatcher watcher(bus.asyncCall(call, timeoutMs));
   QString failure;
   QObject::connect(&watcher, &QDBusPendingCallWatcher::finished, &loop, [&] {
@@ -230,12 +290,28 @@ QImage PortalScreenshot(std::chrono::milliseconds timeout) {
     }
   });
   QTimer timer;
-  timer.setSingleShot(true);
-  QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-  timer.start(timeout);
-  // Both windows are hidden meanwhile; nothing the user does may start another action.
-  if (!answer.code && failure.isEmpty()) loop.exec(QEventLoop::ExcludeUserInputEvents);
+  bool cancelled = false;
+  if (waiting) {
+    // The desktop may be asking the user; that takes as long as the user takes.
+    QObject::connect(waiting, &QDialog::finished, &loop, [&] {
+      cancelled = true;
+      loop.quit();
+    });
+  } else {
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    timer.start(timeout);
+  }
+  // Without a window of ours to wait in, both windows are hidden meanwhile; nothing the user
+  // does may start another action.
+  if (!answer.code && failure.isEmpty())
+    loop.exec(waiting ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
   listen(request, false);
+  if (cancelled && !answer.code && failure.isEmpty()) {
+    bus.call(QDBusMessage::createMethodCall(kService, request, kRequest, QStringLiteral("Close")),
+             QDBus::NoBlock);
+    throw PortalCancelled();
+  }
 
   if (!failure.isEmpty()) throw std::runtime_error(failure.toStdString());
   if (!answer.code) {

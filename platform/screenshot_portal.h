@@ -6,6 +6,9 @@
 #include <QStringList>
 #include <chrono>
 #include <map>
+#include <stdexcept>
+
+class QDialog;
 
 namespace huesift {
 
@@ -36,6 +39,25 @@ class FolderSnapshot {
 // the user anything. The event loop runs (user input held back) until the portal answers or
 // the timeout passes. The portal's file is removed once read when the call made it (see
 // FolderSnapshot). Throws std::runtime_error with a short reason when there is no picture.
-QImage PortalScreenshot(std::chrono::milliseconds timeout = kPortalTimeout);
+//
+// With waiting given, the call is waited for with no time-out and the user's input goes on:
+// waiting (a modal window of ours) closing ends the wait with PortalCancelled.
+QImage PortalScreenshot(std::chrono::milliseconds timeout = kPortalTimeout,
+                        QDialog* waiting = nullptr);
+
+class PortalCancelled : public std::runtime_error {
+ public:
+  PortalCancelled() : std::runtime_error("cancelled") {}
+};
+
+// What the desktop's permission store says about screenshots taken by programs outside a
+// sandbox (they all share one entry).
+enum class ScreenshotGrant { None, Granted, Refused };
+ScreenshotGrant StoredScreenshotGrant();
+
+// Whether the portal asks the user before the first screenshot of a program without a
+// grant. It does where the desktop's screenshot back end is of version 2 or later (GNOME's);
+// wlroots' and KDE's back ends are answered at once.
+bool PortalAsksFirst();
 
 }  // namespace huesift

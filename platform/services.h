@@ -68,6 +68,15 @@ class Services {
   // workArea), one image pixel per device pixel. Throws std::runtime_error with a short
   // reason ("the screenshot portal is not running") when the screen cannot be read.
   virtual QImage grabScreen(const QWidget* window, const QRect& area) = 0;
+  // Called before a capture takes the program's windows off the screen. Where the desktop
+  // asks the user whether programs may take screenshots, and nobody has answered yet, the
+  // question is put now, while the windows are still up, and waited for as long as it takes.
+  // Nothing when the capture may go on; else why not, as a message to show, or an empty
+  // text when the user cancelled.
+  virtual std::optional<QString> screenshotPermission(QWidget* window) {
+    (void)window;
+    return std::nullopt;
+  }
 
   // The clipboard's picture as the bytes of one image format it offers (the one most
   // likely to be exact), or nothing when it offers none. Throws std::runtime_error with a

@@ -703,6 +703,22 @@ Aufruffehler.
         <translation>das Bildschirmfoto wurde verweigert</translation>
     </message>
     <message>
+        <source>the desktop was told not to let programs take screenshots. To be asked again, run: gdbus call --session --dest org.freedesktop.impl.portal.PermissionStore --object-path /org/freedesktop/impl/portal/PermissionStore --method org.freedesktop.impl.portal.PermissionStore.DeletePermission screenshot screenshot &quot;&apos;&apos;&quot;</source>
+        <translation>der Arbeitsumgebung wurde gesagt, Programmen keine Bildschirmfotos zu erlauben. Um wieder gefragt zu werden, führen Sie aus: gdbus call --session --dest org.freedesktop.impl.portal.PermissionStore --object-path /org/freedesktop/impl/portal/PermissionStore --method org.freedesktop.impl.portal.PermissionStore.DeletePermission screenshot screenshot &quot;&apos;&apos;&quot;</translation>
+    </message>
+    <message>
+        <source>Screen capture</source>
+        <translation>Bildschirmaufnahme</translation>
+    </message>
+    <message>
+        <source>Waiting for the desktop&apos;s permission to take screenshots...</source>
+        <translation>Warten auf die Erlaubnis der Arbeitsumgebung, Bildschirmfotos aufzunehmen …</translation>
+    </message>
+    <message>
+        <source>Waiting for the desktop&apos;s permission to take screenshots... If you have answered and nothing happens, press Cancel and capture again.</source>
+        <translation>Warten auf die Erlaubnis der Arbeitsumgebung, Bildschirmfotos aufzunehmen … Wenn Sie schon geantwortet haben und nichts geschieht, drücken Sie „Abbrechen“ und nehmen Sie erneut auf.</translation>
+    </message>
+    <message>
         <source>the screenshot portal&apos;s picture cannot be read</source>
         <translation>das Bild des Bildschirmfoto-Portals kann nicht gelesen werden</translation>
     </message>

@@ -36,7 +36,8 @@ PORTALS = ("/usr/libexec/xdg-desktop-portal", "/usr/libexec/xdg-desktop-portal-w
 
 # What the test run as the session's user imports, copied beside it.
 MODULES = ("harness.py", "wayland_session.py")
-# What the session bus may start: the portal back-end for GTK programs and the permissions.
+# What the session bus may start: the portal back-end for what wlroots' lacks, and the
+# permission store.
 SERVICES = ("org.freedesktop.impl.portal.desktop.gtk.service",
             "org.freedesktop.impl.portal.PermissionStore.service")
 
@@ -67,7 +68,7 @@ def run_as_session_user(args, test, tools=TOOLS, portals=PORTALS, modules=MODULE
     missing += [p for p in portals if not os.path.exists(p)]
     if missing:
         skip("not installed: " + ", ".join(missing))
-    if not args.pointer:
+    if args.pointer is not None and not args.pointer:
         skip("the virtual-pointer client was not built (wayland-client or wayland-scanner "
              "missing)")
 
@@ -90,7 +91,8 @@ def run_as_session_user(args, test, tools=TOOLS, portals=PORTALS, modules=MODULE
         for name in os.listdir(source):
             if name.endswith(".cur"):
                 shutil.copy2(os.path.join(source, name), bin_dir)
-        shutil.copy2(args.pointer, bin_dir)
+        if args.pointer:
+            shutil.copy2(args.pointer, bin_dir)
         shutil.copy2(test, bin_dir)
         for name in modules:
             shutil.copy2(os.path.join(here, name), bin_dir)
@@ -109,8 +111,9 @@ def run_as_session_user(args, test, tools=TOOLS, portals=PORTALS, modules=MODULE
         inner_argv = ["runuser", "-u", user, "--", "dbus-run-session", "--config-file", bus,
                       "--", python, os.path.join(bin_dir, os.path.basename(test)), "--inner",
                       "--huesift", os.path.join(bin_dir, os.path.basename(args.huesift)),
-                      "--pointer", os.path.join(bin_dir, os.path.basename(args.pointer)),
                       "--dir", session] + passed_on
+        if args.pointer:
+            inner_argv += ["--pointer", os.path.join(bin_dir, os.path.basename(args.pointer))]
         private_tmp = subprocess.run(
             ["unshare", "--mount", "--propagation", "private", "true"],
             capture_output=True).returncode == 0
@@ -135,9 +138,10 @@ def run_as_session_user(args, test, tools=TOOLS, portals=PORTALS, modules=MODULE
     sys.exit(code)
 
 
-def write_bus_config(work, session, names=SERVICES):
-    """A session bus that starts only the portal back-ends the test wants: the front end is
-    started by the test itself, so that stopping it leaves no portal at all."""
+def write_bus_config(work, session, names):
+    """A session bus that starts only the services the test wants (portal back-ends, say):
+    the front end is started by the test itself, so that stopping it leaves no portal at
+    all."""
     services = os.path.join(work, "services")
     os.mkdir(services)
     for name in names:
