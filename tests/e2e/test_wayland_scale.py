@@ -76,7 +76,9 @@ def capture_at(desktop, pointer, copy=True):
     check((overlay["rect"]["width"], overlay["rect"]["height"]) == logical,
           "the overlay does not cover the screen: %s" % overlay["rect"])
     # One still pixel per screen pixel, lined up with the screen: while it is up, the output
-    # reads exactly as it did before. A busy machine may take a while to draw it.
+    # reads exactly as it did before: the same pixels, so the overlay is given time to draw
+    # and take the pointer first. A busy machine may take a while to draw it.
+    time.sleep(0.5)
     shown = wait_for("the still on the overlay, one to one", lambda: desktop.screen() == screen,
                      quiet=True)
     if not shown:
