@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 namespace huesift::test {
@@ -41,6 +42,10 @@ struct Layout {
   int scale;
   int expected;
 };
+
+void PrintTo(const Layout& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class LayoutScaleOf : public testing::TestWithParam<Layout> {};
 
