@@ -10,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <QRegularExpression>
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -148,6 +149,23 @@ QByteArray TemporaryName(const QByteArray& folder) {
 QString WriteDescriptorBytes(int fd, const QByteArray& bytes) {
   int error = 0;
   return WriteAll(fd, bytes.constData(), bytes.size(), error) ? QString() : SystemError(error);
+}
+
+Drained ReadWhatIsThere(int fd, QByteArray& into, qint64 limit) {
+  constexpr qsizetype kChunk = 64 * 1024;
+  for (;;) {
+    const qsizetype had = into.size();
+    into.resize(had + kChunk);
+    const ssize_t n = ::read(fd, into.data() + had, kChunk);
+    into.resize(had + std::max<ssize_t>(n, 0));
+    if (n > 0) {
+      if (into.size() > limit) return Drained::OverLimit;
+      continue;
+    }
+    if (n == 0) return Drained::Ended;
+    if (errno == EINTR) continue;
+    return errno == EAGAIN || errno == EWOULDBLOCK ? Drained::ForNow : Drained::Failed;
+  }
 }
 
 std::optional<QByteArray> ReadDescriptorBytes(int fd, qint64 limit, QString& reason) {

@@ -24,6 +24,13 @@ std::optional<QByteArray> ReadFileBytes(const QByteArray& path, Streams streams,
 // The same from a descriptor that is already open (standard input).
 std::optional<QByteArray> ReadDescriptorBytes(int fd, qint64 limit, QString& reason);
 
+// What a read of a non-blocking descriptor found: all it held for now, its end, an error, or
+// more than the limit.
+enum class Drained { ForNow, Ended, Failed, OverLimit };
+// Appends to into whatever fd (non-blocking: a pipe read from the event loop) holds now,
+// until into holds more than limit bytes.
+Drained ReadWhatIsThere(int fd, QByteArray& into, qint64 limit);
+
 // How an output that is a symbolic link is treated.
 enum class Links {
   Follow,   // a name the user chose (-o, Save): the file the link leads to is replaced

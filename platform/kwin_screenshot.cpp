@@ -21,6 +21,8 @@
 #include <cerrno>
 #include <stdexcept>
 
+#include "files/file_access.h"
+
 namespace huesift {
 namespace {
 
@@ -144,22 +146,12 @@ std::optional<QImage> KWinScreenshot(const QRect& area, std::chrono::millisecond
   };
   QSocketNotifier notifier(pipe.read, QSocketNotifier::Read);
   QObject::connect(&notifier, &QSocketNotifier::activated, &loop, [&] {
-    char chunk[65536];
-    for (;;) {
-      const ssize_t got = ::read(pipe.read, chunk, sizeof chunk);
-      if (got > 0) {
-        if (pixels.size() + got > kMaxBytes) {
-          ended = true;
-          break;
-        }
-        pixels.append(chunk, got);
-        continue;
-      }
-      if (got == 0) ended = true;
-      if (got < 0 && errno == EINTR) continue;
-      break;  // drained (EAGAIN), ended, or broken
+    // More than a picture's worth is taken as the end: the metadata will not describe it.
+    const Drained drained = ReadWhatIsThere(pipe.read, pixels, kMaxBytes);
+    if (drained == Drained::Ended || drained == Drained::OverLimit) {
+      ended = true;
+      notifier.setEnabled(false);
     }
-    if (ended) notifier.setEnabled(false);
     if (complete()) loop.quit();
   });
   QObject::connect(&watcher, &QDBusPendingCallWatcher::finished, &loop, [&] {

@@ -23,6 +23,7 @@
 #include <string_view>
 #include <vector>
 
+#include "files/file_access.h"
 #include "files/picture_file_io.h"
 #include "platform/clipboard_reader.h"
 
@@ -317,25 +318,13 @@ std::optional<EncodedImage> WaylandClipboard::read(const ClipboardWait& wait, in
     if (wait.underWay) wait.underWay();
   });
   QObject::connect(&notifier, &QSocketNotifier::activated, &loop, [&] {
-    for (;;) {
-      const qsizetype had = bytes.size();
-      bytes.resize(had + kChunk);
-      const ssize_t n = ::read(fd, bytes.data() + had, kChunk);
-      bytes.resize(had + std::max<ssize_t>(n, 0));
-      if (n > 0) {
-        silence.start(ownerTimeoutMs);
-        if (bytes.size() > kMaxPictureFileBytes) {
-          tooLarge = true;
-          break;
-        }
-        continue;
-      }
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return;
-      ended = n == 0;
-      failed = n < 0;
-      break;
-    }
+    const qsizetype had = bytes.size();
+    const Drained drained = ReadWhatIsThere(fd, bytes, kMaxPictureFileBytes);
+    if (bytes.size() > had) silence.start(ownerTimeoutMs);
+    if (drained == Drained::ForNow) return;
+    tooLarge = drained == Drained::OverLimit;
+    ended = drained == Drained::Ended;
+    failed = drained == Drained::Failed;
     notifier.setEnabled(false);
     loop.quit();
   });
