@@ -16,7 +16,7 @@ import time
 
 from harness import (CAPTURE_BUTTON, PICTURE_ORIGIN, TOOLBAR_COLOUR, check, fail,
                      session_bus_config)
-from wayland_session import Desktop, Frame, wait_for
+from wayland_session import Desktop, Frame, steady, wait_for
 
 TOOLS = ("gnome-shell", "gsettings", "dbus-daemon", "dbus-run-session",
          "dbus-update-activation-environment")
@@ -222,14 +222,7 @@ class GnomeDesktop(Desktop):
             return Frame(rgb.width, rgb.height, rgb.tobytes())
 
     def steady_screen(self):
-        last = [None]
-
-        def same():
-            shown = self.screen()
-            agreed = shown == last[0]
-            last[0] = shown
-            return shown if agreed else None
-        return wait_for("the screen at rest", same)
+        return steady(self.screen)
 
     def pixels_per_stage(self):
         return MONITOR[0] / self.stage()[0]

@@ -23,7 +23,7 @@ import os
 import time
 
 from harness import PICTURE_ORIGIN, check, encode_png, pattern_colour
-from wayland_session import run_as_session_user, wait_for
+from wayland_session import run_as_session_user, user_files, wait_for
 from gnome_session import (MODULES, MONITOR, PORTALS, SERVICES, TOOLS,
                            GnomeDesktop, Huesift, arguments, python_modules_missing)
 
@@ -45,18 +45,6 @@ STARTED = time.monotonic()
 
 def cut(frame, left, top, right, bottom):
     return [frame.row(y, left, right) for y in range(top, bottom)]
-
-
-def user_files(home):
-    found = {}
-    for folder in (home, os.path.join(home, "Pictures")):
-        if os.path.isdir(folder):
-            for name in sorted(os.listdir(folder)):
-                path = os.path.join(folder, name)
-                if os.path.isfile(path) and not os.path.islink(path):
-                    with open(path, "rb") as f:
-                        found[path] = f.read()
-    return found
 
 
 def permission_store(desktop, method, *args):

@@ -24,7 +24,7 @@ from harness import (CAPTURE_BUTTON, PICTURE_ORIGIN, TOOLBAR_COLOUR, check, fail
                      first_difference, skip)
 from kde_session import (MODULES, PORTALS, SERVICES, TOOLS, KHuesift, KWinDesktop, KWinPointer,
                          arguments)
-from wayland_session import Frame, run_as_session_user, wait_for
+from wayland_session import Frame, run_as_session_user, steady, user_files, wait_for
 
 SIZE = (1280, 800)  # logical
 KEY_ESC = 1
@@ -42,17 +42,6 @@ def cut(frame, left, top, right, bottom):
     return [[frame.pixel(x, y) for x in range(left, right)] for y in range(top, bottom)]
 
 
-def steady_screen(desktop):
-    last = [None]
-
-    def same():
-        shown = desktop.screen()
-        agreed = shown == last[0]
-        last[0] = shown
-        return shown if agreed else None
-    return wait_for("the screen at rest", same)
-
-
 def start_pattern(desktop):
     """The pattern window full-screen, and the screen it shows: the truth captures are held
     against."""
@@ -63,7 +52,7 @@ def start_pattern(desktop):
     def noisy(frame):
         return len(set(frame.data[i:i + 3] for i in range(0, len(frame.data), 3 * 97))) > 5000
     wait_for("the pattern drawn", lambda: noisy(desktop.screen()))
-    return steady_screen(desktop)
+    return steady(desktop.screen)
 
 
 def rectangle_over(app, point):
@@ -138,17 +127,6 @@ def captures_in_a_row(app, rect, count):
     check(app.messages() == [], "messages shown: %s" % app.messages())
 
 
-def user_files(desktop):
-    found = {}
-    for folder in (desktop.home, os.path.join(desktop.home, "Pictures")):
-        for name in sorted(os.listdir(folder)):
-            path = os.path.join(folder, name)
-            if os.path.isfile(path) and not os.path.islink(path):
-                with open(path, "rb") as f:
-                    found[path] = f.read()
-    return found
-
-
 def at_scale(args, scale):
     with KWinDesktop(args, "scale-%s" % scale) as desktop:
         step("scale %s" % scale)
@@ -203,7 +181,7 @@ def unlisted(desktop, pointer, screen):
                  os.path.join(pictures, "Screenshot_20261210_101010.png")):
         with open(path, "wb") as f:
             f.write(b"the user's own picture")
-    before = user_files(desktop)
+    before = user_files(desktop.home)
     app = KHuesift(desktop, pointer, program, "huesift-unlisted")
     # Away from the pointer, which the portal draws in.
     left, top = app.at((200, 200))
@@ -225,7 +203,7 @@ def unlisted(desktop, pointer, screen):
     app.answer_message("Screen capture is not available: the screenshot portal is not running")
     check_on_top(app, 11)
     app.quit()
-    after = user_files(desktop)
+    after = user_files(desktop.home)
     check(after == before, "files left or changed after ten captures: %s"
           % sorted(set(after) ^ set(before)))
 

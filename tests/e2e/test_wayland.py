@@ -16,7 +16,7 @@ import time
 # The harness and the session lie beside this file, also where the throw-away user runs it.
 from harness import CAPTURE_BUTTON, PICTURE_ORIGIN, check, first_difference, pattern_colour
 from wayland_session import (OUTPUT, Desktop, Frame, Huesift, Pointer, arguments,
-                             run_as_session_user, wait_for)
+                             run_as_session_user, user_files, wait_for)
 
 # The captured rectangle, screen pixels, right and bottom exclusive.
 LEFT, TOP, RIGHT, BOTTOM = 211, 143, 517, 337
@@ -54,17 +54,11 @@ def check_shown(app, picture):
     check(row is None, "the picture's row %s is not shown one pixel per screen pixel" % row)
 
 
-def user_files(desktop):
-    """What the user's home and pictures folder hold, names and contents, and whether the file
-    that sway's portal writes for every call is there."""
-    home = desktop.env["HOME"]
-    found = {"/tmp/out.png": os.path.exists("/tmp/out.png")}
-    for folder in (home, os.path.join(home, "Pictures")):
-        for name in sorted(os.listdir(folder)):
-            path = os.path.join(folder, name)
-            if os.path.isfile(path) and not os.path.islink(path):
-                with open(path, "rb") as f:
-                    found[path] = f.read()
+def user_files_and_out(desktop):
+    """The user's files, and whether the file that sway's portal writes for every call is
+    there."""
+    found = user_files(desktop.env["HOME"])
+    found["/tmp/out.png"] = os.path.exists("/tmp/out.png")
     return found
 
 
@@ -84,7 +78,7 @@ def test(args):
                      os.path.join(home, "Pictures", "Screenshot_20261210_101010.png")):
             with open(path, "wb") as f:
                 f.write(b"the user's own picture")
-        files_before = user_files(desktop)
+        files_before = user_files_and_out(desktop)
 
         step("Huesift on Wayland: capture")
         app = Huesift(desktop, pointer, "wayland")
@@ -114,7 +108,7 @@ def test(args):
             capture(app, start=(LEFT + n, TOP), end=(RIGHT, BOTTOM - n))
         check(app.process.poll() is None, "huesift ended")
         app.quit()
-        files_after = user_files(desktop)
+        files_after = user_files_and_out(desktop)
         check(files_after == files_before, "files left or changed after ten captures: %s" % sorted(
             set(files_after.items()) ^ set(files_before.items())))
 

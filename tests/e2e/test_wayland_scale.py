@@ -17,7 +17,7 @@ import time
 
 from harness import PICTURE_ORIGIN, check, first_difference, pattern_colour
 from wayland_session import Desktop, Frame, Huesift, Pointer, arguments, run_as_session_user, \
-    wait_for
+    steady, wait_for
 
 MODE = (1920, 1200)
 # Each scale with the output's mode. At 1.75 a 1920x1200 output would be 1097.14 logical
@@ -46,14 +46,7 @@ def steady_screen(desktop):
     """The output once two reads in a row agree (the background is drawn anew on a rescale),
     after the pointer has rested long enough for sway to hide it."""
     time.sleep(0.5)
-    last = [None]
-
-    def same():
-        shown = desktop.screen()
-        agreed = shown == last[0]
-        last[0] = shown
-        return shown if agreed else None
-    return wait_for("the screen at rest", same)
+    return steady(desktop.screen)
 
 
 def capture_at(desktop, pointer, copy=True):

@@ -348,6 +348,31 @@ class Desktop:
         return frame
 
 
+def steady(read, what="the screen at rest"):
+    """What read() gives once two reads in a row agree: a screen that has stopped changing."""
+    last = [None]
+
+    def same():
+        now = read()
+        agreed = now == last[0]
+        last[0] = now
+        return now if agreed else None
+    return wait_for(what, same)
+
+
+def user_files(home):
+    """What the user's home and pictures folder hold: each regular file's path and bytes."""
+    found = {}
+    for folder in (home, os.path.join(home, "Pictures")):
+        if os.path.isdir(folder):
+            for name in sorted(os.listdir(folder)):
+                path = os.path.join(folder, name)
+                if os.path.isfile(path) and not os.path.islink(path):
+                    with open(path, "rb") as f:
+                        found[path] = f.read()
+    return found
+
+
 class Frame:
     """Rows of packed RGB bytes."""
 
