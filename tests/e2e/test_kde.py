@@ -24,7 +24,8 @@ from harness import (CAPTURE_BUTTON, PICTURE_ORIGIN, TOOLBAR_COLOUR, check, fail
                      first_difference, skip)
 from kde_session import (MODULES, PORTALS, SERVICES, TOOLS, KHuesift, KWinDesktop, KWinPointer,
                          arguments)
-from wayland_session import Frame, run_as_session_user, steady, user_files, wait_for
+from wayland_session import (check_picture_shown, run_as_session_user, steady,
+                             user_files, wait_for)
 
 SIZE = (1280, 800)  # logical
 KEY_ESC = 1
@@ -83,21 +84,10 @@ def capture(app, rect, screen=None):
 
 
 def check_shown(app, want):
-    """The picture shown one picture pixel per screen pixel from its corner's screen pixel,
-    below the strip over its top row."""
+    """The picture shown one picture pixel per screen pixel from its corner's screen pixel."""
     scale = app.desktop.scale
-    x0 = math.floor((app.origin[0] + PICTURE_ORIGIN[0]) * scale + 0.5)
-    y0 = math.floor((app.origin[1] + PICTURE_ORIGIN[1]) * scale + 0.5)
-    rows = [Frame.of([row[2:]]).data for row in want]
-
-    def wrong_row():
-        now = app.desktop.screen()
-        return next((y for y in range(8, len(want))
-                     if now.row(y0 + y, x0 + 2, x0 + len(want[0])) != rows[y]), None)
-    wait_for("the picture shown", lambda: wrong_row() is None, timeout=5, quiet=True)
-    row = wrong_row()
-    check(row is None, "at scale %s the picture's row %s is not shown one picture pixel per "
-          "screen pixel" % (scale, row))
+    corner = tuple(math.floor((app.origin[i] + PICTURE_ORIGIN[i]) * scale + 0.5) for i in (0, 1))
+    check_picture_shown(app.desktop, corner, want, 2, "at scale %s the picture" % scale)
 
 
 def check_on_top(app, n):

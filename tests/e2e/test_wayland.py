@@ -15,8 +15,9 @@ import time
 
 # The harness and the session lie beside this file, also where the throw-away user runs it.
 from harness import CAPTURE_BUTTON, PICTURE_ORIGIN, check, first_difference, pattern_colour
-from wayland_session import (OUTPUT, Desktop, Frame, Huesift, Pointer, arguments,
-                             run_as_session_user, user_files, wait_for)
+from wayland_session import (OUTPUT, Desktop, Huesift, Pointer, arguments,
+                             run_as_session_user, user_files, wait_for,
+                             check_picture_shown)
 
 # The captured rectangle, screen pixels, right and bottom exclusive.
 LEFT, TOP, RIGHT, BOTTOM = 211, 143, 517, 337
@@ -40,18 +41,9 @@ def capture(app, start=(LEFT, TOP), end=(RIGHT, BOTTOM)):
 
 
 def check_shown(app, picture):
-    """Shown one picture pixel per screen pixel, below the strip over its top row (once the
-    menu that Copy came from has gone)."""
-    x0, y0 = app.at(PICTURE_ORIGIN)
-    rows = [Frame.of([row[1:]]).data for row in picture]
-
-    def wrong_row():
-        shown = app.desktop.screen()
-        return next((y for y in range(8, len(picture))
-                     if shown.row(y0 + y, x0 + 1, x0 + len(picture[0])) != rows[y]), None)
-    wait_for("the picture shown", lambda: wrong_row() is None, timeout=5, quiet=True)
-    row = wrong_row()
-    check(row is None, "the picture's row %s is not shown one pixel per screen pixel" % row)
+    """Shown one picture pixel per screen pixel (once the menu that Copy came from has
+    gone)."""
+    check_picture_shown(app.desktop, app.at(PICTURE_ORIGIN), picture, 1)
 
 
 def user_files_and_out(desktop):

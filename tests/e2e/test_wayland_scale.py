@@ -16,8 +16,8 @@ import os
 import time
 
 from harness import PICTURE_ORIGIN, check, first_difference, pattern_colour
-from wayland_session import Desktop, Frame, Huesift, Pointer, arguments, run_as_session_user, \
-    steady, wait_for
+from wayland_session import Desktop, Huesift, Pointer, arguments, run_as_session_user, \
+    check_picture_shown, steady, wait_for
 
 MODE = (1920, 1200)
 # Each scale with the output's mode. At 1.75 a 1920x1200 output would be 1097.14 logical
@@ -94,16 +94,7 @@ def capture_at(desktop, pointer, copy=True):
     # below the strip over its top row.
     x0 = device(app.origin[0] - output["origin"][0] + PICTURE_ORIGIN[0], scale)
     y0 = device(app.origin[1] - output["origin"][1] + PICTURE_ORIGIN[1], scale)
-    rows = [Frame.of([row[2:]]).data for row in want]
-
-    def wrong_row():
-        now = desktop.screen()
-        return next((y for y in range(8, len(want))
-                     if now.row(y0 + y, x0 + 2, x0 + len(want[0])) != rows[y]), None)
-    wait_for("the picture shown", lambda: wrong_row() is None, quiet=True)
-    row = wrong_row()
-    check(row is None, "at scale %s the picture's row %s is not shown one picture pixel per "
-          "screen pixel" % (scale, row))
+    check_picture_shown(desktop, (x0, y0), want, 2, "at scale %s the picture" % scale)
     check(app.messages() == [], "messages shown: %s" % app.messages())
     app.quit()
     wait_for("the main window gone", lambda: not desktop.window("Huesift"))

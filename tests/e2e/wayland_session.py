@@ -373,6 +373,22 @@ def user_files(home):
     return found
 
 
+def check_picture_shown(desktop, corner, picture, skip, what="the picture"):
+    """picture shown one picture pixel per screen pixel from the screen pixel corner (its top
+    left), below the strip over its top row and right of its first skip columns, which the
+    window's edge may cover."""
+    x0, y0 = corner
+    rows = [Frame.of([row[skip:]]).data for row in picture]
+
+    def wrong_row():
+        now = desktop.screen()
+        return next((y for y in range(8, len(picture))
+                     if now.row(y0 + y, x0 + skip, x0 + len(picture[0])) != rows[y]), None)
+    wait_for("the picture shown", lambda: wrong_row() is None, quiet=True)
+    row = wrong_row()
+    check(row is None, "%s: row %s is not shown one picture pixel per screen pixel" % (what, row))
+
+
 class Frame:
     """Rows of packed RGB bytes."""
 
