@@ -364,6 +364,13 @@ class KHuesift:
         return next((w for w in self.desktop.windows() if w["pid"] == self.process.pid and
                      w["caption"] == "Huesift capture" and w["fullScreen"]), None)
 
+    def wait_for_overlay(self):
+        """The overlay full-screen. The screenshot before it may take the program's whole 20 s
+        on a busy machine (KDE's portal starts cold), so the wait is longer than that, and a
+        message the program showed instead is named."""
+        if not wait_for("the overlay full-screen", self.overlay, timeout=30, quiet=True):
+            fail("no overlay after 30 s; messages shown: %s" % self.messages())
+
     def click_capture(self, button):
         """Clicks Capture until the main window goes (a click that comes before a newly
         shown window takes the pointer is lost)."""

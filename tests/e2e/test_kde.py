@@ -72,7 +72,7 @@ def capture(app, rect, screen=None):
     overlay shows the still one to one. Returns once the main window is back."""
     desktop = app.desktop
     app.click_capture(CAPTURE_BUTTON)
-    wait_for("the overlay full-screen", app.overlay)
+    app.wait_for_overlay()
     if screen is not None:
         time.sleep(0.3)
         shown = wait_for("the still on the overlay, one to one",
@@ -108,7 +108,7 @@ def captures_in_a_row(app, rect, count):
     for n in range(count):
         if n % 5 == 4:
             app.click_capture(CAPTURE_BUTTON)
-            wait_for("the overlay full-screen", app.overlay)
+            app.wait_for_overlay()
             app.pointer.key(KEY_ESC)
             wait_for("the main window back", lambda: app.main_window() and not app.overlay())
         else:
@@ -178,7 +178,7 @@ def unlisted(desktop, pointer, screen):
     rect = (left, top, left + WIDTH, top + HEIGHT)
     app.click_capture(CAPTURE_BUTTON)
     app.answer_message(POINTER_NOTICE)
-    wait_for("the overlay full-screen", app.overlay)
+    app.wait_for_overlay()
     pointer.drag(rect[:2], rect[2:])
     wait_for("the main window back", lambda: app.main_window() and not app.overlay())
     check_shown(app, cut(screen, *rect))
