@@ -512,7 +512,9 @@ def interrupted_runs_leave_nothing(huesift, work):
     # names that only look alike, a link, the user's own file.
     dead = subprocess.Popen(["true"])
     dead.wait()
-    os.makedirs(out, exist_ok=True)
+    # The last stopped run may have finished pictures before its signal came.
+    shutil.rmtree(out, ignore_errors=True)
+    os.makedirs(out)
     stale = ".huesift-%d-3-k9z.tmp" % dead.pid
     kept = [".huesift-1-0-abc.tmp", ".huesift-%d-3-k9z.tmp.bak" % dead.pid,
             "huesift-%d-3-k9z.tmp" % dead.pid, ".huesift-%d-x-k9z.tmp" % dead.pid, "mine.png",
