@@ -48,18 +48,6 @@ def screenshot_like(seed):
     return encode_png_bytes(WIDTH, HEIGHT, b"".join(rows))
 
 
-def offer(desktop, png):
-    owner = subprocess.Popen(["wl-copy", "--foreground", "--type", "image/png"], env=desktop.env,
-                             stdin=subprocess.PIPE, stdout=subprocess.DEVNULL,
-                             stderr=subprocess.DEVNULL)
-    desktop.processes.append(owner)
-    owner.stdin.write(png)
-    owner.stdin.close()
-    wait_for("the offer", lambda: b"image/png" in desktop.tool(
-        "wl-paste", "--list-types", check_rc=False).stdout)
-    return owner
-
-
 def choose(app, press_at, item, then):
     """Right-presses at press_at, waits for the menu, goes to its first item (item: its
     offset from the press, or None: from the corner of what changed) and lets go; then() is
@@ -109,7 +97,7 @@ def bench(args, repeats):
         paste, copy = [], []
         time.sleep(1)  # the window idle, as a user leaves it before the first paste
         for r in range(repeats):
-            owner = offer(desktop, pictures[r % 2])
+            owner = desktop.offer_png(pictures[r % 2])
             before = shown()
             took = choose(app, app.at(CAPTURE_BUTTON), (25, 41 + 10 - 11),
                           lambda: shown() != before)

@@ -21,7 +21,8 @@ import subprocess
 import time
 
 from harness import TOOLBAR_COLOUR, check, decode_png, fail
-from wayland_session import LAST_SCREEN, POINTER_STEPS, Frame, Pointer, wait_for
+from wayland_session import (LAST_SCREEN, POINTER_STEPS, Frame, Pointer, SessionProcesses,
+                             session_environment, wait_for)
 
 KWIN = "/usr/bin/kwin_wayland"
 TOOLS = ("kwin_wayland", "kbuildsycoca5", "dbus-daemon", "dbus-run-session")
@@ -94,13 +95,13 @@ print("MARKER " + JSON.stringify(out));
 '''
 
 
-class KWinDesktop:
+class KWinDesktop(SessionProcesses):
     """KWin on one virtual output at a scale, with the portal; everything it started ends
     when it closes. Screen pixels are the output's own; window rectangles are logical."""
 
     def __init__(self, args, name):
+        super().__init__(os.path.join(args.dir, name))
         self.args = args
-        self.dir = os.path.join(args.dir, name)
         self.bin = os.path.join(self.dir, "bin")
         run = os.path.join(self.dir, "run")
         self.home = os.path.join(self.dir, "home")
@@ -108,45 +109,11 @@ class KWinDesktop:
         os.mkdir(run, 0o700)
         # KDE's portal saves every screenshot to the pictures folder, and fails without one.
         os.makedirs(os.path.join(self.home, "Pictures"))
-        self.processes = []
         self.scripts = 0
-        self.env = {k: v for k, v in os.environ.items()
-                    if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM",
-                                 "QT_SCALE_FACTOR", "XAUTHORITY")}
-        self.env.update(XDG_RUNTIME_DIR=run, HOME=self.home,
-                        XDG_CONFIG_HOME=self.home + "/.config",
-                        XDG_CACHE_HOME=self.home + "/.cache",
-                        XDG_DATA_HOME=self.home + "/.local/share",
-                        XDG_CURRENT_DESKTOP="KDE", XDG_SESSION_TYPE="wayland",
-                        KDE_FULL_SESSION="true", KDE_SESSION_VERSION="5")
+        self.env = session_environment(run, self.home, XDG_CURRENT_DESKTOP="KDE",
+                                       KDE_FULL_SESSION="true", KDE_SESSION_VERSION="5")
         self.applications = os.path.join(self.env["XDG_DATA_HOME"], "applications")
         os.makedirs(self.applications)
-
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *exc):
-        self.close()
-
-    def spawn(self, argv, name, env=None):
-        log = open(os.path.join(self.dir, name + ".log"), "wb")
-        process = subprocess.Popen(argv, env=env or self.env, stdout=log,
-                                   stderr=subprocess.STDOUT, cwd=self.dir)
-        self.processes.append(process)
-        return process
-
-    def stop(self, process):
-        if process.poll() is None:
-            process.terminate()
-            try:
-                process.wait(5)
-            except subprocess.TimeoutExpired:
-                process.kill()
-                process.wait()
-
-    def close(self):
-        for process in reversed(self.processes):
-            self.stop(process)
 
     def entry(self, name, program, key, value):
         """A desktop entry that names program, for KWin to grant it an interface."""

@@ -15,9 +15,8 @@ import time
 
 # The harness and the session lie beside this file, also where the throw-away user runs it.
 from harness import CAPTURE_BUTTON, PICTURE_ORIGIN, check, first_difference, pattern_colour
-from wayland_session import (OUTPUT, Desktop, Huesift, Pointer, arguments,
-                             run_as_session_user, user_files, wait_for,
-                             check_picture_shown)
+from wayland_session import (OUTPUT, Desktop, Huesift, Pointer, check_picture_shown,
+                             session_test_main, user_files, wait_for)
 
 # The captured rectangle, screen pixels, right and bottom exclusive.
 LEFT, TOP, RIGHT, BOTTOM = 211, 143, 517, 337
@@ -119,12 +118,5 @@ def test(args):
           "message and the picture kept; with it back, capture again; the same on XWayland")
 
 
-def main():
-    args = arguments()
-    if not args.inner:
-        run_as_session_user(args, __file__)  # exits with the run's status
-    test(args)
-
-
 if __name__ == "__main__":
-    main()
+    session_test_main(test)

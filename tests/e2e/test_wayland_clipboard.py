@@ -21,8 +21,7 @@ import subprocess
 import time
 
 from harness import CAPTURE_BUTTON, PICTURE_ORIGIN, check, encode_png, first_difference
-from wayland_session import (OUTPUT, Desktop, Frame, Huesift, Pointer, arguments,
-                             run_as_session_user, wait_for)
+from wayland_session import (OUTPUT, Desktop, Frame, Huesift, Pointer, session_test_main, wait_for)
 
 # How long a right-press may wait for its menu while the clipboard is busy: the window
 # answers at once; the screenshots that see the menu take their time on a loaded machine.
@@ -59,23 +58,6 @@ def noise(width, height, seed):
     rng = random.Random(seed)
     return [[tuple(rng.randrange(256) for _ in range(3)) for _ in range(width)]
             for _ in range(height)]
-
-
-def offer(desktop, png, path=None):
-    """wl-copy, kept in the foreground, holding png as the selection; path: where its cat is
-    looked for first."""
-    env = dict(desktop.env)
-    if path:
-        env["PATH"] = path + ":" + env.get("PATH", "/usr/bin:/bin")
-    owner = subprocess.Popen(["wl-copy", "--foreground", "--type", "image/png"], env=env,
-                             stdin=subprocess.PIPE, stdout=subprocess.DEVNULL,
-                             stderr=subprocess.DEVNULL)
-    desktop.processes.append(owner)
-    owner.stdin.write(png)
-    owner.stdin.close()
-    wait_for("the offer on the clipboard", lambda: b"image/png" in desktop.tool(
-        "wl-paste", "--list-types", check_rc=False).stdout)
-    return owner
 
 
 def menu_box(before, after, top):
@@ -132,7 +114,7 @@ def test(args):
         app = Huesift(desktop, pointer, "wayland")
 
         step("an owner that never sends: the owner's message, the window answering")
-        owner = offer(desktop, encode_png(noise(40, 30, 1)))
+        owner = desktop.offer_png(encode_png(noise(40, 30, 1)))
         owner.send_signal(signal.SIGSTOP)
         started = time.monotonic()
         choose_paste(app)
@@ -157,7 +139,7 @@ def test(args):
         os.chmod(os.path.join(slow, "cat"), 0o755)
         # About 150 KB: six seconds on the way, longer than the owner's time-out.
         slowly = noise(250, 200, 2)
-        owner = offer(desktop, encode_png(slowly), path=slow)
+        owner = desktop.offer_png(encode_png(slowly), path=slow)
         choose_paste(app)
         time.sleep(0.5)
         # Chosen while the first still reads: answered at once, and nothing read twice.
@@ -174,7 +156,7 @@ def test(args):
         desktop.stop(owner)
 
         step("Stop abandons a slow paste: the reader let go, the picture kept")
-        owner = offer(desktop, encode_png(noise(250, 200, 4)), path=slow)
+        owner = desktop.offer_png(encode_png(noise(250, 200, 4)), path=slow)
         choose_paste(app)
         time.sleep(0.5)
         pointer.click(app.at(STOP_BUTTON))
@@ -186,7 +168,7 @@ def test(args):
         step("a reader that stops reading after Copy: the window answers, the next reader "
              "gets the whole PNG")
         large = noise(320, 240, 3)  # about 230 KB: more than two pipes hold
-        owner = offer(desktop, encode_png(large))
+        owner = desktop.offer_png(encode_png(large))
         choose_paste(app)
         wait_shown(app, large, timeout=10)
         problem = first_difference(app.copy(), large)
@@ -219,12 +201,5 @@ def test(args):
           "after Copy costs the window nothing and the next reader gets the whole PNG")
 
 
-def main():
-    args = arguments()
-    if not args.inner:
-        run_as_session_user(args, __file__)  # exits with the run's status
-    test(args)
-
-
 if __name__ == "__main__":
-    main()
+    session_test_main(test)

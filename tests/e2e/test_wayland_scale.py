@@ -16,8 +16,8 @@ import os
 import time
 
 from harness import PICTURE_ORIGIN, check, first_difference, pattern_colour
-from wayland_session import Desktop, Huesift, Pointer, arguments, run_as_session_user, \
-    check_picture_shown, steady, wait_for
+from wayland_session import (Desktop, Huesift, Pointer, check_picture_shown, session_test_main,
+                             steady, wait_for)
 
 MODE = (1920, 1200)
 # Each scale with the output's mode. At 1.75 a 1920x1200 output would be 1097.14 logical
@@ -130,12 +130,5 @@ def test(args):
           "shown one picture pixel per screen pixel")
 
 
-def main():
-    args = arguments()
-    if not args.inner:
-        run_as_session_user(args, __file__)  # exits with the run's status
-    test(args)
-
-
 if __name__ == "__main__":
-    main()
+    session_test_main(test)

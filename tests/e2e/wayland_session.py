@@ -169,33 +169,38 @@ def end_processes_of(user):
         time.sleep(0.1)
 
 
+def session_test_main(test):
+    """A sway test's entry: as root, runs its script again as the session user and exits
+    with that run's status; as that user, runs test(args)."""
+    args = arguments()
+    if not args.inner:
+        run_as_session_user(args, os.path.abspath(sys.argv[0]))
+    test(args)
+
+
 # ---------------------------------------------------------------------------------------
 # Inside: as the throw-away user, on the private session bus.
 # ---------------------------------------------------------------------------------------
 
-class Desktop:
-    """The session as the throw-away user: sway on a headless output showing a known
-    background, pipewire and the portals, and the tools that read the screen and the windows;
-    everything it started ends when it closes."""
+def session_environment(run, home, **desktop):
+    """The session user's environment: this process's, without the display it was started
+    on, with the user's own runtime and home folders and the desktop's variables."""
+    env = {k: v for k, v in os.environ.items()
+           if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "QT_SCALE_FACTOR",
+                        "XAUTHORITY")}
+    env.update(XDG_RUNTIME_DIR=run, HOME=home, XDG_CONFIG_HOME=home + "/.config",
+               XDG_CACHE_HOME=home + "/.cache", XDG_DATA_HOME=home + "/.local/share",
+               XDG_SESSION_TYPE="wayland", **desktop)
+    return env
 
-    def __init__(self, args, name=None):
-        """name: a folder of its own in the session's, for a second desktop in one test."""
-        self.args = args
-        self.dir = os.path.join(args.dir, name) if name else args.dir
-        os.makedirs(self.dir, exist_ok=True)
+
+class SessionProcesses:
+    """The programs a desktop started, each logging to a file of its own in its folder; they
+    all end when it closes."""
+
+    def __init__(self, directory):
+        self.dir = directory
         self.processes = []
-        run = os.path.join(self.dir, "run")
-        home = os.path.join(self.dir, "home")
-        os.mkdir(run, 0o700)
-        os.mkdir(home)
-        self.env = {k: v for k, v in os.environ.items()
-                    if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM",
-                                 "QT_SCALE_FACTOR", "XAUTHORITY")}
-        self.env.update(XDG_RUNTIME_DIR=run, HOME=home, XDG_CONFIG_HOME=home + "/.config",
-                        XDG_CACHE_HOME=home + "/.cache", XDG_DATA_HOME=home + "/.local/share",
-                        WLR_BACKENDS="headless", WLR_LIBINPUT_NO_DEVICES="1",
-                        WLR_RENDERER="pixman", XDG_CURRENT_DESKTOP="sway",
-                        XDG_SESSION_TYPE="wayland")
 
     def __enter__(self):
         return self
@@ -207,8 +212,9 @@ class Desktop:
         return open(os.path.join(self.dir, name + ".log"), "wb")
 
     def spawn(self, argv, name, **kw):
-        process = subprocess.Popen(argv, env=kw.pop("env", self.env), stdout=kw.pop("stdout", None)
-                                   or self.log(name), stderr=subprocess.STDOUT, **kw)
+        process = subprocess.Popen(argv, env=kw.pop("env", None) or self.env,
+                                   stdout=kw.pop("stdout", None) or self.log(name),
+                                   stderr=subprocess.STDOUT, **kw)
         self.processes.append(process)
         return process
 
@@ -224,6 +230,25 @@ class Desktop:
     def close(self):
         for process in reversed(self.processes):
             self.stop(process)
+
+
+class Desktop(SessionProcesses):
+    """The session as the throw-away user: sway on a headless output showing a known
+    background, pipewire and the portals, and the tools that read the screen and the windows;
+    everything it started ends when it closes."""
+
+    def __init__(self, args, name=None):
+        """name: a folder of its own in the session's, for a second desktop in one test."""
+        super().__init__(os.path.join(args.dir, name) if name else args.dir)
+        self.args = args
+        os.makedirs(self.dir, exist_ok=True)
+        run = os.path.join(self.dir, "run")
+        home = os.path.join(self.dir, "home")
+        os.mkdir(run, 0o700)
+        os.mkdir(home)
+        self.env = session_environment(run, home, WLR_BACKENDS="headless",
+                                       WLR_LIBINPUT_NO_DEVICES="1", WLR_RENDERER="pixman",
+                                       XDG_CURRENT_DESKTOP="sway")
 
     def tool(self, *argv, check_rc=True):
         result = subprocess.run(list(argv), env=self.env, capture_output=True, timeout=30)
@@ -292,6 +317,22 @@ class Desktop:
     def start_portal(self):
         self.portal = self.spawn(["/usr/libexec/xdg-desktop-portal"], "xdp")
         wait_for("the portal", lambda: self.on_bus("org.freedesktop.portal.Desktop"))
+
+    def offer_png(self, png, path=None):
+        """wl-copy, kept in the foreground, holding png as the selection; path: where its cat
+        is looked for first."""
+        env = dict(self.env)
+        if path:
+            env["PATH"] = path + ":" + env.get("PATH", "/usr/bin:/bin")
+        owner = subprocess.Popen(["wl-copy", "--foreground", "--type", "image/png"], env=env,
+                                 stdin=subprocess.PIPE, stdout=subprocess.DEVNULL,
+                                 stderr=subprocess.DEVNULL)
+        self.processes.append(owner)
+        owner.stdin.write(png)
+        owner.stdin.close()
+        wait_for("the offer on the clipboard", lambda: b"image/png" in self.tool(
+            "wl-paste", "--list-types", check_rc=False).stdout)
+        return owner
 
     def xwayland_display(self):
         """The X display sway's XWayland serves, as sway told its first command."""
