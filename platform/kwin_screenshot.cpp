@@ -169,18 +169,13 @@ std::optional<QImage> KWinScreenshot(const QRect& area, std::chrono::millisecond
   // The windows are hidden meanwhile; nothing the user does may start another action.
   if (!complete()) loop.exec(QEventLoop::ExcludeUserInputEvents);
 
-  if (error.isValid()) {
-    if (error.type() == QDBusError::NoReply || error.type() == QDBusError::Timeout)
-      Fail(QCoreApplication::translate("huesift::Screen",
-                                       "KWin's screenshot did not come within %1 seconds")
-               .arg(timeout.count() / 1000));
-    // Not KWin, an older one, or one that does not let us: the portal is asked instead.
-    return refused(error.name() + QStringLiteral(": ") + error.message());
-  }
-  if (!complete())
+  const bool timedOut = error.type() == QDBusError::NoReply || error.type() == QDBusError::Timeout;
+  if (!complete() || timedOut)
     Fail(QCoreApplication::translate("huesift::Screen",
                                      "KWin's screenshot did not come within %1 seconds")
              .arg(timeout.count() / 1000));
+  // Not KWin, an older one, or one that does not let us: the portal is asked instead.
+  if (error.isValid()) return refused(error.name() + QStringLiteral(": ") + error.message());
   return DecodeKWinPixels(pixels, *metadata);
 }
 
